@@ -1,0 +1,115 @@
+#include "CliRunHost.h"
+
+#include "extract/ExtractionRun.h"
+#include "util/Json.h"
+
+#include <cmath>
+#include <ostream>
+
+namespace orvandel {
+
+std::string ReportAsPlainText(const ErrorReport& report)
+{
+    std::string text(kApplicationErrorTitle);
+    text += '\n';
+    const std::string body = report.text();
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == '\r') {
+            text += '\n';
+            if (i + 1 < body.size() && body[i + 1] == '\n')
+                ++i;
+        } else {
+            text += body[i];
+        }
+    }
+    return text;
+}
+
+CliRunHost::CliRunHost(std::vector<std::string> inputs,
+                       std::string outputFolder,
+                       bool json,
+                       std::ostream& out,
+                       std::ostream& err,
+                       bool showProgress)
+    : m_inputs(std::move(inputs))
+    , m_outputFolder(std::move(outputFolder))
+    , m_json(json)
+    , m_out(out)
+    , m_err(err)
+    , m_showProgress(showProgress)
+{
+}
+
+std::optional<std::string> CliRunHost::itemText(std::size_t position)
+{
+    if (position < 1 || position > m_inputs.size())
+        return std::nullopt;
+    return m_inputs[position - 1];
+}
+
+void CliRunHost::setProgressValue(double value)
+{
+    m_progress = value;
+}
+
+void CliRunHost::setProgressCaption(const std::string& caption)
+{
+    if (!m_showProgress || caption == kIdleProgressCaption) {
+        clearProgressLine();
+        return;
+    }
+    m_err << "\r\x1b[K" << static_cast<int>(std::floor(m_progress)) << "% " << caption << std::flush;
+    m_progressShown = true;
+}
+
+void CliRunHost::clearProgressLine()
+{
+    if (m_progressShown) {
+        m_err << "\r\x1b[K" << std::flush;
+        m_progressShown = false;
+    }
+}
+
+void CliRunHost::showMessage(const std::string& text)
+{
+    clearProgressLine();
+    if (text != kDoneMessage)
+        m_err << text << '\n' << std::flush;
+}
+
+void CliRunHost::reportError(const ErrorReport& report)
+{
+    clearProgressLine();
+    m_err << ReportAsPlainText(report) << "\n\n" << std::flush;
+}
+
+void CliRunHost::itemFinished(const ItemResult& result)
+{
+    clearProgressLine();
+    const char* status = "no-photo";
+    if (result.status == ItemStatus::Written)
+        status = "written";
+    else if (result.status == ItemStatus::Failed)
+        status = "error";
+    m_anyFailed = m_anyFailed || result.status == ItemStatus::Failed;
+
+    if (m_json) {
+        JsonObject line;
+        line.add("input", result.input).add("status", status);
+        if (result.status == ItemStatus::Written)
+            line.add("output", result.output);
+        if (result.status == ItemStatus::Failed)
+            line.add("error", result.error).add("line", result.errorLine);
+        m_out << line.str() << '\n';
+    } else {
+        m_out << status << '\t' << result.input;
+        if (result.status == ItemStatus::Written)
+            m_out << '\t' << result.output;
+        else if (result.status == ItemStatus::Failed)
+            m_out << '\t' << result.error;
+        m_out << '\n';
+    }
+    m_out.flush();
+}
+
+} // namespace orvandel

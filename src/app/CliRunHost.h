@@ -1,0 +1,55 @@
+#pragma once
+
+#include "extract/RunHost.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace orvandel {
+
+// Runs the extraction for the command line: the inputs are the list, each finished input is
+// one line (or one JSON object) on `out`, reports and messages go to `err` as text, and a
+// progress line is kept on `err` when it is a terminal.
+class CliRunHost : public RunHost
+{
+public:
+    CliRunHost(std::vector<std::string> inputs,
+               std::string outputFolder,
+               bool json,
+               std::ostream& out,
+               std::ostream& err,
+               bool showProgress);
+
+    std::size_t itemCount() override { return m_inputs.size(); }
+    std::optional<std::string> itemText(std::size_t position) override;
+    std::string outputFolderText() override { return m_outputFolder; }
+    void setProgressValue(double value) override;
+    void setProgressCaption(const std::string& caption) override;
+    bool yield() override { return true; }
+    void setBusyPointer(bool /*busy*/) override {}
+    bool isBusyPointer() override { return false; }
+    void showMessage(const std::string& text) override;
+    void reportError(const ErrorReport& report) override;
+    void itemFinished(const ItemResult& result) override;
+
+    bool anyFailed() const noexcept { return m_anyFailed; }
+
+private:
+    void clearProgressLine();
+
+    std::vector<std::string> m_inputs;
+    std::string m_outputFolder;
+    bool m_json;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    bool m_showProgress;
+    bool m_progressShown = false;
+    double m_progress = 0;
+    bool m_anyFailed = false;
+};
+
+// The report as plain text for a terminal: its CR LF and CR line breaks become LF.
+std::string ReportAsPlainText(const ErrorReport& report);
+
+} // namespace orvandel

@@ -1,0 +1,165 @@
+#include "ExtractionRun.h"
+
+#include "Base64.h"
+#include "ClassicPhotoFinder.h"
+#include "OutputNames.h"
+#include "util/PathHelpers.h"
+#include "util/ReplacingFile.h"
+#include "util/StepRunner.h"
+#include "util/TextFile.h"
+
+namespace orvandel {
+
+namespace {
+
+    // Forwards reports to the host and remembers the first one of the current input.
+    class ItemReports : public ErrorSink
+    {
+    public:
+        explicit ItemReports(RunHost& host)
+            : m_host(host)
+        {
+        }
+
+        void reportError(const ErrorReport& report) override
+        {
+            if (!m_failed) {
+                m_failed = true;
+                m_first = report;
+            }
+            m_host.reportError(report);
+        }
+
+        void startItem()
+        {
+            m_failed = false;
+            m_first = {};
+        }
+        bool failed() const { return m_failed; }
+        const ErrorReport& first() const { return m_first; }
+
+    private:
+        RunHost& m_host;
+        bool m_failed = false;
+        ErrorReport m_first;
+    };
+
+    // Line numbers of the three writing steps: the GIF header has its own.
+    struct WriteLines
+    {
+        int create;
+        int write;
+        int close;
+    };
+
+    // Reads one card file and writes its photo. Returns the output path, or empty text when
+    // nothing was written.
+    std::string ExtractOne(StepRunner& steps,
+                           RunHost& host,
+                           OutputNames& names,
+                           const std::string& input)
+    {
+        TextLines card;
+        if (!steps.step(120, [&] { card = ReadTextLines(input); }))
+            return {}; // never the text of an earlier file
+
+        std::optional<ClassicPhoto> photo;
+        steps.step(122, [&] { photo = FindClassicPhoto(card); });
+        if (!photo)
+            return {};
+
+        const WriteLines lines = photo->extension == ".gif" ? WriteLines{170, 172, 174}
+                                                            : WriteLines{176, 178, 180};
+        // Decoding comes first: a photo that cannot be decoded creates no file and leaves a
+        // file already standing under that name as it was.
+        std::string bytes;
+        if (!steps.step(lines.write, [&] { bytes = Base64Decode(photo->data); }))
+            return {};
+
+        std::string target;
+        std::optional<ReplacingFile> file;
+        const bool created = steps.step(lines.create, [&] {
+            const std::string stem = StripExtension(GetFileName(input));
+            target = names.claim(host.outputFolderText(), input, stem, photo->extension);
+            file.emplace(target);
+            file->create();
+        });
+        if (!created)
+            return {};
+        if (!steps.step(lines.write, [&] { file->write(bytes); }))
+            return {};
+        if (!steps.step(lines.close, [&] { file->commit(); }))
+            return {};
+        return target;
+    }
+
+} // namespace
+
+RunOutcome ExtractionRun::start(RunHost& host)
+{
+    if (m_isRunning)
+        return RunOutcome::AlreadyRunning;
+    m_isRunning = true;
+    struct ClearOnExit
+    {
+        bool& flag;
+        ~ClearOnExit() { flag = false; }
+    } clearOnExit{m_isRunning};
+
+    ItemReports reports(host);
+    StepRunner steps(std::string(kExtractionLocator), reports);
+
+    if (steps.test(104, [&] { return host.itemCount() == 0; })) {
+        steps.step(196, [&] { host.showMessage(std::string(kNoFilesMessage)); });
+        return RunOutcome::NoFiles;
+    }
+    if (steps.test(106, [&] { return !IsDirectory(host.outputFolderText()); })) {
+        steps.step(194, [&] { host.showMessage(std::string(kNoFolderMessage)); });
+        return RunOutcome::NoFolder;
+    }
+
+    std::size_t count = 0;
+    steps.step(108, [&] { count = host.itemCount(); });
+    OutputNames names;
+    for (std::size_t position = 1; position <= count; ++position) {
+        reports.startItem();
+        std::optional<std::string> input;
+        steps.step(110, [&] { input = host.itemText(position); });
+        if (!input)
+            continue; // the list was shortened meanwhile: no other file is taken in its place
+
+        steps.step(112, [&] {
+            host.setProgressValue(static_cast<double>(position) / static_cast<double>(count) * 100.0);
+        });
+        steps.step(114, [&] { host.setProgressCaption("Processing: " + GetFileName(*input)); });
+        bool goOn = true;
+        steps.step(116, [&] { goOn = host.yield(); });
+        if (!goOn)
+            return RunOutcome::Stopped;
+        steps.step(118, [&] { host.setBusyPointer(true); });
+
+        const std::string output = ExtractOne(steps, host, names, *input);
+        ItemResult result;
+        result.position = position;
+        result.input = *input;
+        if (!output.empty()) {
+            result.status = ItemStatus::Written;
+        } else if (reports.failed()) {
+            result.status = ItemStatus::Failed;
+            result.error = reports.first().description;
+            result.errorLine = reports.first().line;
+        } else {
+            result.status = ItemStatus::NoPhoto;
+        }
+        result.output = output;
+        host.itemFinished(result);
+    }
+
+    steps.step(186, [&] { host.setBusyPointer(false); });
+    steps.step(188, [&] { host.setProgressValue(0); });
+    steps.step(190, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
+    steps.step(192, [&] { host.showMessage(std::string(kDoneMessage)); });
+    return RunOutcome::Finished;
+}
+
+} // namespace orvandel

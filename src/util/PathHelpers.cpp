@@ -1,0 +1,171 @@
+#include "PathHelpers.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace orvandel {
+
+namespace fs = std::filesystem;
+
+fs::path ToFsPath(std::string_view utf8)
+{
+#if defined(_WIN32)
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return fs::path(std::string(utf8));
+#endif
+}
+
+std::string FromFsPath(const fs::path& path)
+{
+#if defined(_WIN32)
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
+
+bool FileExists(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    return fs::exists(fs::status(ToFsPath(path), ec));
+}
+
+bool IsDirectory(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    return fs::is_directory(fs::status(ToFsPath(path), ec));
+}
+
+bool PathExists(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    return fs::is_regular_file(fs::status(ToFsPath(path), ec));
+}
+
+std::string GetFileName(std::string_view path)
+{
+    const auto slash = path.rfind(kSeparator);
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string StripExtension(std::string_view name)
+{
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return std::string(name);
+    // The position was counted from 1 in a 16-bit signed number.
+    if (dot + 1 > 32767)
+        throw std::overflow_error("Overflow");
+    return std::string(name.substr(0, dot));
+}
+
+namespace {
+
+    void CollapseDoubledSeparators(std::string_view text, std::string& out)
+    {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            out += text[i];
+            if (text[i] == kSeparator && i + 1 < text.size() && text[i + 1] == kSeparator)
+                ++i;
+        }
+    }
+
+} // namespace
+
+std::string NormalizeBackslashes(std::string_view path)
+{
+    std::string out;
+    out.reserve(path.size() + 1);
+    // A single leading "/" is the root and stays single; a run of two or more is the
+    // network prefix and becomes exactly "//".
+    if (path.size() < 2 || path[0] != kSeparator || path[1] != kSeparator) {
+        CollapseDoubledSeparators(path, out);
+        return out;
+    }
+    const auto rest = path.find_first_not_of(kSeparator);
+    out.assign(2, kSeparator);
+    if (rest != std::string_view::npos)
+        CollapseDoubledSeparators(path.substr(rest), out);
+    return out;
+}
+
+namespace {
+
+    std::string EnvText(const char* name)
+    {
+        const char* value = std::getenv(name);
+        return value ? std::string(value) : std::string();
+    }
+
+    std::string HomeFolder()
+    {
+        std::string home = EnvText("HOME");
+#if defined(__unix__) || defined(__APPLE__)
+        if (home.empty()) {
+            if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
+                home = entry->pw_dir;
+        }
+#elif defined(_WIN32)
+        if (home.empty())
+            home = EnvText("USERPROFILE");
+#endif
+        return home;
+    }
+
+    std::string WithTrailingSeparator(std::string folder)
+    {
+        if (folder.empty() || folder.back() != kSeparator)
+            folder += kSeparator;
+        return folder;
+    }
+
+    // The XDG_DESKTOP_DIR entry of user-dirs.dirs: a quoted absolute path or "$HOME/...".
+    std::string XdgDesktopFolder(const std::string& home)
+    {
+        std::string configHome = EnvText("XDG_CONFIG_HOME");
+        if (configHome.empty())
+            configHome = home + "/.config";
+        std::ifstream dirs(ToFsPath(configHome + "/user-dirs.dirs"));
+        std::string line;
+        const std::string key = "XDG_DESKTOP_DIR=";
+        while (std::getline(dirs, line)) {
+            if (line.compare(0, key.size(), key) != 0)
+                continue;
+            std::string value = line.substr(key.size());
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
+            if (value.compare(0, 5, "$HOME") == 0)
+                value = home + value.substr(5);
+            if (!value.empty() && value.front() == '/')
+                return value;
+        }
+        return home + "/Desktop";
+    }
+
+} // namespace
+
+std::string GetDesktopFolder()
+{
+    const std::string home = HomeFolder();
+    if (home.empty())
+        throw std::runtime_error("The desktop folder cannot be found: the home folder is not set.");
+    const std::string desktop = XdgDesktopFolder(home);
+    return WithTrailingSeparator(IsDirectory(desktop) ? desktop : home);
+}
+
+} // namespace orvandel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Small path tests and splits that the whole program shares. Paths are UTF-8 text with
+// "/" as the separator; "/" alone is the root, and a leading "//" marks a network path.
+namespace orvandel {
+
+inline constexpr char kSeparator = '/';
+
+// The path object for a UTF-8 path text, on every platform.
+std::filesystem::path ToFsPath(std::string_view utf8);
+// The UTF-8 text of a path object.
+std::string FromFsPath(const std::filesystem::path& path);
+
+// True when the path names anything that can be looked at (a file, a folder, ...). Never throws.
+bool FileExists(const std::string& path);
+// True when the path names a folder (links followed); a trailing "/" does not matter. Never throws.
+bool IsDirectory(const std::string& path);
+// True only for an existing regular file (links followed): false for folders, missing paths,
+// pipes, devices and sockets. Never throws.
+bool PathExists(const std::string& path);
+
+// The text after the last "/": the whole path when it has none, empty when it ends with "/".
+std::string GetFileName(std::string_view path);
+// The name without its last extension: "card.one.vcf" gives "card.one"; a name whose only dot
+// is its first character (".vcf") or that has none comes back unchanged. A last dot beyond
+// position 32767 overflows the position counter and throws std::overflow_error.
+std::string StripExtension(std::string_view name);
+// Collapses doubled separators in one left-to-right pass ("a///b" becomes "a//b"). A path that
+// starts with two or more separators keeps exactly two of them, the network prefix; a single
+// leading "/" (the root) stays single.
+std::string NormalizeBackslashes(std::string_view path);
+
+// The user's desktop folder with a trailing "/": the XDG desktop folder when it exists,
+// else the home folder. Throws std::runtime_error when neither can be found.
+std::string GetDesktopFolder();
+
+} // namespace orvandel
