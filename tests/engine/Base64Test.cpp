@@ -1,0 +1,105 @@
+#include "extract/Base64.h"
+
+#include <gtest/gtest.h>
+
+namespace orvandel {
+namespace {
+
+    struct DecodeCase
+    {
+        const char* name;
+        std::string input;
+        std::string bytes;
+    };
+
+    class Base64DecodeTest : public ::testing::TestWithParam<DecodeCase>
+    {
+    };
+
+    TEST_P(Base64DecodeTest, GivesTheBytes)
+    {
+        EXPECT_EQ(Base64Decode(GetParam().input), GetParam().bytes);
+    }
+
+    const std::string kFFD8FFD9("\xFF\xD8\xFF\xD9", 4);
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        Base64DecodeTest,
+        ::testing::Values(DecodeCase{"Empty", "", ""},
+                          DecodeCase{"OnlyBlanksAndPairs", " \t\r\n \r\n\t", ""},
+                          DecodeCase{"JpegMarkers", "/9j/2Q==", kFFD8FFD9},
+                          DecodeCase{"PairsTabsSpacesAnywhere", "/\r\n9 j\t/\r\n2 Q=\t=", kFFD8FFD9},
+                          DecodeCase{"ThreeBytes", "QUJD", "ABC"},
+                          DecodeCase{"OnePad", "QUI=", "AB"},
+                          DecodeCase{"TwoPads", "QQ==", "A"},
+                          DecodeCase{"PadInThirdPlace", "QQ=B", std::string("A\0", 2)},
+                          DecodeCase{"CaseMatters", "YWFh", "aaa"},
+                          DecodeCase{"UpperCaseDiffers", "AAAA", std::string(3, '\0')},
+                          DecodeCase{"PlusAndSlash", "+/+/", "\xFB\xFF\xBF"},
+                          DecodeCase{"GroupOfOnePadThenMore", "QQ==QUJD", "AABC"}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    struct FailCase
+    {
+        const char* name;
+        std::string input;
+        int number;
+        const char* description;
+    };
+
+    class Base64FailTest : public ::testing::TestWithParam<FailCase>
+    {
+    };
+
+    TEST_P(Base64FailTest, RaisesItsError)
+    {
+        try {
+            Base64Decode(GetParam().input);
+            FAIL() << "no error";
+        } catch (const Base64Error& error) {
+            EXPECT_EQ(error.number(), GetParam().number);
+            EXPECT_STREQ(error.what(), GetParam().description);
+        }
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        Base64FailTest,
+        ::testing::Values(FailCase{"SevenCharacters", "/9j/2Q=", 1, "Bad Base64 string."},
+                          FailCase{"LoneLineFeedMakesNine", "/9j/2Q\n==", 1, "Bad Base64 string."},
+                          FailCase{"LoneLineFeedIsBad", "/9j/\n2Q=", 2, "Bad character In Base64 string."},
+                          FailCase{"LoneCarriageReturnIsBad", "/9j/\r2Q=", 2, "Bad character In Base64 string."},
+                          FailCase{"TabBetweenCrAndLfIsNoPair", "/9\r\t\nQQ==", 2, "Bad character In Base64 string."},
+                          FailCase{"UrlAlphabet", "ab-_", 2, "Bad character In Base64 string."},
+                          FailCase{"Colon", "ab:c", 2, "Bad character In Base64 string."},
+                          FailCase{"NonAscii", "ab\xC3\xA9", 2, "Bad character In Base64 string."},
+                          FailCase{"FourPads", "====", 5, "Invalid procedure call or argument"},
+                          FailCase{"FourPadsBeforeBadCharacter", "====ab-_", 5, "Invalid procedure call or argument"},
+                          FailCase{"BadCharacterAfterPads", "===-", 2, "Bad character In Base64 string."},
+                          FailCase{"LengthBeforeCharacters", "-", 1, "Bad Base64 string."}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(Base64Decode, RoundTripsEveryByteValue)
+    {
+        std::string bytes;
+        for (int i = 0; i < 256; ++i)
+            bytes += static_cast<char>(i);
+        // Encoded by hand with the standard alphabet, in 76-character lines ended by CR LF.
+        const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        std::string encoded;
+        for (std::size_t i = 0; i < bytes.size(); i += 3) {
+            const auto at = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
+            const unsigned group = (at(i) << 16) | (at(i + 1) << 8) | at(i + 2);
+            encoded += alphabet[(group >> 18) & 63];
+            encoded += alphabet[(group >> 12) & 63];
+            encoded += i + 1 < bytes.size() ? alphabet[(group >> 6) & 63] : '=';
+            encoded += i + 2 < bytes.size() ? alphabet[group & 63] : '=';
+            if (encoded.size() % 78 == 76)
+                encoded += "\r\n";
+        }
+        EXPECT_EQ(Base64Decode(encoded), bytes);
+    }
+
+} // namespace
+} // namespace orvandel

@@ -1,0 +1,150 @@
+#include "app/CommandLine.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace orvandel {
+namespace {
+
+    using test::Slurp;
+    using test::TempDir;
+
+    struct Outcome
+    {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Outcome RunCli(const std::vector<std::string>& args, bool terminal = false)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = RunCommandLine(args, out, err, terminal);
+        return {status, out.str(), err.str()};
+    }
+
+    const std::string kCard = "BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
+
+    class ExtractCommandTest : public ::testing::Test
+    {
+    protected:
+        TempDir dir;
+        std::string out = dir.mkdir("out");
+    };
+
+    TEST_F(ExtractCommandTest, WritesOneLinePerInput)
+    {
+        const auto good = dir.write("good.vcf", kCard);
+        const auto plain = dir.write("plain.vcf", "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
+        const auto bad = dir.write("bad.vcf", "PHOTO:ab-_\r\n");
+        const auto result = RunCli({"extract", "-o", out, good, plain, bad});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out,
+                  "written\t" + good + "\t" + out + "/good.jpg\n" + "no-photo\t" + plain + "\n" + "error\t" + bad
+                      + "\tBad character In Base64 string.\n");
+        EXPECT_NE(result.err.find("Application Error\nBad character In Base64 string.\n"
+                                  "in Tessivor2021/08/31.Form1.PushButton2_Click at line 178\n"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_EQ(Slurp(out + "/good.jpg"), std::string("\xFF\xD8\xFF\xD9", 4));
+    }
+
+    TEST_F(ExtractCommandTest, AllWrittenExitsWithZero)
+    {
+        const auto good = dir.write("good.vcf", kCard);
+        const auto result = RunCli({"extract", "--output=" + out, good});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+    }
+
+    TEST_F(ExtractCommandTest, JsonGivesOneObjectPerLine)
+    {
+        const auto good = dir.write("good.vcf", kCard);
+        const auto missing = dir.file("missing \"x\".vcf");
+        const auto result = RunCli({"extract", "--json", "-o" + out, good, missing});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out,
+                  "{\"input\":\"" + good + "\",\"status\":\"written\",\"output\":\"" + out + "/good.jpg\"}\n"
+                      + "{\"input\":\"" + dir.path() + "/missing \\\"x\\\".vcf\",\"status\":\"error\",\"error\":\"File not found: "
+                      + dir.path() + "/missing \\\"x\\\".vcf\",\"line\":120}\n");
+    }
+
+    TEST_F(ExtractCommandTest, InputsAfterDoubleDashMayStartWithADash)
+    {
+        dir.write("-card.vcf", kCard);
+        const auto result = RunCli({"extract", "-o", out, "--", dir.file("-card.vcf")});
+        EXPECT_EQ(result.status, 0) << result.err;
+    }
+
+    struct RefusalCase
+    {
+        const char* name;
+        std::vector<std::string> args; // "OUT" stands for an existing folder
+        std::string errStart;
+    };
+
+    class RefusalTest : public ::testing::TestWithParam<RefusalCase>
+    {
+    };
+
+    TEST_P(RefusalTest, ExitsWithTwo)
+    {
+        TempDir dir;
+        std::vector<std::string> args = GetParam().args;
+        for (auto& arg : args) {
+            if (arg == "OUT")
+                arg = dir.path();
+            else if (arg == "CARD")
+                arg = dir.write("card.vcf", kCard);
+        }
+        const auto result = RunCli(args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err.substr(0, GetParam().errStart.size()), GetParam().errStart) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        RefusalTest,
+        ::testing::Values(RefusalCase{"NoFiles", {"extract", "-o", "OUT"}, "No files added.\n"},
+                          RefusalCase{"NoSuchFolder", {"extract", "-o", "/nonexistent/out", "CARD"}, "Folder does not exist. Please select another folder.\n"},
+                          RefusalCase{"FolderIsAFile", {"extract", "-o", "CARD", "CARD"}, "Folder does not exist. Please select another folder.\n"},
+                          RefusalCase{"NoOutputOption", {"extract", "CARD"}, "orvandel: extract needs the output folder: -o DIR\n"},
+                          RefusalCase{"OutputOptionWithoutFolder", {"extract", "CARD", "-o"}, "orvandel: option '-o' needs a folder\n"},
+                          RefusalCase{"UnknownOption", {"extract", "--colour", "-o", "OUT", "CARD"}, "orvandel: unknown option '--colour'\n"},
+                          RefusalCase{"UnknownCommand", {"frobnicate"}, "orvandel: unknown command 'frobnicate'\n"}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(CommandLine, HelpAndVersion)
+    {
+        const auto help = RunCli({"--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind("Usage: orvandel extract -o DIR", 0), 0u);
+        EXPECT_EQ(RunCli({"extract", "--help"}).out, help.out);
+        const auto version = RunCli({"--version"});
+        EXPECT_EQ(version.status, 0);
+        EXPECT_EQ(version.out.rfind("orvandel ", 0), 0u);
+    }
+
+    TEST(CommandLine, TellsWhichArgumentsOpenTheWindow)
+    {
+        EXPECT_FALSE(IsCommandLineInvocation({}));
+        EXPECT_FALSE(IsCommandLineInvocation({"/home/me/card.vcf"}));
+        EXPECT_TRUE(IsCommandLineInvocation({"extract"}));
+        EXPECT_TRUE(IsCommandLineInvocation({"--help"}));
+        EXPECT_TRUE(IsCommandLineInvocation({"--version"}));
+    }
+
+    TEST_F(ExtractCommandTest, ShowsProgressOnlyOnATerminal)
+    {
+        const auto good = dir.write("good.vcf", kCard);
+        EXPECT_EQ(RunCli({"extract", "-o", out, good}, false).err, "");
+        const auto shown = RunCli({"extract", "-o", out, good}, true).err;
+        EXPECT_NE(shown.find("100% Processing: good.vcf"), std::string::npos) << shown;
+        EXPECT_EQ(shown.substr(shown.size() - 4), "\r\x1b[K") << "the line is cleared at the end";
+    }
+
+} // namespace
+} // namespace orvandel

@@ -1,0 +1,311 @@
+#include "RecordingRunHost.h"
+#include "extract/ExtractionRun.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace orvandel {
+namespace {
+
+    namespace fs = std::filesystem;
+    using test::RecordingRunHost;
+    using test::Slurp;
+    using test::TempDir;
+
+    const std::string kWorkedExample =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Card One\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
+    const std::string kJpegBytes("\xFF\xD8\xFF\xD9", 4);
+
+    std::string Card(const std::string& photoLine)
+    {
+        return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\n" + photoLine + "\r\nEND:VCARD\r\n";
+    }
+
+    class ExtractionRunTest : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            host.folder = dir.mkdir("out") + "/";
+        }
+
+        std::string input(const std::string& relative, const std::string& bytes)
+        {
+            const auto path = dir.write("cards/" + relative, bytes);
+            host.items.push_back(path);
+            return path;
+        }
+
+        std::string output(const std::string& name) const { return dir.file("out/" + name); }
+
+        std::vector<std::string> outputNames() const
+        {
+            std::vector<std::string> names;
+            for (const auto& entry : fs::directory_iterator(dir.file("out")))
+                names.push_back(entry.path().filename().string());
+            std::sort(names.begin(), names.end());
+            return names;
+        }
+
+        TempDir dir;
+        RecordingRunHost host;
+        ExtractionRun run;
+    };
+
+    TEST_F(ExtractionRunTest, WorkedExample)
+    {
+        input("card1.vcf", kWorkedExample);
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
+        EXPECT_EQ(host.events,
+                  (std::vector<std::string>{"progress 100", "caption Processing: card1.vcf", "yield", "busy", "idle",
+                                            "progress 0", "caption Progress Bar", "message Done."}));
+        EXPECT_FALSE(run.IsRunning());
+        ASSERT_EQ(host.results.size(), 1u);
+        EXPECT_EQ(host.results[0].status, ItemStatus::Written);
+        EXPECT_EQ(host.results[0].output, output("card1.jpg"));
+    }
+
+    TEST_F(ExtractionRunTest, EmptyListIsToldBeforeTheFolder)
+    {
+        host.folder = dir.file("missing/");
+        EXPECT_EQ(run.start(host), RunOutcome::NoFiles);
+        EXPECT_EQ(host.events, (std::vector<std::string>{"message No files added."}));
+        EXPECT_FALSE(run.IsRunning());
+    }
+
+    TEST_F(ExtractionRunTest, RefusesAFolderThatDoesNotExist)
+    {
+        input("card1.vcf", kWorkedExample);
+        for (const std::string& folder : {dir.file("missing/"), std::string(), dir.file("cards/card1.vcf")}) {
+            host.folder = folder;
+            host.events.clear();
+            EXPECT_EQ(run.start(host), RunOutcome::NoFolder) << folder;
+            EXPECT_EQ(host.events,
+                      (std::vector<std::string>{"message Folder does not exist. Please select another folder."}));
+        }
+        EXPECT_TRUE(host.results.empty());
+    }
+
+    TEST_F(ExtractionRunTest, ProgressIsSetBeforeEachFile)
+    {
+        for (const char* name : {"a.vcf", "b.vcf", "c.vcf", "d.vcf"})
+            input(name, kWorkedExample);
+        run.start(host);
+        EXPECT_EQ(host.progress, (std::vector<double>{25, 50, 75, 100, 0}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    }
+
+    TEST_F(ExtractionRunTest, OneImagePerFileFromTheFirstPhoto)
+    {
+        input("several.vcf", Card("PHOTO:QUJD") + Card("PHOTO:QUI="));
+        run.start(host);
+        EXPECT_EQ(Slurp(output("several.jpg")), "ABC");
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"several.jpg"}));
+    }
+
+    TEST_F(ExtractionRunTest, NamesTheImageAfterTheCardFile)
+    {
+        input("card.one.vcf", Card("PHOTO:QUJD"));
+        input("nodot", Card("PHOTO:QUJD"));
+        input("gif.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh"));
+        run.start(host);
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"card.one.jpg", "gif.gif", "nodot.jpg"}));
+        EXPECT_EQ(Slurp(output("gif.gif")), "GIF89a");
+    }
+
+    TEST_F(ExtractionRunTest, AFileWithoutPhotoWritesNothingAndSaysNothing)
+    {
+        input("plain.vcf", Card("NOTE:no photo here"));
+        input("wrong-order.vcf", Card("PHOTO;ENCODING=BASE64;TYPE=JPEG:QUJD"));
+        input("utf16.vcf", std::string("P\0H\0O\0T\0O\0:\0Q\0Q\0=\0=\0", 20));
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_TRUE(outputNames().empty());
+        EXPECT_TRUE(host.reports.empty());
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        ASSERT_EQ(host.results.size(), 3u);
+        for (const auto& result : host.results)
+            EXPECT_EQ(result.status, ItemStatus::NoPhoto);
+    }
+
+    TEST_F(ExtractionRunTest, ReplacesAFileThatWasThereBefore)
+    {
+        input("card1.vcf", kWorkedExample);
+        fs::create_directories(dir.file("out"));
+        dir.write("out/card1.jpg", "an older image");
+        run.start(host);
+        EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
+    }
+
+    TEST_F(ExtractionRunTest, SameNameFromDifferentFoldersGetsNumbered)
+    {
+        input("one/card.vcf", Card("PHOTO:QUJD"));
+        input("two/card.vcf", Card("PHOTO:QUI="));
+        input("three/card.vcf", Card("PHOTO:QQ=="));
+        input("one/card.vcf", Card("PHOTO:QUJD")); // the same path again rewrites its own file
+        run.start(host);
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"card (2).jpg", "card (3).jpg", "card.jpg"}));
+        EXPECT_EQ(Slurp(output("card.jpg")), "ABC");
+        EXPECT_EQ(Slurp(output("card (2).jpg")), "AB");
+        EXPECT_EQ(Slurp(output("card (3).jpg")), "A");
+        EXPECT_EQ(host.results[3].output, output("card.jpg"));
+    }
+
+    TEST_F(ExtractionRunTest, ADecodingFailureCreatesNoFileAndKeepsTheOldOne)
+    {
+        input("bad.vcf", Card("PHOTO:ab-_"));
+        input("badgif.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:http://example.com/me.gif"));
+        input("good.vcf", kWorkedExample);
+        dir.write("out/bad.jpg", "kept");
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_EQ(Slurp(output("bad.jpg")), "kept");
+        EXPECT_FALSE(fs::exists(output("badgif.gif")));
+        EXPECT_EQ(Slurp(output("good.jpg")), kJpegBytes);
+        ASSERT_EQ(host.reports.size(), 2u);
+        EXPECT_EQ(host.reports[0].line, 178);
+        EXPECT_EQ(host.reports[0].description, "Bad character In Base64 string.");
+        EXPECT_EQ(host.reports[0].locator, "in Tessivor2021/08/31.Form1.PushButton2_Click ");
+        EXPECT_EQ(host.reports[1].line, 172);
+        EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
+        EXPECT_EQ(host.results[0].errorLine, 178);
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+    }
+
+    TEST_F(ExtractionRunTest, AnOutputThatCannotBeCreatedIsReportedOnce)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh"));
+        input("c.vcf", Card("PHOTO:QUJD"));
+        int yields = 0;
+        host.onYield = [&] {
+            // The folder goes away after the test at the start, before the first two files.
+            host.folder = ++yields < 3 ? dir.file("gone/") : dir.file("out/");
+            return true;
+        };
+        run.start(host);
+        ASSERT_EQ(host.reports.size(), 2u);
+        EXPECT_EQ(host.reports[0].line, 176);
+        EXPECT_EQ(host.reports[0].description, "Path not found: " + dir.file("gone/a.jpg"));
+        EXPECT_EQ(host.reports[1].line, 170);
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"c.jpg"}));
+    }
+
+    TEST_F(ExtractionRunTest, AMissingCardFileIsReportedAndTheRunGoesOn)
+    {
+        host.items.push_back(dir.file("cards/missing.vcf"));
+        input("good.vcf", kWorkedExample);
+        run.start(host);
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 120);
+        EXPECT_EQ(host.reports[0].description, "File not found: " + dir.file("cards/missing.vcf"));
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"good.jpg"}));
+        EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
+    }
+
+    TEST_F(ExtractionRunTest, AFolderTextWithoutSeparatorStillWritesInside)
+    {
+        input("card1.vcf", kWorkedExample);
+        host.folder = dir.file("out");
+        run.start(host);
+        EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
+        EXPECT_FALSE(fs::exists(dir.file("outcard1.jpg")));
+    }
+
+    TEST_F(ExtractionRunTest, APositionGoneDuringAYieldIsSkipped)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO:QUJD"));
+        input("c.vcf", Card("PHOTO:QUJD"));
+        bool first = true;
+        host.onYield = [&] {
+            if (first)
+                host.items.resize(1); // the user clears most of the list during the first yield
+            first = false;
+            return true;
+        };
+        run.start(host);
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+        EXPECT_TRUE(host.reports.empty());
+        EXPECT_EQ(host.results.size(), 1u);
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+    }
+
+    TEST_F(ExtractionRunTest, ItemsAddedDuringTheRunWaitForTheNext)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        host.onYield = [&] {
+            host.items.push_back(dir.write("cards/late.vcf", Card("PHOTO:QUJD")));
+            return true;
+        };
+        run.start(host);
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+    }
+
+    TEST_F(ExtractionRunTest, ASecondStartDuringTheRunIsIgnored)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO:QUJD"));
+        std::vector<RunOutcome> nested;
+        host.onYield = [&] {
+            EXPECT_TRUE(run.IsRunning());
+            RecordingRunHost other;
+            nested.push_back(run.start(other));
+            EXPECT_TRUE(other.events.empty());
+            return true;
+        };
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_EQ(nested, (std::vector<RunOutcome>{RunOutcome::AlreadyRunning, RunOutcome::AlreadyRunning}));
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_FALSE(run.IsRunning());
+    }
+
+    TEST_F(ExtractionRunTest, TheFolderTextIsReadForEveryFile)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO:QUJD"));
+        const std::string other = dir.mkdir("other");
+        int yields = 0;
+        host.onYield = [&] {
+            if (++yields == 2)
+                host.folder = other;
+            return true;
+        };
+        run.start(host);
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+        EXPECT_TRUE(fs::exists(other + "/b.jpg"));
+    }
+
+    TEST_F(ExtractionRunTest, StopsAtOnceWhenTheSurroundingsGoAway)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO:QUJD"));
+        int yields = 0;
+        host.onYield = [&] { return ++yields < 2; };
+        EXPECT_EQ(run.start(host), RunOutcome::Stopped);
+        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_FALSE(run.IsRunning());
+    }
+
+    TEST_F(ExtractionRunTest, ALinkAtTheTargetIsReplacedNotWrittenThrough)
+    {
+        input("card1.vcf", kWorkedExample);
+        const auto precious = dir.write("precious.txt", "precious");
+        fs::create_symlink(precious, output("card1.jpg"));
+        run.start(host);
+        EXPECT_EQ(Slurp(precious), "precious");
+        EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
+    }
+
+    TEST_F(ExtractionRunTest, AFolderGivenAsCardIsReportedWithoutBlocking)
+    {
+        host.items.push_back(dir.mkdir("cards/folder.vcf"));
+        run.start(host);
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 120);
+        EXPECT_EQ(host.reports[0].description, "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
+    }
+
+} // namespace
+} // namespace orvandel

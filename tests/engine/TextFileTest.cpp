@@ -1,0 +1,107 @@
+#include "support/TempDir.h"
+#include "util/FileError.h"
+#include "util/TextFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvandel {
+namespace {
+
+    using test::TempDir;
+
+    struct LinesCase
+    {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    };
+
+    class ReadFileLinesTest : public ::testing::TestWithParam<LinesCase>
+    {
+    };
+
+    TEST_P(ReadFileLinesTest, SplitsAtLineEnds)
+    {
+        TempDir dir;
+        const auto path = dir.write("card.vcf", GetParam().bytes);
+        EXPECT_EQ(ReadFileLines(path), GetParam().lines);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        ReadFileLinesTest,
+        ::testing::Values(LinesCase{"CrLf", "A\r\nB", {"A", "B"}},
+                          LinesCase{"FinalCrLfAddsNoLine", "A\r\nB\r\n", {"A", "B"}},
+                          LinesCase{"EmptyFile", "", {""}},
+                          LinesCase{"OnlyALineBreak", "\n", {""}},
+                          LinesCase{"TwoPairsGiveAnEmptyLine", "A\r\n\r\nB", {"A", "", "B"}},
+                          LinesCase{"BareLineFeeds", "A\nB\n", {"A", "B"}},
+                          LinesCase{"LoneCrStaysInTheLine", "A\rB\nC", {"A\rB", "C"}},
+                          LinesCase{"CrCrLf", "A\r\r\nB", {"A\r", "B"}},
+                          LinesCase{"BytesAsTheyAre", std::string("\xFF\xFE" "A\0B", 5), {std::string("\xFF\xFE" "A\0B", 5)}},
+                          LinesCase{"FinalEmptyLineKept", "A\n\n", {"A", ""}}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(TextLines, JoinsLinesWithLineFeeds)
+    {
+        const auto lines = TextLines::fromBytes("A\r\nBC\nD\r\n");
+        EXPECT_EQ(lines.text(), "A\nBC\nD");
+        ASSERT_EQ(lines.lineCount(), 3u);
+        EXPECT_EQ(lines.lineStart(2), 5u);
+        EXPECT_EQ(lines.firstLineAfter(0), 1u);
+        EXPECT_EQ(lines.firstLineAfter(2), 2u);
+        EXPECT_EQ(lines.firstLineAfter(5), 3u);
+    }
+
+    TEST(ReadWholeFile, ReadsLargeFilesWhole)
+    {
+        TempDir dir;
+        std::string bytes(3 * 1024 * 1024 + 17, 'x');
+        bytes[12345] = '\n';
+        const auto path = dir.write("big.vcf", bytes);
+        EXPECT_EQ(ReadWholeFile(path), bytes);
+    }
+
+    FileErrorKind KindOfReading(const std::string& path)
+    {
+        try {
+            ReadFileLines(path);
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << "the message names the path";
+            return error.kind();
+        }
+        ADD_FAILURE() << "no error for " << path;
+        return FileErrorKind::ReadFailed;
+    }
+
+    TEST(ReadFileLines, RefusesWhatIsNotARegularFile)
+    {
+        TempDir dir;
+        const auto pipe = dir.file("pipe.vcf");
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        // With no writer on the pipe, a blocking open would never return.
+        EXPECT_EQ(KindOfReading(pipe), FileErrorKind::NotRegularFile);
+        EXPECT_EQ(KindOfReading(dir.mkdir("folder.vcf")), FileErrorKind::NotRegularFile);
+        EXPECT_EQ(KindOfReading("/dev/zero"), FileErrorKind::NotRegularFile);
+    }
+
+    TEST(ReadFileLines, TellsAMissingFile)
+    {
+        TempDir dir;
+        EXPECT_EQ(KindOfReading(dir.file("missing.vcf")), FileErrorKind::NotFound);
+    }
+
+    TEST(ReadFileLines, TellsADeniedFile)
+    {
+        if (::geteuid() == 0)
+            GTEST_SKIP() << "root reads every file";
+        TempDir dir;
+        const auto path = dir.write("locked.vcf", "A");
+        ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+        EXPECT_EQ(KindOfReading(path), FileErrorKind::AccessDenied);
+    }
+
+} // namespace
+} // namespace orvandel
