@@ -34,19 +34,21 @@ namespace {
     // with a tab between them are not a pair and both stay.
     std::string Clean(std::string_view text)
     {
-        std::string out;
-        out.reserve(text.size());
-        const std::size_t size = text.size();
-        for (std::size_t i = 0; i < size; ++i) {
-            const char c = text[i];
-            if (c == '\r' && i + 1 < size && text[i + 1] == '\n') {
-                ++i;
-                continue;
-            }
+        std::string out(text.size(), '\0');
+        char* write = out.data();
+        const char* read = text.data();
+        const char* const end = read + text.size();
+        while (read != end) {
+            const char c = *read++;
             if (c == '\t' || c == ' ')
                 continue;
-            out += c;
+            if (c == '\r' && read != end && *read == '\n') {
+                ++read;
+                continue;
+            }
+            *write++ = c;
         }
+        out.resize(static_cast<std::size_t>(write - out.data()));
         return out;
     }
 

@@ -309,3 +309,35 @@ namespace {
 
 } // namespace
 } // namespace orvandel
+
+namespace orvandel {
+namespace {
+
+    // The example cards shipped with the program give one photo per file but the one without.
+    TEST(Samples, GiveTheirPhotos)
+    {
+        test::TempDir out;
+        test::RecordingRunHost host;
+        host.folder = out.path();
+        for (const char* name : {"ada-lindqvist.vcf", "bruno-okafor.vcf", "carla-mendes.vcf", "dmitri-volkov.vcf",
+                                 "emil-brandt.vcf", "farah-haddad.vcf", "harbor-team.vcf"})
+            host.items.push_back(std::string(ORVANDEL_SAMPLES_DIR) + "/" + name);
+        ExtractionRun run;
+        run.start(host);
+        EXPECT_TRUE(host.reports.empty());
+        ASSERT_EQ(host.results.size(), 7u);
+        for (const auto& result : host.results) {
+            if (result.input.ends_with("farah-haddad.vcf")) {
+                EXPECT_EQ(result.status, ItemStatus::NoPhoto);
+                continue;
+            }
+            ASSERT_EQ(result.status, ItemStatus::Written) << result.input;
+            const std::string bytes = test::Slurp(result.output);
+            const bool gif = result.output.ends_with(".gif");
+            EXPECT_EQ(bytes.substr(0, gif ? 6 : 3), gif ? "GIF89a" : "\xFF\xD8\xFF") << result.output;
+            EXPECT_EQ(bytes.substr(bytes.size() - (gif ? 1 : 2)), gif ? ";" : "\xFF\xD9") << "whole image";
+        }
+    }
+
+} // namespace
+} // namespace orvandel

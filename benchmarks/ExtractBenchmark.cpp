@@ -1,0 +1,121 @@
+// The classic engine's speed: decoding, finding the photo in a card, and whole runs over many
+// card files. Run: build/benchmarks/extract_benchmark
+#include "extract/Base64.h"
+#include "extract/ClassicPhotoFinder.h"
+#include "extract/ExtractionRun.h"
+#include "util/TextFile.h"
+
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace orvandel;
+
+std::string RandomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(generator());
+    return bytes;
+}
+
+std::string Encode(const std::string& bytes)
+{
+    static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const auto at = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
+        const unsigned group = (at(i) << 16) | (at(i + 1) << 8) | at(i + 2);
+        out += alphabet[(group >> 18) & 63];
+        out += alphabet[(group >> 12) & 63];
+        out += i + 1 < bytes.size() ? alphabet[(group >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? alphabet[group & 63] : '=';
+    }
+    return out;
+}
+
+// A vCard 3.0 card with a photo of `photoSize` bytes, folded at 75 characters.
+std::string MakeCard(std::size_t photoSize, unsigned seed)
+{
+    std::string line = "PHOTO;ENCODING=B;TYPE=JPEG:" + Encode(RandomBytes(photoSize, seed));
+    std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Person;Some;;;\r\nFN:Some Person\r\n"
+                       "TEL;TYPE=CELL:+1 555 0100\r\nEMAIL:some@example.org\r\n";
+    card += line.substr(0, 75) + "\r\n";
+    for (std::size_t at = 75; at < line.size(); at += 74)
+        card += " " + line.substr(at, 74) + "\r\n";
+    return card + "END:VCARD\r\n";
+}
+
+void BM_Base64Decode(benchmark::State& state)
+{
+    const std::string text = Encode(RandomBytes(static_cast<std::size_t>(state.range(0)), 1));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Base64Decode(text));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_Base64Decode)->Arg(20 * 1024)->Arg(1024 * 1024);
+
+void BM_FindClassicPhoto(benchmark::State& state)
+{
+    const std::string card = MakeCard(static_cast<std::size_t>(state.range(0)), 2);
+    for (auto _ : state) {
+        const auto lines = TextLines::fromBytes(card);
+        benchmark::DoNotOptimize(FindClassicPhoto(lines));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(card.size()));
+}
+BENCHMARK(BM_FindClassicPhoto)->Arg(20 * 1024);
+
+// The surroundings of a run without a window: a list, a folder, nothing shown.
+class QuietHost : public RunHost
+{
+public:
+    std::vector<std::string> items;
+    std::string folder;
+    std::size_t itemCount() override { return items.size(); }
+    std::optional<std::string> itemText(std::size_t position) override { return items.at(position - 1); }
+    std::string outputFolderText() override { return folder; }
+    void setProgressValue(double) override {}
+    void setProgressCaption(const std::string&) override {}
+    bool yield() override { return true; }
+    void setBusyPointer(bool) override {}
+    bool isBusyPointer() override { return false; }
+    void showMessage(const std::string&) override {}
+    void reportError(const ErrorReport& report) override { throw std::runtime_error(report.text()); }
+};
+
+// A whole run over `files` card files with a 20 KB photo each, into a fresh folder.
+void BM_ExtractionRun(benchmark::State& state)
+{
+    const fs::path root = fs::temp_directory_path() / ("orvandel-bench-" + std::to_string(std::random_device{}()));
+    fs::create_directories(root / "cards");
+    fs::create_directories(root / "out");
+    QuietHost host;
+    host.folder = (root / "out").string() + "/";
+    const auto files = static_cast<std::size_t>(state.range(0));
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < files; ++i) {
+        const auto path = root / "cards" / ("card" + std::to_string(i) + ".vcf");
+        const std::string card = MakeCard(20 * 1024, static_cast<unsigned>(i));
+        std::ofstream(path, std::ios::binary) << card;
+        bytes += card.size();
+        host.items.push_back(path.string());
+    }
+    for (auto _ : state) {
+        ExtractionRun run;
+        run.start(host);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    state.counters["files/s"] = benchmark::Counter(static_cast<double>(state.iterations() * files), benchmark::Counter::kIsRate);
+    fs::remove_all(root);
+}
+BENCHMARK(BM_ExtractionRun)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
