@@ -1,10 +1,12 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "Form1.h"
+#include "QtPrompts.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
-#include <QWidget>
-#include <cstdio>
+#include <QFontDatabase>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -29,9 +31,16 @@ namespace {
     int RunWindow(int argc, char* argv[])
     {
         QApplication application(argc, argv);
-        QWidget window;
-        window.setWindowTitle(QStringLiteral("Orvandel"));
-        window.resize(536, 370);
+        QApplication::setApplicationName(QStringLiteral("orvandel"));
+        QApplication::setDesktopFileName(QStringLiteral("orvandel"));
+        // The window is drawn in Arial; where it is missing, its metric twin takes its place.
+        if (!QFontDatabase::families().contains(QStringLiteral("Arial")))
+            QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+
+        SettingsStore settings;
+        QtPrompts prompts;
+        Form1 window({prompts, settings, QCoreApplication::applicationDirPath()});
+        window.Form_Load();
         window.show();
         return application.exec();
     }

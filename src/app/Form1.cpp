@@ -1,0 +1,354 @@
+#include "Form1.h"
+
+#include "ApplicationTitle.h"
+#include "CaptionProgressBar.h"
+#include "CursorFile.h"
+#include "Prompts.h"
+#include "WindowRunHost.h"
+#include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+#include "settings/SettingsStore.h"
+#include "util/PathHelpers.h"
+#include "util/StepRunner.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QWindow>
+#include <stdexcept>
+
+namespace orvandel {
+
+namespace {
+
+    const QString kLocatorFormLoad = QStringLiteral("in Tessivor2021/08/31.Form1.Form_Load ");
+    const QString kLocatorAddFiles = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton1_Click ");
+    const QString kLocatorClearList = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton8_Click ");
+    const QString kLocatorBrowse = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton9_Click ");
+
+    const QString kListHeader = QStringLiteral(" VCF File(s)");
+    const QString kListHint = QStringLiteral(
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal "
+        "full names.");
+    const QString kAddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
+    const QString kAddFilesFilter = QStringLiteral("vCard Files (*.vcf, *.vcard)");
+    const QString kTooManyFiles
+        = QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
+    const QString kSelectFolderPrompt = QStringLiteral("Please select folder:");
+    constexpr int kMaximumDialogResult = 30000;
+
+    // 15 twips make one pixel at 96 dots per inch.
+    constexpr int Px(int twips)
+    {
+        return (twips + 7) / 15;
+    }
+
+    QFont ArialBold(double points)
+    {
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(points);
+        font.setBold(true);
+        return font;
+    }
+
+    std::string ToStd(const QString& text)
+    {
+        return text.toStdString();
+    }
+
+    // The length of the open dialog's result as one text: the full path of a single file, or
+    // the folder and every name, separated by NUL characters.
+    qsizetype DialogResultLength(const QStringList& paths)
+    {
+        if (paths.size() == 1)
+            return paths.constFirst().size();
+        qsizetype length = QFileInfo(paths.constFirst()).absolutePath().size();
+        for (const QString& path : paths)
+            length += 1 + QFileInfo(path).fileName().size();
+        return length;
+    }
+
+} // namespace
+
+Form1::Form1(FormServices services, QWidget* parent)
+    : QWidget(parent)
+    , m_services(std::move(services))
+{
+    buildLayout();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildLayout()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Px(8040), Px(5550));
+    setFont(ArialBold(9));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    m_fileList = new FileListModel(this);
+    m_listView = new FileListView(this);
+    m_listView->setObjectName(QStringLiteral("ListView1"));
+    m_listView->setFileList(m_fileList);
+    m_listView->setGeometry(Px(120), Px(120), Px(7800), Px(2370));
+    m_listView->setToolTip(kListHint);
+    m_listView->setBusyTest([this] { return isBusy(); });
+    m_listView->setDragCursorFile(programFile(QStringLiteral("drag.ico")));
+    connect(m_listView, &FileListView::mouseMovedOverList, this, [this] {
+        if (!isBusy())
+            setPointer(Pointer::Default);
+    });
+
+    const auto button = [this](const char* name, const QString& caption, QRect twips, QWidget* parent) {
+        auto* pushButton = new QPushButton(caption, parent);
+        pushButton->setObjectName(QString::fromLatin1(name));
+        pushButton->setGeometry(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height()));
+        pushButton->setFont(ArialBold(11.25));
+        pushButton->setMouseTracking(true);
+        pushButton->installEventFilter(this);
+        return pushButton;
+    };
+    m_pushButton1 = button("PushButton1", QStringLiteral("Add VCF File(s)"), {120, 2580, 3840, 405}, this);
+    m_pushButton7 = button("PushButton7", QStringLiteral("Add All VCF File(s) In Folder"), {4080, 2580, 3840, 405}, this);
+    m_pushButton8 = button("PushButton8", QStringLiteral("Clear List"), {120, 3090, 3840, 405}, this);
+    m_pushButton6 = button("PushButton6", QStringLiteral("Load Sample/Example Files"), {4080, 3090, 3840, 405}, this);
+
+    m_frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1->setGeometry(Px(120), Px(3570), Px(7800), Px(810));
+    m_frame1->setAutoFillBackground(true);
+    m_frame1->setMouseTracking(true);
+    m_frame1->installEventFilter(this);
+
+    m_text1 = new QLineEdit(m_frame1);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setGeometry(Px(240), Px(300), Px(6615), Px(345));
+    connect(m_text1, &QLineEdit::textChanged, this, &Form1::outputBoxChanged);
+    m_pushButton9 = button("PushButton9", QStringLiteral("..."), {6960, 300, 600, 345}, m_frame1);
+
+    m_pushButton2 = button("PushButton2", QStringLiteral("Start Extracting VCF Images"), {120, 4500, 7800, 405}, this);
+    m_progressBar = new CaptionProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setGeometry(Px(120), Px(5020), Px(7800), Px(405));
+    m_progressBar->setCaption(QString::fromStdString(std::string(kIdleProgressCaption)));
+
+    setTabOrder(m_listView, m_pushButton1);
+    setTabOrder(m_pushButton1, m_pushButton7);
+    setTabOrder(m_pushButton7, m_pushButton8);
+    setTabOrder(m_pushButton8, m_text1);
+    setTabOrder(m_text1, m_pushButton9);
+    setTabOrder(m_pushButton9, m_pushButton2);
+    setTabOrder(m_pushButton2, m_pushButton6);
+
+    connect(m_pushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_pushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(m_pushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+}
+
+QString Form1::programFile(const QString& relative) const
+{
+    return m_services.programFolder + QLatin1Char('/') + relative;
+}
+
+void Form1::Form_Load()
+{
+    StepRunner steps(ToStd(kLocatorFormLoad), *this);
+    steps.step(100, [&] { ApplySkin(); });
+    const QString handCursor = programFile(QStringLiteral("HAND-M.CUR"));
+    if (steps.test(104, [&] { return FileExists(ToStd(handCursor)); }))
+        steps.step(106, [&] { m_customCursor = LoadCursorFile(handCursor); });
+    steps.step(126, [&] {
+        setWindowTitle(kProductName);
+        setWindowIcon(QIcon(QStringLiteral(":/orvandel/orvandel.png")));
+        SetApplicationTitle();
+    });
+    steps.step(128, [&] { m_fileList->setHeaderText(kListHeader); });
+    steps.step(130, [&] { m_listView->header()->resizeSection(0, Px(7000)); });
+    steps.step(132, [&] {
+        const auto stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
+        // The desktop is looked for only when nothing is stored.
+        m_text1->setText(stored ? *stored : QString::fromStdString(GetDesktopFolder()));
+    });
+}
+
+void Form1::ApplySkin()
+{
+    const QString skinFile = programFile(QStringLiteral("x/o.cjs"));
+    const QFileInfo skin(skinFile);
+    if (!skin.isFile() || skin.isHidden())
+        return;
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)}) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+        widget->setPalette(palette);
+    }
+    QFile file(skinFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw std::runtime_error(QStringLiteral("Cannot read the skin %1: %2").arg(skinFile, file.errorString()).toStdString());
+    setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+void Form1::SetApplicationTitle()
+{
+    m_applicationTitle = ApplicationTitle(kProductName);
+    QApplication::setApplicationDisplayName(m_applicationTitle);
+}
+
+void Form1::setPointer(Pointer pointer)
+{
+    m_pointer = pointer;
+    switch (pointer) {
+    case Pointer::Default:
+        unsetCursor();
+        break;
+    case Pointer::Custom:
+        setCursor(m_customCursor.value_or(QCursor(Qt::ArrowCursor)));
+        break;
+    case Pointer::Busy:
+        setCursor(Qt::WaitCursor);
+        break;
+    }
+}
+
+void Form1::hoverRule()
+{
+    if (!isBusy())
+        setPointer(Pointer::Custom);
+}
+
+void Form1::resetRule()
+{
+    if (!isBusy())
+        setPointer(Pointer::Default);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        if (watched == m_frame1)
+            resetRule();
+        else if (qobject_cast<QPushButton*>(watched))
+            hoverRule();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::outputBoxChanged(const QString& text)
+{
+    // The box has no report of its own: a value that cannot be stored is only noted.
+    try {
+        m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), text);
+    } catch (const std::exception& error) {
+        qWarning("%s", error.what());
+    }
+}
+
+void Form1::reportError(const ErrorReport& report)
+{
+    m_services.prompts.message(this,
+                               QString::fromStdString(std::string(kApplicationErrorTitle)),
+                               QString::fromStdString(report.text()),
+                               Prompts::Icon::Warning);
+}
+
+void Form1::showMessage(const QString& text)
+{
+    m_services.prompts.message(this, m_applicationTitle, text, Prompts::Icon::None);
+}
+
+void Form1::PushButton1_Click()
+{
+    StepRunner steps(ToStd(kLocatorAddFiles), *this);
+    QStringList picked;
+    steps.step(112, [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilter); });
+    if (steps.test(114, [&] { return picked.isEmpty(); }))
+        return;
+    if (DialogResultLength(picked) > kMaximumDialogResult) {
+        showMessage(kTooManyFiles);
+        return;
+    }
+    if (picked.size() == 1) {
+        steps.step(122, [&] { m_fileList->append(picked.constFirst()); });
+        return;
+    }
+    for (const QString& path : picked) {
+        QString joined;
+        steps.step(136, [&] {
+            const QFileInfo info(path);
+            QString folder = info.absolutePath();
+            if (!folder.endsWith(QLatin1Char('/')))
+                folder += QLatin1Char('/');
+            joined = folder + info.fileName();
+        });
+        steps.step(138, [&] { joined = QString::fromStdString(NormalizeBackslashes(ToStd(joined))); });
+        steps.step(140, [&] { m_fileList->append(joined); });
+    }
+}
+
+void Form1::PushButton2_Click()
+{
+    WindowRunHost host(*this);
+    m_run.start(host);
+}
+
+void Form1::PushButton8_Click()
+{
+    if (isBusy())
+        return;
+    StepRunner steps(ToStd(kLocatorClearList), *this);
+    steps.step(100, [&] { m_fileList->clear(); });
+}
+
+void Form1::PushButton9_Click()
+{
+    StepRunner steps(ToStd(kLocatorBrowse), *this);
+    const QString key = QStringLiteral("LastFolderDot");
+    QString start;
+    QString chosen;
+    steps.step(100, [&] { start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, key, {}); });
+    steps.step(100, [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
+    if (steps.test(102, [&] { return chosen.isEmpty(); }))
+        return;
+    steps.step(104, [&] { m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, key, chosen); });
+    // Only the root comes back with a trailing "/".
+    if (steps.test(104, [&] { return !chosen.endsWith(QLatin1Char('/')); }))
+        steps.step(106, [&] { m_text1->setText(chosen + QLatin1Char('/')); });
+    else
+        steps.step(108, [&] { m_text1->setText(chosen); });
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // The program ends at once, also in the middle of a long command: it stops at its next
+    // yield, and nothing more is written.
+    m_closing = true;
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_centred)
+        return;
+    m_centred = true;
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+} // namespace orvandel

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "extract/ExtractionRun.h"
+#include "util/ErrorReport.h"
+
+#include <QCursor>
+#include <QWidget>
+#include <optional>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace orvandel {
+
+class CaptionProgressBar;
+class FileListModel;
+class FileListView;
+class Prompts;
+class SettingsStore;
+
+// What the window works with, handed in so that tests can put their own in its place.
+struct FormServices
+{
+    Prompts& prompts;
+    SettingsStore& settings;
+    QString programFolder; // the folder of the program's files, without a trailing "/"
+};
+
+// The main window: the input file list, the buttons that fill it, the output folder box, the
+// start button and the progress bar. Its commands run their numbered steps under the error
+// report and go on after a failed step.
+class Form1 : public QWidget, public ErrorSink
+{
+    Q_OBJECT
+
+public:
+    enum class Pointer
+    {
+        Default,
+        Custom, // the hand from "HAND-M.CUR", or the arrow without it
+        Busy,
+    };
+
+    explicit Form1(FormServices services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up, before the window is first shown.
+    void Form_Load();
+
+    // The commands behind the buttons.
+    void PushButton1_Click(); // "Add VCF File(s)"
+    void PushButton2_Click(); // "Start Extracting VCF Images"
+    void PushButton8_Click(); // "Clear List"
+    void PushButton9_Click(); // "..." beside the output folder
+
+    Pointer pointer() const { return m_pointer; }
+    void setPointer(Pointer pointer);
+    bool isBusy() const { return m_pointer == Pointer::Busy; }
+    bool hasCustomCursor() const { return m_customCursor.has_value(); }
+
+    FileListModel& fileList() { return *m_fileList; }
+    FileListView* listView() const { return m_listView; }
+    QLineEdit* outputBox() const { return m_text1; }
+    CaptionProgressBar* progressBar() const { return m_progressBar; }
+    const QString& applicationTitle() const { return m_applicationTitle; }
+    Prompts& prompts() { return m_services.prompts; }
+    const ExtractionRun& extractionRun() const { return m_run; }
+    // True once the window has been closed: long commands stop at their next yield.
+    bool isClosing() const { return m_closing; }
+
+    // Shows the report as a modal warning box.
+    void reportError(const ErrorReport& report) override;
+    // A message with only an OK button, under the application title.
+    void showMessage(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void ApplySkin();
+    void SetApplicationTitle();
+    void hoverRule();
+    void resetRule();
+    void outputBoxChanged(const QString& text);
+    QString programFile(const QString& relative) const;
+
+    FormServices m_services;
+    ExtractionRun m_run;
+    FileListModel* m_fileList = nullptr;
+    FileListView* m_listView = nullptr;
+    QPushButton* m_pushButton1 = nullptr;
+    QPushButton* m_pushButton2 = nullptr;
+    QPushButton* m_pushButton6 = nullptr;
+    QPushButton* m_pushButton7 = nullptr;
+    QPushButton* m_pushButton8 = nullptr;
+    QPushButton* m_pushButton9 = nullptr;
+    QGroupBox* m_frame1 = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    CaptionProgressBar* m_progressBar = nullptr;
+
+    Pointer m_pointer = Pointer::Default;
+    std::optional<QCursor> m_customCursor;
+    QString m_applicationTitle;
+    bool m_closing = false;
+    bool m_centred = false;
+};
+
+} // namespace orvandel

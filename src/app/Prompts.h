@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace orvandel {
+
+// Every message box, input prompt and file or folder picker of the window goes through here,
+// so that tests can answer them and read what was shown.
+class Prompts
+{
+public:
+    enum class Icon
+    {
+        None,
+        Warning,
+    };
+
+    virtual ~Prompts() = default;
+
+    // A message with only an OK button.
+    virtual void message(QWidget* owner, const QString& title, const QString& text, Icon icon) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(QWidget* owner, const QString& title, const QString& text) = 0;
+    // A one-line text prompt with OK and Cancel; empty text on Cancel.
+    virtual QString inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText) = 0;
+    // Several existing files of one folder, full paths in the dialog's order; empty on Cancel.
+    virtual QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) = 0;
+    // A real folder, its path without a trailing "/" (but the root "/"); empty on Cancel.
+    virtual QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) = 0;
+};
+
+} // namespace orvandel

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Prompts.h"
+
+namespace orvandel {
+
+// The real prompts: QMessageBox, QInputDialog and QFileDialog.
+class QtPrompts : public Prompts
+{
+public:
+    void message(QWidget* owner, const QString& title, const QString& text, Icon icon) override;
+    bool askYesNo(QWidget* owner, const QString& title, const QString& text) override;
+    QString inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText) override;
+    QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) override;
+    QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
+};
+
+// `text` with its CR LF and lone CR line breaks turned into LF, as Qt draws them.
+QString WithPlainLineBreaks(QString text);
+
+} // namespace orvandel

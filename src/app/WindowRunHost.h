@@ -1,0 +1,35 @@
+#pragma once
+
+#include "extract/RunHost.h"
+
+namespace orvandel {
+
+class Form1;
+
+// The extraction run's surroundings in the window: the file list, the output folder box, the
+// progress bar, the window's pointer and its message boxes. A yield lets the window handle
+// everything pending, so the other commands stay usable during a run.
+class WindowRunHost : public RunHost
+{
+public:
+    explicit WindowRunHost(Form1& form)
+        : m_form(form)
+    {
+    }
+
+    std::size_t itemCount() override;
+    std::optional<std::string> itemText(std::size_t position) override;
+    std::string outputFolderText() override;
+    void setProgressValue(double value) override;
+    void setProgressCaption(const std::string& caption) override;
+    bool yield() override;
+    void setBusyPointer(bool busy) override;
+    bool isBusyPointer() override;
+    void showMessage(const std::string& text) override;
+    void reportError(const ErrorReport& report) override;
+
+private:
+    Form1& m_form;
+};
+
+} // namespace orvandel

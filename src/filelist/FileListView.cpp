@@ -1,0 +1,150 @@
+#include "FileListView.h"
+
+#include "FileListModel.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace orvandel {
+
+FileListView::FileListView(QWidget* parent)
+    : QTreeView(parent)
+{
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Items never leave the list by drag and drop; moving with a held button reorders instead.
+    setDragEnabled(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    setMouseTracking(true);
+}
+
+void FileListView::setFileList(FileListModel* list)
+{
+    m_list = list;
+    setModel(list);
+}
+
+int FileListView::selectedPosition() const
+{
+    const QModelIndexList selected = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return selected.isEmpty() ? 0 : selected.constFirst().row() + 1;
+}
+
+void FileListView::selectPosition(int position)
+{
+    if (!m_list)
+        return;
+    m_list->flush();
+    const QModelIndex index = m_list->index(position - 1);
+    setCurrentIndex(index);
+    selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+int FileListView::draggedPosition() const
+{
+    return m_draggedItem.isValid() ? m_draggedItem.row() + 1 : 0;
+}
+
+void FileListView::removeSelected()
+{
+    if ((m_isBusy && m_isBusy()) || !m_list || m_list->count() == 0)
+        return;
+    const int position = selectedPosition();
+    if (position > 0)
+        m_list->removeAt(position);
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event)
+{
+    // Shift and Ctrl do not matter: every Delete removes one item.
+    if (event->key() == Qt::Key_Delete) {
+        removeSelected();
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void FileListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The double-click's first click has selected the item under the pointer already.
+    removeSelected();
+    event->accept();
+}
+
+void FileListView::itemClicked()
+{
+    if (!m_dragCursorFile.isEmpty() && QFileInfo::exists(m_dragCursorFile)) {
+        const QPixmap image(m_dragCursorFile);
+        if (!image.isNull())
+            viewport()->setCursor(QCursor(image));
+    }
+    const int position = selectedPosition();
+    m_draggedItem = position > 0 ? QPersistentModelIndex(m_list->index(position - 1)) : QPersistentModelIndex();
+}
+
+void FileListView::mousePressEvent(QMouseEvent* event)
+{
+    QTreeView::mousePressEvent(event);
+    if (m_list && indexAt(event->position().toPoint()).isValid())
+        itemClicked();
+    m_listMouseDown = true;
+}
+
+void FileListView::mouseMoveEvent(QMouseEvent* event)
+{
+    emit mouseMovedOverList();
+    if (!m_listMouseDown || !m_list) {
+        QTreeView::mouseMoveEvent(event);
+        return;
+    }
+    event->accept();
+    const QPoint point = event->position().toPoint();
+    const QModelIndex hit = indexAt(point);
+    // An item removed since it was clicked is carried no more.
+    if (!m_draggedItem.isValid() || !hit.isValid())
+        return;
+    const int from = m_draggedItem.row() + 1;
+    const int to = hit.row() + 1;
+    const QString carried = m_list->text(from);
+    if (m_list->text(to) == carried)
+        return;
+    m_list->setText(from, m_list->text(to));
+    m_list->setText(to, carried);
+    selectPosition(to);
+    m_draggedItem = QPersistentModelIndex(m_list->index(to - 1));
+    scrollAtEdge(to, point.y());
+}
+
+void FileListView::scrollAtEdge(int hitPosition, int pointerY)
+{
+    // Near the list's own top or bottom row the list scrolls, so the item can travel beyond
+    // what is shown.
+    const QModelIndex top = indexAt(QPoint(1, 1));
+    const QModelIndex bottom = indexAt(QPoint(1, viewport()->height() - 2));
+    if (top.isValid() && pointerY <= visualRect(top).bottom() && hitPosition > 1) {
+        scrollTo(m_list->index(hitPosition - 2));
+    } else if (bottom.isValid() && pointerY >= visualRect(bottom).top() && hitPosition < m_list->count()) {
+        m_list->flush();
+        scrollTo(m_list->index(hitPosition));
+    }
+}
+
+void FileListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_listMouseDown = false;
+    viewport()->setCursor(Qt::ArrowCursor);
+    QTreeView::mouseReleaseEvent(event);
+}
+
+} // namespace orvandel

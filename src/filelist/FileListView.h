@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QTreeView>
+#include <functional>
+
+namespace orvandel {
+
+class FileListModel;
+
+// The list of input files: one column, removal by Delete and double-click (refused while the
+// window is busy), and a reorder drag that carries the clicked item's text along by swapping
+// it with the item under the pointer.
+class FileListView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit FileListView(QWidget* parent = nullptr);
+
+    void setFileList(FileListModel* list);
+    FileListModel* fileList() const { return m_list; }
+
+    // Asked before every removal; removal does nothing while it answers true.
+    void setBusyTest(std::function<bool()> isBusy) { m_isBusy = std::move(isBusy); }
+    // The icon file whose image is the pointer while an item is carried along.
+    void setDragCursorFile(const QString& path) { m_dragCursorFile = path; }
+
+    // The 1-based position of the selected item, or 0 when none is selected.
+    int selectedPosition() const;
+    void selectPosition(int position);
+
+    // The reorder drag's state, for whoever wants to look.
+    bool listMouseDown() const { return m_listMouseDown; }
+    int draggedPosition() const;
+
+signals:
+    // The mouse moved over the list (the window resets its pointer).
+    void mouseMovedOverList();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void removeSelected();
+    void itemClicked();
+    void scrollAtEdge(int hitPosition, int pointerY);
+
+    FileListModel* m_list = nullptr;
+    std::function<bool()> m_isBusy;
+    QString m_dragCursorFile;
+    bool m_listMouseDown = false;
+    QPersistentModelIndex m_draggedItem;
+};
+
+} // namespace orvandel

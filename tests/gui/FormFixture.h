@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ScriptedPrompts.h"
+#include "app/Form1.h"
+#include "settings/SettingsStore.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace orvandel::test {
+
+// A window with scripted prompts, its settings in a temporary file, its program folder and
+// the user's home (with a Desktop folder) in temporary folders.
+class FormFixture
+{
+public:
+    FormFixture();
+    ~FormFixture();
+
+    // Makes a new window (the old one goes) and runs its start-up.
+    Form1& start();
+    Form1& form() { return *m_form; }
+
+    QString setting(const QString& key) const;
+    bool hasSetting(const QString& key) const;
+    void putSetting(const QString& key, const QString& value);
+
+    // A file in the program folder, created with `bytes`.
+    QString programFile(const QString& relative, const QByteArray& bytes);
+    // A file of `bytes` in the scratch folder; returns its full path.
+    QString file(const QString& relative, const QByteArray& bytes);
+    QString folder(const QString& relative);
+    QString desktop() const { return m_home.path() + QStringLiteral("/Desktop"); }
+
+    template<class Child>
+    Child* child(const char* name)
+    {
+        return m_form->findChild<Child*>(QString::fromLatin1(name));
+    }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<SettingsStore> settings;
+
+private:
+    QTemporaryDir m_home;
+    QTemporaryDir m_program;
+    QTemporaryDir m_scratch;
+    QByteArray m_oldHome;
+    QByteArray m_oldConfigHome;
+    std::unique_ptr<Form1> m_form;
+};
+
+} // namespace orvandel::test

@@ -1,0 +1,340 @@
+#include "FormFixture.h"
+#include "app/ApplicationTitle.h"
+#include "app/CaptionProgressBar.h"
+#include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QImageWriter>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace orvandel;
+using orvandel::test::FormFixture;
+
+namespace {
+
+// A Windows cursor file of our own: an icon file whose type says cursor and whose directory
+// entry carries the hot spot.
+QByteArray CursorFileBytes(int hotX, int hotY)
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < 32; ++y)
+        image.setPixelColor(y / 2, y, Qt::black);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "ico");
+    writer.write(image);
+    bytes[2] = 2; // a cursor
+    bytes[10] = static_cast<char>(hotX);
+    bytes[11] = 0;
+    bytes[12] = static_cast<char>(hotY);
+    bytes[13] = 0;
+    return bytes;
+}
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(), qPrintable(m_fixture->prompts.unexpected.join(", ")));
+        QVERIFY(m_fixture->prompts.scriptDone());
+        m_fixture.reset();
+    }
+    void init() { m_fixture = std::make_unique<FormFixture>(); }
+
+    void controlsSitWhereTheyBelong_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<double>("points");
+        QTest::newRow("ListView1") << "ListView1" << QRect(8, 8, 520, 158) << "" << 9.0;
+        QTest::newRow("PushButton1") << "PushButton1" << QRect(8, 172, 256, 27) << "Add VCF File(s)" << 11.25;
+        QTest::newRow("PushButton7") << "PushButton7" << QRect(272, 172, 256, 27) << "Add All VCF File(s) In Folder" << 11.25;
+        QTest::newRow("PushButton8") << "PushButton8" << QRect(8, 206, 256, 27) << "Clear List" << 11.25;
+        QTest::newRow("PushButton6") << "PushButton6" << QRect(272, 206, 256, 27) << "Load Sample/Example Files" << 11.25;
+        QTest::newRow("Frame1") << "Frame1" << QRect(8, 238, 520, 54) << "Save Results To This Folder" << 9.0;
+        QTest::newRow("Text1") << "Text1" << QRect(16, 20, 441, 23) << "" << 9.0;
+        QTest::newRow("PushButton9") << "PushButton9" << QRect(464, 20, 40, 23) << "..." << 11.25;
+        QTest::newRow("PushButton2") << "PushButton2" << QRect(8, 300, 520, 27) << "Start Extracting VCF Images" << 11.25;
+        QTest::newRow("ProgressBar1") << "ProgressBar1" << QRect(8, 335, 520, 27) << "" << 9.0;
+    }
+
+    void controlsSitWhereTheyBelong()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        QFETCH(double, points);
+        Form1& form = m_fixture->start();
+        auto* control = form.findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), geometry);
+        if (auto* button = qobject_cast<QPushButton*>(control))
+            QCOMPARE(button->text(), caption);
+        if (auto* frame = qobject_cast<QGroupBox*>(control))
+            QCOMPARE(frame->title(), caption);
+        QCOMPARE(control->font().pointSizeF(), points);
+        QVERIFY(control->font().bold());
+        QCOMPARE(control->font().family(), QStringLiteral("Arial"));
+    }
+
+    void windowIsFixedAndWhite()
+    {
+        Form1& form = m_fixture->start();
+        QCOMPARE(form.size(), QSize(536, 370));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(m_fixture->child<QGroupBox>("Frame1")->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Orvandel"));
+        QCOMPARE(form.applicationTitle(), QStringLiteral("Orvandel"));
+        QVERIFY(!form.windowIcon().isNull());
+        auto* bar = m_fixture->child<CaptionProgressBar>("ProgressBar1");
+        QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(bar->progressValue(), 0.0);
+        QVERIFY(m_fixture->prompts.shown.isEmpty());
+    }
+
+    void tabOrderFollowsTheLayout()
+    {
+        Form1& form = m_fixture->start();
+        QStringList chain;
+        QWidget* widget = m_fixture->child<QWidget>("ListView1");
+        for (int i = 0; i < 8; ++i) {
+            chain << widget->objectName();
+            widget = widget->nextInFocusChain();
+            while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty())
+                widget = widget->nextInFocusChain();
+        }
+        QCOMPARE(chain,
+                 QStringList({"ListView1", "PushButton1", "PushButton7", "PushButton8", "Text1", "PushButton9",
+                              "PushButton2", "PushButton6"}));
+        Q_UNUSED(form);
+    }
+
+    void listHasItsOneColumn()
+    {
+        Form1& form = m_fixture->start();
+        auto* list = m_fixture->child<FileListView>("ListView1");
+        QCOMPARE(list->model()->columnCount(), 1);
+        QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" VCF File(s)"));
+        QCOMPARE(list->header()->sectionSize(0), 467);
+        QCOMPARE(list->toolTip(),
+                 QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line to right and "
+                                "out of window to reveal full names."));
+        form.fileList().appendMany({"/a.vcf", "/b.vcf"});
+        form.fileList().flush();
+        QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" VCF File(s)"));
+    }
+
+    void firstStartShowsTheDesktopAndSavesIt()
+    {
+        QVERIFY(!m_fixture->hasSetting("Text1"));
+        Form1& form = m_fixture->start();
+        const QString expected = m_fixture->desktop() + "/";
+        QCOMPARE(form.outputBox()->text(), expected);
+        QCOMPARE(m_fixture->setting("Text1"), expected);
+    }
+
+    void secondStartReadsTheStoredFolder_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("folder") << "/srv/photos/";
+        QTest::newRow("without separator") << "/srv/photos";
+        QTest::newRow("empty stays empty") << "";
+    }
+
+    void secondStartReadsTheStoredFolder()
+    {
+        QFETCH(QString, stored);
+        m_fixture->putSetting("Text1", stored);
+        Form1& form = m_fixture->start();
+        QCOMPARE(form.outputBox()->text(), stored);
+        QCOMPARE(m_fixture->setting("Text1"), stored);
+    }
+
+    void typingIntoTheBoxIsSaved()
+    {
+        Form1& form = m_fixture->start();
+        form.outputBox()->clear();
+        QTest::keyClicks(form.outputBox(), "/tmp/x");
+        QCOMPARE(m_fixture->setting("Text1"), QStringLiteral("/tmp/x"));
+    }
+
+    void applicationTitleCutsWords_data()
+    {
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("one word stays") << "Orvandel" << "Orvandel";
+        QTest::newRow("short name loses its last word") << "Orvandel Card Photos" << "Orvandel Card";
+        QTest::newRow("45 characters lose their last word")
+            << "Orvandel Photo Extractor For Contact Pictures" << "Orvandel Photo Extractor For Contact";
+        QTest::newRow("60 characters") << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel India Juli"
+                                       << "Alpha Bravo Charlie Delta Echo Foxtrot";
+    }
+
+    void applicationTitleCutsWords()
+    {
+        QFETCH(QString, product);
+        QFETCH(QString, title);
+        QCOMPARE(ApplicationTitle(product), title);
+    }
+
+    void skinFileColoursTheWindow()
+    {
+        m_fixture->programFile("x/o.cjs", "QPushButton { color: rgb(10, 20, 30); }");
+        Form1& form = m_fixture->start();
+        const QColor face = QApplication::palette().color(QPalette::Button);
+        QCOMPARE(form.palette().color(QPalette::Window), face);
+        QCOMPARE(m_fixture->child<QGroupBox>("Frame1")->palette().color(QPalette::Window), face);
+        QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: rgb(10, 20, 30); }"));
+    }
+
+    void hiddenOrMissingSkinIsNoSkin()
+    {
+        m_fixture->programFile("x/.o.cjs", "QWidget { color: red; }");
+        m_fixture->folder("x"); // the folder alone
+        Form1& form = m_fixture->start();
+        QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
+        QVERIFY(form.styleSheet().isEmpty());
+    }
+
+    void handCursorFileGivesTheCustomPointer()
+    {
+        m_fixture->programFile("HAND-M.CUR", CursorFileBytes(5, 1));
+        Form1& form = m_fixture->start();
+        QVERIFY(form.hasCustomCursor());
+        QEnterEvent enter({1, 1}, {1, 1}, {1, 1});
+        QCoreApplication::sendEvent(m_fixture->child<QPushButton>("PushButton1"), &enter);
+        QCOMPARE(form.pointer(), Form1::Pointer::Custom);
+        QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(form.cursor().hotSpot(), QPoint(5, 1));
+        QVERIFY(m_fixture->prompts.shown.isEmpty());
+    }
+
+    void brokenHandCursorIsReportedAtLine106()
+    {
+        m_fixture->programFile("HAND-M.CUR", "not a cursor");
+        Form1& form = m_fixture->start();
+        QVERIFY(!form.hasCustomCursor());
+        QCOMPARE(m_fixture->prompts.shown.size(), 1);
+        const auto& report = m_fixture->prompts.shown.constFirst();
+        QCOMPARE(report.title, QStringLiteral("Application Error"));
+        QCOMPARE(report.icon, Prompts::Icon::Warning);
+        QVERIFY(report.text.contains("\r\nin Tessivor2021/08/31.Form1.Form_Load at line 106\r\r"));
+        // Start-up goes on after the report.
+        QCOMPARE(form.outputBox()->text(), m_fixture->desktop() + "/");
+    }
+
+    void pointerRules_data()
+    {
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>("over");
+        QTest::addColumn<int>("pointer");
+        QTest::newRow("button sets custom") << false << "PushButton2" << int(Form1::Pointer::Custom);
+        QTest::newRow("browse button sets custom") << false << "PushButton9" << int(Form1::Pointer::Custom);
+        QTest::newRow("frame resets") << false << "Frame1" << int(Form1::Pointer::Default);
+        QTest::newRow("busy stays over a button") << true << "PushButton1" << int(Form1::Pointer::Busy);
+        QTest::newRow("busy stays over the frame") << true << "Frame1" << int(Form1::Pointer::Busy);
+    }
+
+    void pointerRules()
+    {
+        QFETCH(bool, busy);
+        QFETCH(QString, over);
+        QFETCH(int, pointer);
+        Form1& form = m_fixture->start();
+        // Start from a pointer that the rule must change (or, while busy, must keep).
+        if (busy)
+            form.setPointer(Form1::Pointer::Busy);
+        else
+            form.setPointer(over == "Frame1" ? Form1::Pointer::Custom : Form1::Pointer::Default);
+        QEnterEvent enter({1, 1}, {1, 1}, {1, 1});
+        QCoreApplication::sendEvent(form.findChild<QWidget*>(over), &enter);
+        QCOMPARE(int(form.pointer()), pointer);
+        // Without a cursor file the custom pointer is the arrow.
+        if (form.pointer() == Form1::Pointer::Custom)
+            QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void browsePutsTheFolderWithSeparator()
+    {
+        Form1& form = m_fixture->start();
+        const QString chosen = m_fixture->folder("photos");
+        m_fixture->prompts.answerFolder(chosen);
+        QTest::mouseClick(m_fixture->child<QPushButton>("PushButton9"), Qt::LeftButton);
+        QCOMPARE(form.outputBox()->text(), chosen + "/");
+        QCOMPARE(m_fixture->setting("LastFolderDot"), chosen);
+        QCOMPARE(m_fixture->setting("Text1"), chosen + "/");
+        const auto& picker = m_fixture->prompts.shown.constLast();
+        QCOMPARE(picker.text, QStringLiteral("Please select folder:"));
+        QCOMPARE(picker.extra, QString()); // no start folder the first time
+
+        // The next browse starts at the folder chosen last, not at the box's text.
+        form.outputBox()->setText("/elsewhere/");
+        m_fixture->prompts.answerFolder(QString());
+        form.PushButton9_Click();
+        QCOMPARE(m_fixture->prompts.shown.constLast().extra, chosen);
+        QCOMPARE(form.outputBox()->text(), QStringLiteral("/elsewhere/"));
+        QCOMPARE(m_fixture->setting("LastFolderDot"), chosen);
+    }
+
+    void browseOfTheRootKeepsItWhole()
+    {
+        Form1& form = m_fixture->start();
+        m_fixture->prompts.answerFolder("/");
+        form.PushButton9_Click();
+        QCOMPARE(form.outputBox()->text(), QStringLiteral("/"));
+        QCOMPARE(m_fixture->setting("LastFolderDot"), QStringLiteral("/"));
+    }
+
+    void cancelledBrowseChangesNothing()
+    {
+        Form1& form = m_fixture->start();
+        const QString before = form.outputBox()->text();
+        m_fixture->prompts.answerFolder(QString());
+        form.PushButton9_Click();
+        QCOMPARE(form.outputBox()->text(), before);
+        QVERIFY(!m_fixture->hasSetting("LastFolderDot"));
+        QCOMPARE(m_fixture->setting("Text1"), before);
+    }
+
+    void aSettingThatCannotBeSavedIsReportedAndTheBrowseGoesOn()
+    {
+        Form1& form = m_fixture->start();
+        // The store's file cannot be written where a file stands in place of its folder.
+        QTemporaryDir blocked;
+        QFile(blocked.path() + "/settings").open(QIODevice::WriteOnly);
+        SettingsStore broken(blocked.path() + "/settings/Quorvane.ini");
+        Form1 other(FormServices{m_fixture->prompts, broken, QString()});
+        m_fixture->prompts.answerFolder("/srv");
+        other.PushButton9_Click();
+        QCOMPARE(other.outputBox()->text(), QStringLiteral("/srv/"));
+        QStringList reports = m_fixture->prompts.messages();
+        QVERIFY(!reports.isEmpty());
+        QVERIFY2(reports.constFirst().startsWith("The setting \"LastFolderDot\" cannot be saved"), qPrintable(reports.constFirst()));
+        QVERIFY(reports.constFirst().contains("\r\nin Tessivor2021/08/31.Form1.PushButton9_Click at line 104\r\r"));
+        Q_UNUSED(form);
+    }
+
+private:
+    std::unique_ptr<FormFixture> m_fixture;
+};
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
