@@ -59,7 +59,7 @@ public:
     // without a pattern). Throws FileError when the folder cannot be read.
     Entries read(const NamePattern* filePattern);
 
-    std::vector<std::string> subfolderNames() { return read(nullptr).subfolders; }
+    // Only the files that match `pattern`.
     std::vector<std::string> fileNames(const NamePattern& pattern) { return read(&pattern).files; }
 
 private:
