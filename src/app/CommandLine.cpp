@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "CliRunHost.h"
+#include "CliScanHost.h"
 #include "OrvandelVersion.h"
 #include "extract/ExtractionRun.h"
 
@@ -11,18 +12,27 @@ namespace orvandel {
 
 namespace {
 
-    constexpr const char* kUsage = R"(Usage: orvandel extract -o DIR [--json] FILE...
+    constexpr const char* kUsage = R"(Usage: orvandel extract -o DIR [--json] [--pattern GLOB]... PATH...
        orvandel [--help | --version]
        orvandel                 (opens the window)
 
 Takes the photo out of every vCard file given and writes it into DIR as one
 image per card file, named after the card file (card.vcf gives card.jpg).
 
+A PATH that is a file is taken as given, whatever its name. A PATH that is a
+folder stands for the files of its whole tree whose names match a pattern:
+the folder's own files first, then those of its subfolders, level by level,
+each folder's files in alphabetical order (case ignored). Names starting with
+"." or "~" are left out; links are followed, each folder is entered once.
+
 Options:
-  -o, --output DIR   the folder the images are written to; it must exist
-      --json         one JSON object per input and line instead of text
-  -h, --help         show this help and exit
-      --version      show the version and exit
+  -o, --output DIR     the folder the images are written to; it must exist
+      --pattern GLOB   take a folder's files whose names match GLOB ("*" any
+                       run of characters, "?" one, case ignored); repeat it
+                       for more patterns (default: *.vcf and *.vcard)
+      --json           one JSON object per input and line instead of text
+  -h, --help           show this help and exit
+      --version        show the version and exit
 
 Each input gives one line on stdout: its status (written, no-photo or error),
 its path, and the written file or the error's description. Errors are also
@@ -35,6 +45,7 @@ wrong arguments).
     {
         std::optional<std::string> outputFolder;
         bool json = false;
+        std::vector<std::string> patterns;
         std::vector<std::string> inputs;
     };
 
@@ -62,6 +73,14 @@ wrong arguments).
                 options.outputFolder = arg.substr(9);
             } else if (arg.rfind("-o", 0) == 0) {
                 options.outputFolder = arg.substr(2);
+            } else if (arg == "--pattern" || arg.rfind("--pattern=", 0) == 0) {
+                if (arg == "--pattern" && i + 1 >= args.size())
+                    return UsageError(err, "option '--pattern' needs a pattern");
+                std::string pattern = arg == "--pattern" ? args[++i] : arg.substr(10);
+                if (pattern.empty() || pattern.find('/') != std::string::npos)
+                    return UsageError(err, "a pattern matches file names and cannot be empty or hold '/': '"
+                                               + pattern + "'");
+                options.patterns.push_back(std::move(pattern));
             } else if (arg == "--json") {
                 options.json = true;
             } else if (arg == "-h" || arg == "--help") {
@@ -74,7 +93,13 @@ wrong arguments).
         if (!options.outputFolder)
             return UsageError(err, "extract needs the output folder: -o DIR");
 
-        CliRunHost host(std::move(options.inputs), *options.outputFolder, options.json, out, err, errIsTerminal);
+        if (options.patterns.empty())
+            options.patterns = {"*.vcf", "*.vcard"};
+        CliScanHost scanHost(err);
+        std::vector<std::string> files
+            = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
+
+        CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
         ExtractionRun run;
         switch (run.start(host)) {
         case RunOutcome::NoFiles:
@@ -85,7 +110,7 @@ wrong arguments).
         case RunOutcome::Finished:
             break;
         }
-        return host.anyFailed() ? 1 : 0;
+        return host.anyFailed() || scanHost.anyFailed() ? 1 : 0;
     }
 
 } // namespace

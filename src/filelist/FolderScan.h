@@ -1,0 +1,57 @@
+#pragma once
+
+#include "NamePattern.h"
+#include "NameRules.h"
+#include "ScanHost.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvandel {
+
+class StepRunner;
+
+inline constexpr std::string_view kFolderScanLocator
+    = "in Brenmoor2021/08/31.AddFolder.GetSubDirectories2016 ";
+// The folder command's own procedure: its trap catches the failures of AddFolderTreeFiles.
+inline constexpr std::string_view kAddFolderLocator = "in Tessivor2021/08/31.Form1.PushButton7_Click ";
+
+// Extends `folders` (paths ending in "/") with their subfolders, breadth first: the given
+// entries, then all their direct subfolders (grouped by parent, each group in listing order),
+// then the next level, and so on (only the first level when `wholeTree` is false).
+//
+// - A given entry stays in the list even when it is not entered: when it is no folder, when
+//   its path is too long, or when it lies on a virtual file system (unless it is the root).
+// - A subfolder is not followed when its name is too long or has invalid characters
+//   (HasInvalidChars), nor when it lies on a virtual file system; such folders are not listed.
+// - A folder whose subfolders cannot be read because access is denied or it has gone is
+//   removed from the list without a report. Links to folders are followed, but a scan takes
+//   up each folder once: an entry that leads to a folder met before (by device and inode) is
+//   removed, so link loops end and no folder is listed twice.
+// - Any other failure is reported to `host` with its step's line number and the scan goes on.
+//
+// Yields to `host` after looking at each folder, for each subfolder and before keeping each
+// subfolder found; returns Stopped at once when a yield says so.
+ScanOutcome GetSubDirectories2016(std::vector<std::string>& folders, bool wholeTree, ScanHost& host);
+
+// The names of the regular files of `folder` (links to them included; folders, pipes, sockets
+// and devices never) that match `pattern`, in listing order; hidden files too. `folder` may end
+// in "/" or not. A missing or unreadable folder gives no names; any other failure throws.
+std::vector<std::string> GetFilesInFolder(std::string folder, const NamePattern& pattern);
+
+// Appends to the file list of `host` every file of the tree under `folder` whose name matches
+// `pattern`, folder by folder as GetSubDirectories2016 lists them; each item is the folder and
+// the name joined by "/" (NormalizeBackslashes applied). Names starting with "~" and hidden
+// files (names starting with ".") are left out. Each folder is read once: its files are added
+// as soon as the scan has read it, between the scan's yields, so a scan that is stopped leaves
+// the items added so far, and a folder that goes away after it was read keeps its items.
+//
+// The steps report through `steps`, the caller's procedure (line numbers 114 to 134); without
+// one, a failing step is skipped quietly. The scan of the tree reports on its own.
+ScanOutcome AddFolderTreeFiles(const std::string& folder,
+                               const NamePattern& pattern,
+                               ScanHost& host,
+                               StepRunner* steps = nullptr);
+
+} // namespace orvandel

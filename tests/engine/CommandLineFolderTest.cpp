@@ -1,0 +1,177 @@
+#include "app/CommandLine.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace orvandel {
+namespace {
+
+    namespace fs = std::filesystem;
+    using test::TempDir;
+
+    struct Outcome
+    {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Outcome RunCli(const std::vector<std::string>& args)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = RunCommandLine(args, out, err, false);
+        return {status, out.str(), err.str()};
+    }
+
+    const std::string kCard = "BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
+
+    class FolderInputTest : public ::testing::Test
+    {
+    protected:
+        FolderInputTest()
+        {
+            for (const char* name : {"cards/b.vcf", "cards/A.VCARD", "cards/notes.txt", "cards/.hidden.vcf",
+                                     "cards/~lock.vcf", "cards/sub/c.vcf", "cards/sub/d.vcf.txt"})
+                dir.write(name, kCard);
+        }
+
+        // The input of each line on stdout, relative to the folder.
+        std::vector<std::string> Inputs(const std::string& out) const
+        {
+            std::vector<std::string> inputs;
+            std::istringstream lines(out);
+            std::string line;
+            while (std::getline(lines, line)) {
+                std::string input = line.substr(line.find('\t') + 1);
+                input = input.substr(0, input.find('\t'));
+                inputs.push_back(input.rfind(dir.path() + "/", 0) == 0 ? input.substr(dir.path().size() + 1)
+                                                                        : input);
+            }
+            return inputs;
+        }
+
+        TempDir dir;
+        std::string out = dir.mkdir("out");
+    };
+
+    TEST_F(FolderInputTest, TakesTheCardFilesOfTheWholeTreeInScanOrder)
+    {
+        const auto result = RunCli({"extract", "-o", out, dir.file("cards")});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(Inputs(result.out), (std::vector<std::string>{"cards/A.VCARD", "cards/b.vcf", "cards/sub/c.vcf"}));
+        EXPECT_EQ(result.err, "");
+        EXPECT_TRUE(fs::exists(out + "/c.jpg"));
+    }
+
+    struct PatternCase
+    {
+        const char* name;
+        std::vector<std::string> options;
+        std::vector<std::string> inputs;
+    };
+
+    class PatternOptionTest : public FolderInputTest, public ::testing::WithParamInterface<PatternCase>
+    {
+    };
+
+    TEST_P(PatternOptionTest, ChoosesTheFilesOfFolders)
+    {
+        std::vector<std::string> args{"extract", "-o", out};
+        args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+        args.push_back(dir.file("cards"));
+        const auto result = RunCli(args);
+        EXPECT_EQ(Inputs(result.out), GetParam().inputs) << result.err;
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        PatternOptionTest,
+        ::testing::Values(
+            PatternCase{"One", {"--pattern", "*.txt"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
+            PatternCase{"JoinedForm", {"--pattern=*.TXT"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
+            PatternCase{"SeveralMatchOnce", {"--pattern", "*.txt", "--pattern", "n*"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
+            PatternCase{"ReplacesTheDefault", {"--pattern", "*.vcard"}, {"cards/A.VCARD"}},
+            PatternCase{"EveryFile", {"--pattern", "*"}, {"cards/A.VCARD", "cards/b.vcf", "cards/notes.txt", "cards/sub/c.vcf", "cards/sub/d.vcf.txt"}},
+            PatternCase{"QuestionMark", {"--pattern", "?.vcf"}, {"cards/b.vcf", "cards/sub/c.vcf"}}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST_F(FolderInputTest, FilesAreTakenAsGivenAndInputsKeepTheirOrder)
+    {
+        const auto notes = dir.file("cards/notes.txt");
+        const auto hidden = dir.file("cards/.hidden.vcf");
+        const auto result = RunCli({"extract", "-o", out, notes, dir.file("cards/sub"), hidden});
+        EXPECT_EQ(Inputs(result.out),
+                  (std::vector<std::string>{"cards/notes.txt", "cards/sub/c.vcf", "cards/.hidden.vcf"}));
+    }
+
+    TEST_F(FolderInputTest, AFolderNamedTwiceIsScannedTwice)
+    {
+        const auto result = RunCli({"extract", "-o", out, dir.file("cards/sub"), dir.file("cards/sub/")});
+        EXPECT_EQ(Inputs(result.out), (std::vector<std::string>{"cards/sub/c.vcf", "cards/sub/c.vcf"}));
+    }
+
+    TEST_F(FolderInputTest, AFolderWithoutMatchingFilesAddsNothing)
+    {
+        const auto result = RunCli({"extract", "-o", out, "--pattern", "*.doc", dir.file("cards")});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "No files added.\n");
+    }
+
+    TEST_F(FolderInputTest, AFolderThatCannotBeReadIsAnError)
+    {
+        if (::geteuid() == 0)
+            GTEST_SKIP() << "access rights do not bind the superuser";
+        const auto locked = dir.mkdir("locked");
+        dir.write("locked/x.vcf", kCard);
+        fs::permissions(locked, fs::perms::none);
+        const auto result = RunCli({"extract", "-o", out, locked, dir.file("cards/b.vcf")});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(Inputs(result.out), (std::vector<std::string>{"cards/b.vcf"}));
+        EXPECT_EQ(result.err, "orvandel: cannot read the folder " + locked + ": Permission denied\n");
+    }
+
+    struct BadPatternCase
+    {
+        const char* name;
+        std::vector<std::string> options;
+        std::string err;
+    };
+
+    class BadPatternTest : public ::testing::TestWithParam<BadPatternCase>
+    {
+    };
+
+    TEST_P(BadPatternTest, ExitsWithTwo)
+    {
+        TempDir dir;
+        std::vector<std::string> args{"extract", "-o", dir.path(), dir.path()};
+        args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+        const auto result = RunCli(args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n') + 1), GetParam().err);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        BadPatternTest,
+        ::testing::Values(
+            BadPatternCase{"Missing", {"--pattern"}, "orvandel: option '--pattern' needs a pattern\n"},
+            BadPatternCase{"Empty", {"--pattern="}, "orvandel: a pattern matches file names and cannot be empty or hold '/': ''\n"},
+            BadPatternCase{"Path", {"--pattern", "sub/*.vcf"}, "orvandel: a pattern matches file names and cannot be empty or hold '/': 'sub/*.vcf'\n"}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(CommandLine, HelpTellsOfFoldersAndPatterns)
+    {
+        const auto help = RunCli({"--help"});
+        EXPECT_NE(help.out.find("--pattern GLOB"), std::string::npos);
+        EXPECT_NE(help.out.find("default: *.vcf and *.vcard"), std::string::npos);
+    }
+
+} // namespace
+} // namespace orvandel

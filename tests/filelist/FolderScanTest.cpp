@@ -1,0 +1,566 @@
+#include "RecordingScanHost.h"
+#include "filelist/FolderListing.h"
+#include "filelist/FolderScan.h"
+#include "support/TempDir.h"
+#include "util/PathHelpers.h"
+#include "util/StepRunner.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace orvandel {
+namespace {
+
+    namespace fs = std::filesystem;
+    using test::RecordingScanHost;
+    using test::TempDir;
+    using Names = std::vector<std::string>;
+
+    // Builds a tree in `dir`: an entry ending in "/" is a folder, any other a small file.
+    void Build(const TempDir& dir, const Names& entries)
+    {
+        for (const std::string& entry : entries) {
+            if (entry.back() == '/')
+                dir.mkdir(entry);
+            else
+                dir.write(entry, "BEGIN:VCARD\r\n");
+        }
+    }
+
+    // The paths with the folder's own path and "/" cut off their front.
+    Names Relative(const TempDir& dir, const Names& paths)
+    {
+        Names out;
+        const std::string prefix = dir.path() + "/";
+        for (const std::string& path : paths)
+            out.push_back(path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path);
+        return out;
+    }
+
+    // Adds the tree under `dir` (or a folder in it) and gives the items relative to `dir`.
+    Names AddTree(const TempDir& dir, const NamePattern& pattern, std::string_view folder = "")
+    {
+        RecordingScanHost host;
+        const std::string path = folder.empty() ? dir.path() : dir.file(folder);
+        EXPECT_EQ(AddFolderTreeFiles(path, pattern, host), ScanOutcome::Finished);
+        EXPECT_TRUE(host.reports.empty()) << host.reports.front().text();
+        return Relative(dir, host.items);
+    }
+
+    void MakeFifo(const std::string& path)
+    {
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    }
+
+    void MakeSocket(const std::string& path)
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(path.size(), sizeof(address.sun_path));
+        path.copy(address.sun_path, path.size());
+        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        ::close(fd);
+    }
+
+    TEST(AddFolderTreeFiles, ListsTheTreeLevelByLevelEachFolderInListingOrder)
+    {
+        TempDir dir;
+        Build(dir, {"b.vcf", "A.vcf", "notes.txt", "sub2/c.vcf", "Sub1/d.vcf", "Sub1/deep/e.vcf", "Sub1/a_b/g.vcf",
+                    "Sub1/ab/h.vcf", "sub2/deeper/f.vcf", "sub2/deeper/deepest/i.vcf", "empty/"});
+        EXPECT_EQ(AddTree(dir, "*.vcf"),
+                  (Names{"A.vcf", "b.vcf", "Sub1/d.vcf", "sub2/c.vcf", "Sub1/ab/h.vcf", "Sub1/a_b/g.vcf",
+                         "Sub1/deep/e.vcf", "sub2/deeper/f.vcf", "sub2/deeper/deepest/i.vcf"}));
+    }
+
+    struct PatternCase
+    {
+        const char* name;
+        std::string pattern;
+        Names expected;
+    };
+
+    class PatternTest : public ::testing::TestWithParam<PatternCase>
+    {
+    };
+
+    TEST_P(PatternTest, AddsTheMatchingFilesOnly)
+    {
+        TempDir dir;
+        Build(dir, {"a.vcf", "B.VCF", "c.vcard", "README", "d.txt", "x..vcf", ".hidden.vcf", "~lock.vcf",
+                    "sub/e.vcf", "sub/~f.txt", "sub/.g"});
+        EXPECT_EQ(AddTree(dir, GetParam().pattern), GetParam().expected);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        PatternTest,
+        ::testing::Values(
+            PatternCase{"Extension", "*.vcf", {"a.vcf", "B.VCF", "x..vcf", "sub/e.vcf"}},
+            PatternCase{"EveryFile", "*.*", {"a.vcf", "B.VCF", "c.vcard", "d.txt", "README", "x..vcf", "sub/e.vcf"}},
+            PatternCase{"TypedTextStartingWithADot", "*..vcf", {"x..vcf"}},
+            PatternCase{"OtherExtension", "*.txt", {"d.txt"}},
+            PatternCase{"NoMatch", "*.doc", {}},
+            PatternCase{"TildeFilesNeverAdded", "~*", {}},
+            PatternCase{"HiddenFilesNeverAdded", ".*", {}}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(AddFolderTreeFiles, TakesAFileMatchingSeveralPatternsOnce)
+    {
+        TempDir dir;
+        Build(dir, {"a.vcf", "b.vcard", "c.txt", "sub/a2.vcf"});
+        EXPECT_EQ(AddTree(dir, NamePattern(Names{"*.vcf", "a*", "*.vcard"})), (Names{"a.vcf", "b.vcard", "sub/a2.vcf"}));
+    }
+
+    TEST(AddFolderTreeFiles, AddsOnlyRegularFilesAndLinksToThem)
+    {
+        TempDir dir;
+        Build(dir, {"real.vcf", "folder.vcf/inner.txt"});
+        MakeFifo(dir.file("pipe.vcf"));
+        MakeSocket(dir.file("socket.vcf"));
+        fs::create_symlink(dir.file("real.vcf"), dir.file("link.vcf"));
+        fs::create_symlink(dir.file("pipe.vcf"), dir.file("link-to-pipe.vcf"));
+        fs::create_symlink("/dev/null", dir.file("device.vcf"));
+        fs::create_symlink(dir.file("missing.vcf"), dir.file("broken.vcf"));
+        EXPECT_EQ(AddTree(dir, "*.vcf"), (Names{"link.vcf", "real.vcf"}));
+    }
+
+    TEST(AddFolderTreeFiles, FollowsLinksToFoldersButEntersEachFolderOnce)
+    {
+        TempDir dir;
+        TempDir outside;
+        Build(dir, {"tree/a.vcf", "tree/sub/b.vcf", "tree/sub/deeper/c.vcf"});
+        Build(outside, {"o.vcf"});
+        fs::create_directory_symlink("../..", dir.file("tree/sub/up"));            // a loop back to tree
+        fs::create_directory_symlink(".", dir.file("tree/sub/deeper/self"));         // a loop on itself
+        fs::create_directory_symlink(dir.file("tree/sub"), dir.file("tree/zz-again")); // sub a second time
+        fs::create_directory_symlink(outside.path(), dir.file("tree/outside"));
+        fs::create_directory_symlink(dir.file("tree/gone"), dir.file("tree/broken"));
+        EXPECT_EQ(AddTree(dir, "*.vcf", "tree"),
+                  (Names{"tree/a.vcf", "tree/outside/o.vcf", "tree/sub/b.vcf", "tree/sub/deeper/c.vcf"}));
+    }
+
+    // The files of each folder are added as the scan reads the folder. The result must be the
+    // same as listing the finished folder list's files folder by folder.
+    TEST(AddFolderTreeFiles, GivesTheFilesOfTheFolderListFolderByFolder)
+    {
+        TempDir dir;
+        Build(dir, {"a.vcf", ".h.vcf", "~t.vcf", "b.txt", "A/x.vcf", "A/B/y.vcf", "A/B/C/z.vcf", "A/B/C/D/v.vcf",
+                    "a2/w.vcf", "a2/E/u.vcf", "bad?/q.vcf", "_last/l.vcf"});
+        fs::create_directory_symlink("../..", dir.file("A/B/loop"));
+        fs::create_directory_symlink("A/B", dir.file("zz"));
+        fs::create_directory_symlink("missing", dir.file("broken"));
+        MakeFifo(dir.file("A/p.vcf"));
+
+        RecordingScanHost host;
+        std::vector<std::string> folders{dir.path() + "/"};
+        GetSubDirectories2016(folders, true, host);
+        Names expected;
+        for (const std::string& folder : folders) {
+            const std::string entry = folder.substr(0, folder.size() - 1);
+            for (const std::string& name : GetFilesInFolder(entry, "*.vcf")) {
+                if (name.front() != '~' && name.front() != '.')
+                    expected.push_back(NormalizeBackslashes(entry + "/" + name));
+            }
+        }
+        ASSERT_EQ(expected.size(), 8u);
+        EXPECT_EQ(AddTree(dir, "*.vcf"), Relative(dir, expected));
+    }
+
+    TEST(AddFolderTreeFiles, RunTwiceListsEveryFileTwice)
+    {
+        TempDir dir;
+        Build(dir, {"a.vcf", "sub/b.vcf"});
+        RecordingScanHost host;
+        AddFolderTreeFiles(dir.path(), "*.vcf", host);
+        AddFolderTreeFiles(dir.path(), "*.vcf", host);
+        EXPECT_EQ(Relative(dir, host.items), (Names{"a.vcf", "sub/b.vcf", "a.vcf", "sub/b.vcf"}));
+    }
+
+    TEST(AddFolderTreeFiles, JoinsWithOneSeparatorWhateverTheFolderEndsWith)
+    {
+        TempDir dir;
+        Build(dir, {"a.vcf", "sub/b.vcf"});
+        RecordingScanHost host;
+        AddFolderTreeFiles(dir.path() + "/", "*.vcf", host);
+        AddFolderTreeFiles(dir.path() + "//", "*.vcf", host);
+        EXPECT_EQ(host.items, (Names{dir.file("a.vcf"), dir.file("sub/b.vcf"), dir.file("a.vcf"), dir.file("sub/b.vcf")}));
+    }
+
+    TEST(AddFolderTreeFiles, EmptyFolderTextAddsNothing)
+    {
+        RecordingScanHost host;
+        EXPECT_EQ(AddFolderTreeFiles("", "*.*", host), ScanOutcome::Finished);
+        EXPECT_TRUE(host.items.empty());
+        EXPECT_EQ(host.yields, 0);
+    }
+
+    struct FolderNameCase
+    {
+        const char* name;
+        std::string folderName;
+        bool followed;
+    };
+
+    class FolderNameTest : public ::testing::TestWithParam<FolderNameCase>
+    {
+    };
+
+    TEST_P(FolderNameTest, FollowsOnlyValidNamesWithTheirWholeTree)
+    {
+        TempDir dir;
+        const std::string& folder = GetParam().folderName;
+        Build(dir, {"top.vcf", folder + "/x.vcf", folder + "/deep/y.vcf"});
+        const Names expected = GetParam().followed ? Names{"top.vcf", folder + "/x.vcf", folder + "/deep/y.vcf"}
+                                                   : Names{"top.vcf"};
+        EXPECT_EQ(AddTree(dir, "*.vcf"), expected);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             FolderNameTest,
+                             ::testing::Values(FolderNameCase{"Plain", "Cards", true},
+                                               FolderNameCase{"Accents", "Caf\xC3\xA9 na\xC3\xAFve", true},
+                                               FolderNameCase{"EuroSign", "\xE2\x82\xAC", true},
+                                               FolderNameCase{"Tilde", "~old", true},
+                                               FolderNameCase{"QuestionMark", "what?", false},
+                                               FolderNameCase{"Tab", "a\tb", false},
+                                               FolderNameCase{"Delete", "a\x7F", false},
+                                               FolderNameCase{"C1Control", "a\xC2\x85", false},
+                                               FolderNameCase{"NotUtf8", "caf\xE9", false}),
+                             [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(AddFolderTreeFiles, AFolderPathOf260CharactersIsListedButNotEntered)
+    {
+        TempDir dir;
+        ASSERT_LT(dir.path().size(), 140u);
+        // The parent's path is 150 characters long; the children's names are made of "é",
+        // two bytes each: the characters count, not the bytes.
+        const std::string parent(149 - dir.path().size(), 'p');
+        std::string below;
+        std::string at;
+        for (int i = 0; i < 107; ++i)
+            below += "\xC3\xA9";
+        at = below + "\xC3\xA9";
+        ASSERT_EQ(CountCharacters(dir.file(parent + "/" + below + "/")), 259u);
+        ASSERT_EQ(CountCharacters(dir.file(parent + "/" + at + "/")), 260u);
+        Build(dir, {parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + below + "/sub/y.vcf",
+                    parent + "/" + at + "/x.vcf", parent + "/" + at + "/sub/y.vcf"});
+        EXPECT_EQ(AddTree(dir, "*.vcf", parent),
+                  (Names{parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + at + "/x.vcf",
+                         parent + "/" + below + "/sub/y.vcf"}));
+    }
+
+    TEST(AddFolderTreeFiles, NeitherEntersNorListsAVirtualFileSystem)
+    {
+        if (!ProbeFolder("/proc/self").isFolder || !fs::is_regular_file("/proc/cpuinfo"))
+            GTEST_SKIP() << "no process table at /proc";
+        TempDir dir;
+        Build(dir, {"a.vcf"});
+        fs::create_directory_symlink("/proc", dir.file("proc"));
+        EXPECT_EQ(AddTree(dir, "*"), (Names{"a.vcf"}));
+
+        RecordingScanHost host;
+        std::vector<std::string> folders{dir.path() + "/"};
+        GetSubDirectories2016(folders, true, host);
+        EXPECT_EQ(folders, (Names{dir.path() + "/"}));
+    }
+
+    TEST(AddFolderTreeFiles, ListsTheOwnFilesOfAVirtualFolderItStartsIn)
+    {
+        if (!ProbeFolder("/proc/self").isFolder || !fs::is_regular_file("/proc/cpuinfo"))
+            GTEST_SKIP() << "no process table at /proc";
+        // /proc/self/status would be found if /proc were entered.
+        RecordingScanHost host;
+        AddFolderTreeFiles("/proc", NamePattern(Names{"cpuinfo", "status"}), host);
+        EXPECT_EQ(host.items, (Names{"/proc/cpuinfo"}));
+    }
+
+    TEST(GetSubDirectories2016, TheRootGivesItsSubfoldersWithOneSeparator)
+    {
+        RecordingScanHost host;
+        std::vector<std::string> folders{"/"};
+        EXPECT_EQ(GetSubDirectories2016(folders, false, host), ScanOutcome::Finished);
+        ASSERT_GT(folders.size(), 1u);
+        EXPECT_EQ(folders.front(), "/");
+        for (std::size_t i = 1; i < folders.size(); ++i) {
+            const std::string& folder = folders[i];
+            EXPECT_TRUE(folder.size() > 2 && folder.front() == '/' && folder.back() == '/'
+                        && folder.find('/', 1) == folder.size() - 1)
+                << folder;
+        }
+        EXPECT_NE(std::find(folders.begin(), folders.end(), "/etc/"), folders.end());
+        if (ProbeFolder("/proc/self").isFolder) {
+            EXPECT_EQ(std::find(folders.begin(), folders.end(), "/proc/"), folders.end());
+        }
+    }
+
+    TEST(AddFolderTreeFiles, TheRootGivesItsFilesWithOneSeparator)
+    {
+        Names expected;
+        for (const auto& entry : fs::directory_iterator("/")) {
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file() && name.front() != '.' && name.front() != '~')
+                expected.push_back("/" + name);
+        }
+        std::sort(expected.begin(), expected.end(),
+                  [](const std::string& a, const std::string& b) { return ListingOrderLess(a, b); });
+        // The root's own files are added as soon as it is read; the scan of the whole disk
+        // is stopped at the next yield.
+        RecordingScanHost host;
+        host.onYield = [&] { return host.yields < 2; };
+        EXPECT_EQ(AddFolderTreeFiles("/", "*", host), ScanOutcome::Stopped);
+        EXPECT_EQ(host.items, expected);
+    }
+
+    TEST(GetSubDirectories2016, KeepsTheGivenEntriesAndAddsTheirSubfoldersBreadthFirst)
+    {
+        TempDir dir;
+        Build(dir, {"a/sub/deep/", "b/", "file.txt"});
+        const std::string root = dir.path() + "/";
+        std::vector<std::string> folders{root + "a/", root + "missing/", root + "file.txt/", root + "b/"};
+        RecordingScanHost host;
+        EXPECT_EQ(GetSubDirectories2016(folders, true, host), ScanOutcome::Finished);
+        EXPECT_EQ(folders, (Names{root + "a/", root + "missing/", root + "file.txt/", root + "b/", root + "a/sub/",
+                                  root + "a/sub/deep/"}));
+        EXPECT_TRUE(host.reports.empty());
+    }
+
+    TEST(GetSubDirectories2016, OneLevelOnlyWithoutTheWholeTree)
+    {
+        TempDir dir;
+        Build(dir, {"a/sub/", "b/"});
+        const std::string root = dir.path() + "/";
+        std::vector<std::string> folders{root};
+        RecordingScanHost host;
+        GetSubDirectories2016(folders, false, host);
+        EXPECT_EQ(folders, (Names{root, root + "a/", root + "b/"}));
+    }
+
+    TEST(GetSubDirectories2016, AFolderGivenTwiceIsEnteredOnce)
+    {
+        TempDir dir;
+        Build(dir, {"a/sub/"});
+        const std::string a = dir.file("a/");
+        std::vector<std::string> folders{a, a};
+        RecordingScanHost host;
+        GetSubDirectories2016(folders, true, host);
+        EXPECT_EQ(folders, (Names{a, a + "sub/"}));
+    }
+
+    TEST(AddFolderTreeFiles, DropsAFolderItMayNotReadWithoutAReport)
+    {
+        if (::geteuid() == 0)
+            GTEST_SKIP() << "access rights do not bind the superuser";
+        TempDir dir;
+        Build(dir, {"a.vcf", "locked/b.vcf", "locked/sub/c.vcf", "open/d.vcf"});
+        fs::permissions(dir.file("locked"), fs::perms::none);
+        EXPECT_EQ(AddTree(dir, "*.vcf"), (Names{"a.vcf", "open/d.vcf"}));
+        EXPECT_TRUE(GetFilesInFolder(dir.file("locked"), "*").empty());
+    }
+
+    // True when `part` is `whole` with some of its elements left out, in the same order.
+    bool IsSubsequence(const Names& part, const Names& whole)
+    {
+        auto at = whole.begin();
+        for (const std::string& element : part) {
+            at = std::find(at, whole.end(), element);
+            if (at == whole.end())
+                return false;
+            ++at;
+        }
+        return true;
+    }
+
+    Names Without(const Names& paths, std::string_view prefix)
+    {
+        Names out;
+        std::copy_if(paths.begin(), paths.end(), std::back_inserter(out),
+                     [&](const std::string& path) { return path.compare(0, prefix.size(), prefix) != 0; });
+        return out;
+    }
+
+    // A folder that goes away while the scan yields, whenever that is, costs nothing else and
+    // is reported nowhere; the files it held are listed only if it was read before it went.
+    class VanishingFolderTest : public ::testing::TestWithParam<bool>
+    {
+    };
+
+    TEST_P(VanishingFolderTest, LosesNothingElseAtAnyYield)
+    {
+        const bool replaceByFile = GetParam();
+        const Names tree{"top.vcf", "a/x.vcf", "gone/y.vcf", "gone/sub/z.vcf", "z/w.vcf", "z/deep/v.vcf"};
+        Names undisturbed;
+        int undisturbedYields = 0;
+        {
+            TempDir dir;
+            Build(dir, tree);
+            RecordingScanHost host;
+            AddFolderTreeFiles(dir.path(), "*.vcf", host);
+            undisturbed = Relative(dir, host.items);
+            undisturbedYields = host.yields;
+        }
+        ASSERT_EQ(undisturbed.size(), 6u);
+        ASSERT_GT(undisturbedYields, 5);
+        int leftOut = 0;
+        for (int when = 1; when <= undisturbedYields; ++when) {
+            TempDir dir;
+            Build(dir, tree);
+            RecordingScanHost host;
+            host.onYield = [&] {
+                if (host.yields == when) {
+                    fs::remove_all(dir.file("gone"));
+                    if (replaceByFile)
+                        dir.write("gone", "not a folder");
+                }
+                return true;
+            };
+            EXPECT_EQ(AddFolderTreeFiles(dir.path(), "*.vcf", host), ScanOutcome::Finished);
+            const Names items = Relative(dir, host.items);
+            EXPECT_EQ(Without(items, "gone/"), (Names{"top.vcf", "a/x.vcf", "z/w.vcf", "z/deep/v.vcf"}))
+                << "gone at yield " << when;
+            EXPECT_TRUE(IsSubsequence(items, undisturbed)) << "gone at yield " << when;
+            EXPECT_TRUE(host.reports.empty()) << "gone at yield " << when << ": " << host.reports.front().text();
+            leftOut += items.size() < undisturbed.size() ? 1 : 0;
+        }
+        EXPECT_GT(leftOut, 0) << "the folder never went before it was read";
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             VanishingFolderTest,
+                             ::testing::Values(false, true),
+                             [](const auto& info) { return info.param ? "ReplacedByAFile" : "Removed"; });
+
+    TEST(AddFolderTreeFiles, StopsAtOnceWhenAYieldSaysSo)
+    {
+        const Names tree{"top.vcf", "a/x.vcf", "a/deep/y.vcf", "b/z.vcf"};
+        Names undisturbed;
+        int undisturbedYields = 0;
+        {
+            TempDir dir;
+            Build(dir, tree);
+            RecordingScanHost host;
+            AddFolderTreeFiles(dir.path(), "*.vcf", host);
+            undisturbed = Relative(dir, host.items);
+            undisturbedYields = host.yields;
+        }
+        ASSERT_GT(undisturbedYields, 3);
+        for (int when = 1; when <= undisturbedYields; ++when) {
+            TempDir dir;
+            Build(dir, tree);
+            RecordingScanHost host;
+            host.onYield = [&] { return host.yields < when; };
+            EXPECT_EQ(AddFolderTreeFiles(dir.path(), "*.vcf", host), ScanOutcome::Stopped) << when;
+            EXPECT_EQ(host.yields, when) << "no yield after the one that said stop";
+            const Names items = Relative(dir, host.items);
+            ASSERT_LE(items.size(), undisturbed.size()) << when;
+            EXPECT_TRUE(std::equal(items.begin(), items.end(), undisturbed.begin())) << "a beginning only: " << when;
+        }
+    }
+
+    // Lets the process open no more files while it lives: a new file would take the lowest
+    // free number, which the limit forbids.
+    class NoFreeFileDescriptors
+    {
+    public:
+        NoFreeFileDescriptors()
+        {
+            ::getrlimit(RLIMIT_NOFILE, &m_saved);
+            const int lowestFree = ::dup(0);
+            if (lowestFree < 0)
+                return;
+            ::close(lowestFree);
+            rlimit tight = m_saved;
+            tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+            m_active = ::setrlimit(RLIMIT_NOFILE, &tight) == 0;
+        }
+        ~NoFreeFileDescriptors() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+        bool active() const { return m_active; }
+
+    private:
+        rlimit m_saved{};
+        bool m_active = false;
+    };
+
+    TEST(AddFolderTreeFiles, ReportsOtherFailuresWithTheirStepAndGoesOn)
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        GTEST_SKIP() << "the sanitizers need free file descriptors of their own";
+#endif
+        TempDir dir;
+        Build(dir, {"a.vcf", "sub/b.vcf"});
+        RecordingScanHost host;
+        StepRunner steps(std::string(kAddFolderLocator), host);
+        ScanOutcome outcome = ScanOutcome::Stopped;
+        {
+            NoFreeFileDescriptors limit;
+            ASSERT_TRUE(limit.active());
+            outcome = AddFolderTreeFiles(dir.path(), "*.vcf", host, &steps);
+        }
+        EXPECT_EQ(outcome, ScanOutcome::Finished);
+        EXPECT_TRUE(host.items.empty());
+        ASSERT_EQ(host.reports.size(), 2u);
+        EXPECT_EQ(host.reports[0].locator, kFolderScanLocator);
+        EXPECT_EQ(host.reports[0].line, 118);
+        EXPECT_EQ(host.reports[0].description, "Cannot read the folder (Too many open files): " + dir.path() + "/");
+        EXPECT_EQ(host.reports[1].locator, kAddFolderLocator);
+        EXPECT_EQ(host.reports[1].line, 122);
+
+        // Without the caller's procedure its own failures are skipped quietly.
+        RecordingScanHost quiet;
+        {
+            NoFreeFileDescriptors limit;
+            AddFolderTreeFiles(dir.path(), "*.vcf", quiet);
+        }
+        ASSERT_EQ(quiet.reports.size(), 1u);
+        EXPECT_EQ(quiet.reports[0].line, 118);
+    }
+
+    TEST(AddFolderTreeFiles, AFailedAppendIsReportedAndTheNextFileFollows)
+    {
+        TempDir dir;
+        Build(dir, {"a.vcf", "b.vcf", "c.vcf"});
+        const auto failOnB = [](const std::string& text) {
+            if (text.substr(text.size() - 5) == "b.vcf")
+                throw std::runtime_error("List is full");
+        };
+        RecordingScanHost host;
+        host.onAppend = failOnB;
+        StepRunner steps(std::string(kAddFolderLocator), host);
+        AddFolderTreeFiles(dir.path(), "*.vcf", host, &steps);
+        EXPECT_EQ(Relative(dir, host.items), (Names{"a.vcf", "c.vcf"}));
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].description, "List is full");
+        EXPECT_EQ(host.reports[0].line, 132);
+
+        RecordingScanHost quiet;
+        quiet.onAppend = failOnB;
+        AddFolderTreeFiles(dir.path(), "*.vcf", quiet);
+        EXPECT_EQ(Relative(dir, quiet.items), (Names{"a.vcf", "c.vcf"}));
+        EXPECT_TRUE(quiet.reports.empty());
+    }
+
+    TEST(GetFilesInFolder, GivesEveryRegularFileInListingOrderHiddenOnesToo)
+    {
+        TempDir dir;
+        Build(dir, {"b.vcf", "A.txt", ".hidden", "~lock", "sub/c.vcf"});
+        MakeFifo(dir.file("pipe"));
+        fs::create_symlink(dir.file("b.vcf"), dir.file("link"));
+        const Names expected{".hidden", "A.txt", "b.vcf", "link", "~lock"};
+        EXPECT_EQ(GetFilesInFolder(dir.path(), "*.*"), expected);
+        EXPECT_EQ(GetFilesInFolder(dir.path() + "/", "*.*"), expected);
+        EXPECT_EQ(GetFilesInFolder(dir.path(), "*.VCF"), (Names{"b.vcf"}));
+        EXPECT_TRUE(GetFilesInFolder(dir.file("missing"), "*.*").empty());
+        EXPECT_TRUE(GetFilesInFolder(dir.file("b.vcf"), "*.*").empty());
+    }
+
+} // namespace
+} // namespace orvandel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "filelist/ScanHost.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orvandel::test {
+
+// A scan's surroundings for tests: the items appended, the reports, and the yields.
+class RecordingScanHost : public ScanHost
+{
+public:
+    bool yield() override;
+    void appendItem(const std::string& text) override;
+    void reportError(const ErrorReport& report) override { reports.push_back(report); }
+
+    std::vector<std::string> items;
+    std::vector<ErrorReport> reports;
+    int yields = 0;
+    // Runs during each yield; its answer is the yield's.
+    std::function<bool()> onYield;
+    // Runs for each item before it is appended; may throw to fail the step.
+    std::function<void(const std::string&)> onAppend;
+};
+
+} // namespace orvandel::test
