@@ -1,61 +1,21 @@
 // The folder scan's speed on a generated tree of 100,000 files in 5,000 folders, next to
 // `find DIR -type f` on the same tree. Run: build/benchmarks/scan_benchmark
+#include "GeneratedTree.h"
 #include "filelist/FolderScan.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <stdexcept>
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace orvandel;
 
 constexpr int kFolders = 5000;
 constexpr int kFilesPerFolder = 20;
 
-// The tree, made once for all benchmarks: folders of ten subfolders each, level by level,
-// until there are 5,000; twenty files in each, three of four of them card files.
-class Tree
-{
-public:
-    Tree()
-        : m_root(fs::temp_directory_path() / ("orvandel-scan-bench-" + std::to_string(std::random_device{}())))
-    {
-        fs::create_directories(m_root);
-        std::deque<fs::path> open{m_root};
-        int made = 0;
-        while (made < kFolders) {
-            const fs::path parent = open.front();
-            open.pop_front();
-            for (int i = 0; i < 10 && made < kFolders; ++i, ++made) {
-                const fs::path folder = parent / ("Folder " + std::to_string(made));
-                fs::create_directory(folder);
-                open.push_back(folder);
-                for (int k = 0; k < kFilesPerFolder; ++k) {
-                    const char* extension = k % 4 == 3 ? ".txt" : ".vcf";
-                    std::ofstream(folder / ("card-" + std::to_string(k) + extension)) << "BEGIN:VCARD\r\n";
-                }
-            }
-        }
-    }
-    ~Tree()
-    {
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
-    }
-
-    std::string path() const { return m_root.string(); }
-
-private:
-    fs::path m_root;
-};
-
-Tree* g_tree = nullptr;
+bench::GeneratedTree* g_tree = nullptr;
 
 class CountingHost : public ScanHost
 {
@@ -119,7 +79,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    Tree tree;
+    bench::GeneratedTree tree(kFolders, kFilesPerFolder);
     g_tree = &tree;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -6,6 +6,8 @@
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
 #include <QFontDatabase>
 #include <iostream>
 #include <string>
@@ -37,11 +39,25 @@ namespace {
         if (!QFontDatabase::families().contains(QStringLiteral("Arial")))
             QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
 
+        // Files and folders named on the command line (as "Open with" passes them) are listed
+        // as if they had been dropped on the list.
+        QStringList paths;
+        for (const QString& argument : QCoreApplication::arguments().mid(1)) {
+            if (argument.startsWith(QLatin1String("--"))) {
+                std::cerr << "orvandel: unknown option '" << argument.toStdString()
+                          << "'\nTry 'orvandel --help' for more information.\n";
+                return 2;
+            }
+            paths << QFileInfo(argument).absoluteFilePath();
+        }
+
         SettingsStore settings;
         QtPrompts prompts;
         Form1 window({prompts, settings, QCoreApplication::applicationDirPath()});
         window.Form_Load();
         window.show();
+        if (!paths.isEmpty())
+            QTimer::singleShot(0, &window, [&window, paths] { window.ListView1_OLEDragDrop(paths); });
         return application.exec();
     }
 

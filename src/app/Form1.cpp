@@ -5,8 +5,10 @@
 #include "CursorFile.h"
 #include "Prompts.h"
 #include "WindowRunHost.h"
+#include "WindowScanHost.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
+#include "filelist/FolderScan.h"
 #include "settings/SettingsStore.h"
 #include "util/PathHelpers.h"
 #include "util/StepRunner.h"
@@ -29,6 +31,7 @@ namespace {
 
     const QString kLocatorFormLoad = QStringLiteral("in Tessivor2021/08/31.Form1.Form_Load ");
     const QString kLocatorAddFiles = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton1_Click ");
+    const QString kLocatorSamples = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton6_Click ");
     const QString kLocatorClearList = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton8_Click ");
     const QString kLocatorBrowse = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton9_Click ");
 
@@ -41,6 +44,11 @@ namespace {
     const QString kTooManyFiles
         = QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
     const QString kSelectFolderPrompt = QStringLiteral("Please select folder:");
+    const QString kExtensionPrompt = QStringLiteral(
+        "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)");
+    const QString kOpenSamplesQuestion = QStringLiteral(
+        "Would you like this software to open the folder where these sample files are stored (so that you can view "
+        "them before working with them)?");
     constexpr int kMaximumDialogResult = 30000;
 
     // 15 twips make one pixel at 96 dots per inch.
@@ -153,13 +161,19 @@ void Form1::buildLayout()
 
     connect(m_pushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_pushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(m_pushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
     connect(m_pushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    // A drop is taken up once the drag has finished, so the file manager is not kept waiting
+    // while a folder tree is scanned.
+    connect(m_listView, &FileListView::pathsDropped, this, &Form1::ListView1_OLEDragDrop, Qt::QueuedConnection);
     connect(m_pushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
 }
 
 QString Form1::programFile(const QString& relative) const
 {
-    return m_services.programFolder + QLatin1Char('/') + relative;
+    const QString& folder = m_services.programFolder;
+    return folder.endsWith(QLatin1Char('/')) ? folder + relative : folder + QLatin1Char('/') + relative;
 }
 
 void Form1::Form_Load()
@@ -301,6 +315,79 @@ void Form1::PushButton2_Click()
 {
     WindowRunHost host(*this);
     m_run.start(host);
+}
+
+void Form1::PushButton6_Click()
+{
+    StepRunner steps(ToStd(kLocatorSamples), *this);
+    // Any failure ends the command after its report.
+    steps.step(100, [&] {
+        const QString samples = programFile(QStringLiteral("Samples"));
+        for (const std::string& name : GetFilesInFolder(ToStd(samples), "*.*")) {
+            const QString path = samples + QLatin1Char('/') + QString::fromStdString(name);
+            if (FileExists(ToStd(path)) && !ListContainsText(*m_fileList, path))
+                m_fileList->append(path);
+        }
+        if (m_services.prompts.askYesNo(this, m_applicationTitle, kOpenSamplesQuestion))
+            m_services.prompts.openInFileManager(samples + QLatin1Char('/'));
+    });
+}
+
+void Form1::PushButton7_Click()
+{
+    StepRunner steps(std::string(kAddFolderLocator), *this);
+    QString extension;
+    QString typed;
+    QString start;
+    QString chosen;
+    steps.step(100, [&] {
+        extension = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Extension"),
+                                                   QStringLiteral("vcf"));
+    });
+    steps.step(100, [&] { typed = m_services.prompts.inputText(this, m_applicationTitle, kExtensionPrompt, extension); });
+    steps.step(100, [&] {
+        if (!typed.isEmpty())
+            m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Extension"), typed);
+    });
+    if (steps.test(102, [&] { return typed.isEmpty(); }))
+        return;
+    steps.step(104, [&] {
+        start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"), {});
+    });
+    steps.step(104, [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
+    if (steps.test(106, [&] { return chosen.isEmpty(); }))
+        return;
+    QString remembered;
+    steps.step(333, [&] { remembered = chosen; });
+    steps.step(334, [&] {
+        m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"), remembered);
+    });
+    steps.step(112, [&] { setPointer(Pointer::Busy); });
+    WindowScanHost host(*this);
+    // The typed text is taken as it is: "*" gives "*.*", ".vcf" gives "*..vcf".
+    if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, &steps) == ScanOutcome::Stopped)
+        return;
+    steps.step(136, [&] { setPointer(Pointer::Default); });
+}
+
+void Form1::ListView1_OLEDragDrop(const QStringList& paths)
+{
+    WindowScanHost host(*this);
+    for (const QString& path : paths) {
+        if (m_closing)
+            return;
+        // The drop has no report of its own: a path that cannot be examined is skipped.
+        try {
+            if (IsDirectory(ToStd(path))) {
+                if (AddFolderTreeFiles(ToStd(path), "*.*", host) == ScanOutcome::Stopped)
+                    return;
+            } else {
+                m_fileList->append(path);
+            }
+        } catch (const std::exception& error) {
+            qWarning("Skipped %s: %s", qPrintable(path), error.what());
+        }
+    }
 }
 
 void Form1::PushButton8_Click()

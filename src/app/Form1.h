@@ -51,8 +51,14 @@ public:
     // The commands behind the buttons.
     void PushButton1_Click(); // "Add VCF File(s)"
     void PushButton2_Click(); // "Start Extracting VCF Images"
+    void PushButton6_Click(); // "Load Sample/Example Files"
+    void PushButton7_Click(); // "Add All VCF File(s) In Folder"
     void PushButton8_Click(); // "Clear List"
     void PushButton9_Click(); // "..." beside the output folder
+
+    // Files and folders dropped on the list, in the order dropped: a file is listed as it is,
+    // a folder with every file of its tree.
+    void ListView1_OLEDragDrop(const QStringList& paths);
 
     Pointer pointer() const { return m_pointer; }
     void setPointer(Pointer pointer);

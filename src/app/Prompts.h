@@ -8,7 +8,8 @@ class QWidget;
 namespace orvandel {
 
 // Every message box, input prompt and file or folder picker of the window goes through here,
-// so that tests can answer them and read what was shown.
+// and so does opening a folder in the file manager, so that tests can answer them and read
+// what was shown.
 class Prompts
 {
 public:
@@ -30,6 +31,8 @@ public:
     virtual QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) = 0;
     // A real folder, its path without a trailing "/" (but the root "/"); empty on Cancel.
     virtual QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) = 0;
+    // Opens the folder in the desktop's file manager; whether that worked is not looked at.
+    virtual void openInFileManager(const QString& folder) = 0;
 };
 
 } // namespace orvandel

@@ -3,10 +3,12 @@
 #include "filelist/BrowseForFolder.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QUrl>
 
 namespace orvandel {
 
@@ -67,6 +69,11 @@ QStringList QtPrompts::openFileNames(QWidget* owner, const QString& title, const
 QString QtPrompts::browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder)
 {
     return BrowseForFolder(owner, prompt, startFolder);
+}
+
+void QtPrompts::openInFileManager(const QString& folder)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 } // namespace orvandel

@@ -13,6 +13,7 @@ public:
     QString inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText) override;
     QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) override;
     QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
+    void openInFileManager(const QString& folder) override;
 };
 
 // `text` with its CR LF and lone CR line breaks turned into LF, as Qt draws them.

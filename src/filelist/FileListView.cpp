@@ -2,9 +2,12 @@
 
 #include "FileListModel.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -26,7 +29,26 @@ FileListView::FileListView(QWidget* parent)
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     setMouseTracking(true);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
+
+namespace {
+
+    // The local files and folders that dragged data carries; none for text, web links and the like.
+    QStringList LocalPaths(const QMimeData* data)
+    {
+        QStringList paths;
+        if (!data || !data->hasUrls())
+            return paths;
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+                paths << url.toLocalFile();
+        }
+        return paths;
+    }
+
+} // namespace
 
 void FileListView::setFileList(FileListModel* list)
 {
@@ -138,6 +160,34 @@ void FileListView::scrollAtEdge(int hitPosition, int pointerY)
         m_list->flush();
         scrollTo(m_list->index(hitPosition));
     }
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Only files and folders may be dropped; anything else shows the no-drop pointer.
+    if (LocalPaths(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void FileListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (LocalPaths(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void FileListView::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = LocalPaths(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit pathsDropped(paths);
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent* event)

@@ -37,6 +37,8 @@ public:
 signals:
     // The mouse moved over the list (the window resets its pointer).
     void mouseMovedOverList();
+    // Files and folders were dropped on the list: their local paths, in the order dropped.
+    void pathsDropped(const QStringList& paths);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -44,6 +46,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void removeSelected();

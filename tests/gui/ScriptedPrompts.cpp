@@ -48,6 +48,11 @@ QString ScriptedPrompts::browseForFolder(QWidget*, const QString& prompt, const 
     return answer ? answer->text : QString();
 }
 
+void ScriptedPrompts::openInFileManager(const QString& folder)
+{
+    openedFolders << folder;
+}
+
 QStringList ScriptedPrompts::messages() const
 {
     QStringList texts;

@@ -36,8 +36,10 @@ public:
     QString inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText) override;
     QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) override;
     QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
+    void openInFileManager(const QString& folder) override;
 
     QList<Shown> shown;
+    QStringList openedFolders;
     QStringList unexpected;
     // Runs while a message is open (a modal box holds its caller until it closes).
     std::function<void(const Shown&)> onMessage;
