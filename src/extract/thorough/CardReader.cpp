@@ -389,13 +389,9 @@ void CardReader::atBreak()
     const char lastChar = m_lastChar;
     m_lastChar = 0;
     m_pos = next;
-    if (next < m_end && IsBlank(b[next])) {
-        m_pos = next + 1; // a folded line
-        ++m_line;
-        return;
-    }
     if (m_quotedPrintable && lastChar == '=') {
-        // A soft line break, unless the card plainly ends here (a broken last line).
+        // A soft line break: the next line goes on, a blank at its start included; unless the
+        // card plainly ends there (a broken last line).
         const std::string_view rest(b + next, std::min<std::size_t>(m_end - next, 11));
         if (!StartsWithNoCase(rest, "END:VCARD") && !StartsWithNoCase(rest, "BEGIN:VCARD")) {
             if (m_kind == ValueKind::Text && !m_textValue.empty() && m_textValue.back() == '=')
@@ -403,6 +399,11 @@ void CardReader::atBreak()
             ++m_line;
             return;
         }
+    }
+    if (next < m_end && IsBlank(b[next])) {
+        m_pos = next + 1; // a folded line
+        ++m_line;
+        return;
     }
     if (base64LinesContinue() && looksLikeBase64Line(next)) {
         ++m_line; // vCard 2.1: Base64 lines without indent
