@@ -273,6 +273,25 @@ namespace {
         EXPECT_EQ(InlineBytes(handler), (std::vector<std::string>{"ABC"}));
     }
 
+    TEST(CardReader, ReadsALongLineAlikeHoweverTheInputArrives)
+    {
+        std::string manyFolds = "BEGIN:VCARD\r\nPHOTO";
+        for (int i = 0; i < 3000; ++i)
+            manyFolds += "\r\n ";
+        manyFolds += ";ENCODING=b:QUJD\r\nFN:A\r\nEND:VCARD\r\n";
+        const std::string blanksThenMark = std::string(8190, ' ') + "\xEF\xBB\xBF" "BEGIN:VCARD\r\nPHOTO:QUJD\r\nEND:VCARD\r\n";
+        for (const std::string& input : {manyFolds, blanksThenMark}) {
+            const auto whole = ReadCards(input);
+            for (const std::size_t piece : {std::size_t{1}, std::size_t{5}, std::size_t{8000}}) {
+                const auto pieces = ReadCards(input, {piece});
+                EXPECT_EQ(InlineBytes(pieces), InlineBytes(whole)) << piece;
+                ASSERT_EQ(pieces.cards.size(), whole.cards.size());
+                EXPECT_EQ(pieces.cards.back().fn, whole.cards.back().fn);
+            }
+        }
+        EXPECT_EQ(InlineBytes(ReadCards(blanksThenMark)), (std::vector<std::string>{"ABC"}));
+    }
+
     TEST(CardReader, Base64WithoutIndentEndsAtTheFirstLineThatIsNotBase64)
     {
         const auto handler = ReadCards("BEGIN:VCARD\r\nPHOTO;ENCODING=BASE64:QU\r\nJD\r\nnot Base64: a stray line\r\n"

@@ -164,18 +164,26 @@ void CardReader::stepLineStart()
     }
     const char* b = m_buffer.data();
     std::size_t i = m_pos;
+    // The line is looked at within a window of fixed size, however much text the buffer holds,
+    // so that an input is read alike however it arrives.
+    const std::size_t windowEnd = std::min(m_end, m_pos + kHeaderWindow);
+    const bool windowAtEnd = m_textAtEnd && windowEnd == m_end;
     // Leading blanks, and the byte-order marks of files that were joined into one.
     for (;;) {
-        if (i < m_end && IsBlank(b[i])) {
+        if (i + 3 > windowEnd && !windowAtEnd) {
+            m_pos = i; // a long run of blanks: the rest is looked at with the next window
+            return;
+        }
+        if (i < windowEnd && IsBlank(b[i])) {
             ++i;
-        } else if (i + 2 < m_end && static_cast<unsigned char>(b[i]) == 0xEF
+        } else if (i + 2 < windowEnd && static_cast<unsigned char>(b[i]) == 0xEF
                    && static_cast<unsigned char>(b[i + 1]) == 0xBB && static_cast<unsigned char>(b[i + 2]) == 0xBF) {
             i += 3;
         } else {
             break;
         }
     }
-    if (i == m_end) {
+    if (i == windowEnd) {
         m_pos = i;
         return;
     }
@@ -190,21 +198,21 @@ void CardReader::stepLineStart()
     bool inParameters = false;
     bool quoted = false;
     for (;;) {
-        if (i == m_end) {
+        if (i == windowEnd) {
             m_pos = i;
-            if (!m_textAtEnd)
+            if (!windowAtEnd)
                 startSkipping(); // longer than any header: the rest of the line is skipped
             return;
         }
         const char c = b[i];
         if (IsBreak(c)) {
-            if (i + 4 > m_end && !m_textAtEnd) {
+            if (i + 4 > windowEnd && !windowAtEnd) {
                 m_pos = i;
                 startSkipping();
                 return;
             }
             const std::size_t length = breakLength(i);
-            if (i + length < m_end && IsBlank(b[i + length])) {
+            if (i + length < windowEnd && IsBlank(b[i + length])) {
                 // A folded header.
                 ++m_line;
                 i += length + 1;
