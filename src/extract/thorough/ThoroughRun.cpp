@@ -418,7 +418,8 @@ RunOutcome ThoroughRun::start(RunHost& host)
             std::uint64_t shown = 0;
             for (bool more = true; more;) {
                 if (!steps.step(kLineRead, [&] { more = reader->pump(); })) {
-                    reader->abandon("the rest of the input could not be read");
+                    // What was read stays: finished photos are written, the one under way fails.
+                    steps.step(kLineRead, [&] { reader->abandon("the rest of the input could not be read"); });
                     break;
                 }
                 const std::uint64_t taken = text->bytesTaken();
