@@ -352,3 +352,44 @@ namespace {
 
 } // namespace
 } // namespace orvandel
+
+namespace orvandel {
+namespace {
+
+    // Surroundings that fail once while a photo is told to them.
+    class FailingOnceHost : public test::ThoroughRecordingHost
+    {
+    public:
+        void photoFinished(const PhotoResult& result) override
+        {
+            if (!m_failed) {
+                m_failed = true;
+                throw std::runtime_error("the window is gone");
+            }
+            ThoroughRecordingHost::photoFinished(result);
+        }
+
+    private:
+        bool m_failed = false;
+    };
+
+    TEST(ThoroughRunSurroundings, AFailureOfTheHostWhileReadingIsReportedAndTheRunGoesOn)
+    {
+        test::TempDir dir;
+        FailingOnceHost host;
+        host.folder = dir.mkdir("out");
+        host.items.push_back(dir.write("a.vcf", "BEGIN:VCARD\r\nFN:Ann\r\nPHOTO:" + test::ToBase64(test::JpegImage()) + "\r\nEND:VCARD\r\n"));
+        host.items.push_back(dir.write("b.vcf", "BEGIN:VCARD\r\nFN:Bob\r\nPHOTO:" + test::ToBase64(test::GifImage()) + "\r\nEND:VCARD\r\n"));
+        ThoroughRun run;
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 122);
+        EXPECT_EQ(host.reports[0].description, "the window is gone");
+        EXPECT_EQ(test::FilesIn(host.folder),
+                  (std::map<std::string, std::string>{{"Ann.jpg", test::JpegImage()}, {"Bob.gif", test::GifImage()}}));
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_FALSE(run.IsRunning());
+    }
+
+} // namespace
+} // namespace orvandel
