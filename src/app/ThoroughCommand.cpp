@@ -48,7 +48,8 @@ With --json each such line is a JSON object with the keys "input", "status",
 unknown), "declared" (the type the card declares), "type_mismatch" (true when
 the bytes show another type than the declared one), "repaired" (true when its
 Base64 had to be repaired), "sha256" (with --unique) and "error", each where it
-applies. The exit status is as above: 1 when any photo or input failed.
+applies. The exit status is as above: 1 when any photo or input failed (a link
+or a duplicate is no failure).
 )usage";
 
     bool IsThoroughOnly(const std::string& arg)
