@@ -3,6 +3,7 @@
 #include "CliRunHost.h"
 #include "CliScanHost.h"
 #include "OrvandelVersion.h"
+#include "ThoroughCommand.h"
 #include "extract/ExtractionRun.h"
 
 #include <optional>
@@ -58,11 +59,17 @@ wrong arguments).
     int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
     {
         ExtractOptions options;
+        ThoroughCommandOptions thorough;
+        std::string thoroughProblem;
         bool optionsEnded = false;
         for (std::size_t i = 1; i < args.size(); ++i) {
             const std::string& arg = args[i];
             if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
                 options.inputs.push_back(arg);
+            } else if (const auto match = TakeThoroughOption(args, i, thorough, thoroughProblem);
+                       match != OptionMatch::NotMine) {
+                if (match == OptionMatch::Wrong)
+                    return UsageError(err, thoroughProblem);
             } else if (arg == "--") {
                 optionsEnded = true;
             } else if (arg == "-o" || arg == "--output") {
@@ -84,20 +91,27 @@ wrong arguments).
             } else if (arg == "--json") {
                 options.json = true;
             } else if (arg == "-h" || arg == "--help") {
-                out << kUsage;
+                out << kUsage << ThoroughUsage();
                 return 0;
             } else {
                 return UsageError(err, "unknown option '" + arg + "'");
             }
         }
+        if (const auto problem = CheckThoroughOptions(thorough))
+            return UsageError(err, *problem);
         if (!options.outputFolder)
             return UsageError(err, "extract needs the output folder: -o DIR");
-
         if (options.patterns.empty())
             options.patterns = {"*.vcf", "*.vcard"};
         CliScanHost scanHost(err);
         std::vector<std::string> files
             = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
+
+        if (thorough.thorough) {
+            const int status = RunThoroughExtract(thorough, std::move(files), *options.outputFolder, options.json,
+                                                  out, err, errIsTerminal);
+            return status == 0 && scanHost.anyFailed() ? 1 : status;
+        }
 
         CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
         ExtractionRun run;
@@ -126,7 +140,7 @@ bool IsCommandLineInvocation(const std::vector<std::string>& args)
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
 {
     if (args.empty() || args.front() == "--help" || args.front() == "-h") {
-        out << kUsage;
+        out << kUsage << ThoroughUsage();
         return 0;
     }
     if (args.front() == "--version") {

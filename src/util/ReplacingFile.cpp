@@ -71,7 +71,7 @@ void ReplacingFile::write(std::string_view bytes)
         throw FileError::fromSystem(FileErrorKind::WriteFailed, m_target, LastError());
 }
 
-void ReplacingFile::commit()
+void ReplacingFile::close()
 {
     if (!m_file)
         throw FileError(FileErrorKind::WriteFailed, "The file is not open: " + m_target);
@@ -83,6 +83,14 @@ void ReplacingFile::commit()
         discard();
         throw FileError::fromSystem(FileErrorKind::WriteFailed, m_target, error);
     }
+}
+
+void ReplacingFile::commit()
+{
+    if (m_temporary.empty())
+        throw FileError(FileErrorKind::WriteFailed, "The file is not open: " + m_target);
+    if (m_file)
+        close();
     std::error_code ec;
     std::filesystem::rename(ToFsPath(m_temporary), ToFsPath(m_target), ec);
     if (ec) {

@@ -21,7 +21,13 @@ public:
     // Creates the temporary file.
     void create();
     void write(std::string_view bytes);
-    // Closes the temporary file and renames it over the target.
+    // Closes the temporary file, so that a writer holding many of them keeps no handle open;
+    // commit() then only renames it. Throws FileError when the buffered bytes cannot be written.
+    void close();
+    // Changes the name that commit() gives the file. The temporary file stays where it is, so
+    // the new target must lie in the same folder.
+    void retarget(std::string target) { m_target = std::move(target); }
+    // Closes the temporary file (unless closed already) and renames it over the target.
     void commit();
     // Closes and removes the temporary file; the target stays as it was.
     void discard() noexcept;

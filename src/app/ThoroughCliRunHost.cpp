@@ -1,0 +1,189 @@
+#include "ThoroughCliRunHost.h"
+
+#include "CliRunHost.h"
+#include "extract/ExtractionRun.h"
+#include "util/Json.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+
+namespace orvandel {
+
+namespace {
+
+    // A field of a tab-separated line: its own tabs and line breaks become blanks.
+    std::string Field(std::string text)
+    {
+        for (char& c : text) {
+            if (c == '\t' || c == '\n' || c == '\r')
+                c = ' ';
+        }
+        return text;
+    }
+
+    const char* StatusText(PhotoStatus status)
+    {
+        switch (status) {
+        case PhotoStatus::Written:
+            return "written";
+        case PhotoStatus::Duplicate:
+            return "duplicate";
+        case PhotoStatus::Link:
+            return "link";
+        case PhotoStatus::Failed:
+            break;
+        }
+        return "error";
+    }
+
+    std::string TypeText(const PhotoResult& result)
+    {
+        std::string text = result.type.empty() ? std::string("unknown") : result.type;
+        if (result.typeMismatch)
+            text += ", declared " + result.declared;
+        return text;
+    }
+
+} // namespace
+
+ThoroughCliRunHost::ThoroughCliRunHost(std::vector<std::string> inputs,
+                                       std::string outputFolder,
+                                       bool json,
+                                       std::ostream& out,
+                                       std::ostream& err,
+                                       bool showProgress)
+    : m_inputs(std::move(inputs))
+    , m_outputFolder(std::move(outputFolder))
+    , m_json(json)
+    , m_out(out)
+    , m_err(err)
+    , m_showProgress(showProgress)
+{
+}
+
+std::optional<std::string> ThoroughCliRunHost::itemText(std::size_t position)
+{
+    if (position < 1 || position > m_inputs.size())
+        return std::nullopt;
+    return m_inputs[position - 1];
+}
+
+void ThoroughCliRunHost::setProgressCaption(const std::string& caption)
+{
+    if (!m_showProgress || caption == kIdleProgressCaption) {
+        clearProgressLine();
+        return;
+    }
+    m_err << "\r\x1b[K" << static_cast<int>(std::floor(m_progress)) << "% " << caption << std::flush;
+    m_progressShown = true;
+}
+
+void ThoroughCliRunHost::clearProgressLine()
+{
+    if (m_progressShown) {
+        m_err << "\r\x1b[K" << std::flush;
+        m_progressShown = false;
+    }
+}
+
+void ThoroughCliRunHost::showMessage(const std::string& text)
+{
+    clearProgressLine();
+    if (text != kDoneMessage)
+        m_err << text << '\n' << std::flush;
+}
+
+void ThoroughCliRunHost::reportError(const ErrorReport& report)
+{
+    clearProgressLine();
+    m_anyFailed = true;
+    m_reportsOfInput.push_back(report.description);
+    m_err << ReportAsPlainText(report) << "\n\n" << std::flush;
+}
+
+void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
+{
+    clearProgressLine();
+    ++m_photosOfInput;
+    if (result.status == PhotoStatus::Failed) {
+        const auto told = std::find(m_reportsOfInput.begin(), m_reportsOfInput.end(), result.error);
+        if (told != m_reportsOfInput.end())
+            m_reportsOfInput.erase(told);
+    }
+
+    std::string where;
+    switch (result.status) {
+    case PhotoStatus::Written:
+    case PhotoStatus::Duplicate:
+        where = result.output;
+        break;
+    case PhotoStatus::Link:
+        where = result.url;
+        break;
+    case PhotoStatus::Failed:
+        where = result.error;
+        break;
+    }
+
+    if (m_json) {
+        JsonObject line;
+        line.add("input", result.input).add("status", StatusText(result.status));
+        line.add("card", result.card).add("fn", result.fn).add("line", result.line);
+        if (result.status == PhotoStatus::Link)
+            line.add("url", result.url);
+        if (result.status == PhotoStatus::Written || result.status == PhotoStatus::Duplicate) {
+            line.add("output", result.output);
+            line.add("type", result.type.empty() ? std::string("unknown") : result.type);
+        }
+        if (!result.declared.empty())
+            line.add("declared", result.declared);
+        if (result.status == PhotoStatus::Written || result.status == PhotoStatus::Duplicate)
+            line.add("type_mismatch", result.typeMismatch);
+        if (result.repaired)
+            line.add("repaired", true);
+        if (!result.sha256.empty())
+            line.add("sha256", result.sha256);
+        if (result.status == PhotoStatus::Failed)
+            line.add("error", result.error);
+        m_out << line.str() << '\n';
+    } else {
+        m_out << StatusText(result.status) << '\t' << Field(result.input) << '\t' << result.card << '\t'
+              << Field(result.fn) << '\t' << Field(where);
+        if (result.status == PhotoStatus::Written)
+            m_out << '\t' << TypeText(result);
+        m_out << '\n';
+    }
+    m_out.flush();
+}
+
+void ThoroughCliRunHost::printInputLine(const std::string& input, const char* status, const std::string& error)
+{
+    if (m_json) {
+        JsonObject line;
+        line.add("input", input).add("status", status);
+        if (!error.empty())
+            line.add("error", error);
+        m_out << line.str() << '\n';
+    } else {
+        m_out << status << '\t' << Field(input);
+        if (!error.empty())
+            m_out << "\t\t\t" << Field(error);
+        m_out << '\n';
+    }
+}
+
+void ThoroughCliRunHost::itemFinished(const ItemResult& result)
+{
+    clearProgressLine();
+    // Failures that belong to no photo (the input cannot be opened or read) get lines of their own.
+    for (const std::string& error : m_reportsOfInput)
+        printInputLine(result.input, "error", error);
+    if (m_photosOfInput == 0 && m_reportsOfInput.empty())
+        printInputLine(result.input, "no-photo", {});
+    m_out.flush();
+    m_photosOfInput = 0;
+    m_reportsOfInput.clear();
+}
+
+} // namespace orvandel

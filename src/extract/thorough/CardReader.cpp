@@ -1,0 +1,667 @@
+#include "CardReader.h"
+
+#include "CardText.h"
+#include "ImageType.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orvandel {
+
+namespace {
+
+    // A property's name and parameters longer than this are no photo's: the line is skipped.
+    constexpr std::size_t kMaxHeader = 8 * 1024;
+    constexpr std::size_t kHeaderWindow = kMaxHeader + 16;
+    // How much of a line without indent tells whether it goes on with Base64.
+    constexpr std::size_t kProbe = 4 * 1024;
+    constexpr std::size_t kMaxText = 4 * 1024;
+    constexpr std::size_t kMaxAddress = 8 * 1024;
+    constexpr std::size_t kMaxDataHeader = 1024;
+    // Enough of a value to see "https:" or "data:" at its start.
+    constexpr std::size_t kPrefixLength = 16;
+    constexpr std::size_t kMinBuffer = 16 * 1024;
+
+    bool IsBreak(char c)
+    {
+        return c == '\r' || c == '\n';
+    }
+
+    bool IsBlank(char c)
+    {
+        return c == ' ' || c == '\t';
+    }
+
+    bool IsAsciiLetter(char c)
+    {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    }
+
+    bool IsAsciiDigit(char c)
+    {
+        return c >= '0' && c <= '9';
+    }
+
+    bool IsBase64LineCharacter(char c)
+    {
+        return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '/' || c == '=' || c == '-' || c == '_'
+            || IsBlank(c);
+    }
+
+    std::string_view Trim(std::string_view text)
+    {
+        while (!text.empty() && IsBlank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && IsBlank(text.back()))
+            text.remove_suffix(1);
+        return text;
+    }
+
+    std::string Unquote(std::string_view text)
+    {
+        text = Trim(text);
+        if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+            text = text.substr(1, text.size() - 2);
+        return std::string(text);
+    }
+
+    // Splits at `separator` where it does not stand between double quotes.
+    std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator)
+    {
+        std::vector<std::string_view> parts;
+        bool quoted = false;
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '"')
+                quoted = !quoted;
+            else if (text[i] == separator && !quoted) {
+                parts.push_back(text.substr(start, i - start));
+                start = i + 1;
+            }
+        }
+        parts.push_back(text.substr(start));
+        return parts;
+    }
+
+    bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+    {
+        return text.size() >= prefix.size() && AsciiUpper(text.substr(0, prefix.size())) == AsciiUpper(prefix);
+    }
+
+} // namespace
+
+CardReader::CardReader(TextSource& text, CardHandler& handler, CardReaderOptions options)
+    : m_text(text)
+    , m_handler(handler)
+    , m_options(options)
+    , m_buffer(std::max(options.bufferSize, kMinBuffer))
+{
+}
+
+bool CardReader::refill()
+{
+    if (m_textAtEnd)
+        return false;
+    if (m_pos > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
+        m_end -= m_pos;
+        m_pos = 0;
+    }
+    const std::size_t room = m_buffer.size() - m_end;
+    if (room < 4)
+        return false; // nobody asks for this much
+    const std::size_t got = m_text.read(m_buffer.data() + m_end, room);
+    if (got == 0) {
+        m_textAtEnd = true;
+        return false;
+    }
+    m_end += got;
+    ++m_refills;
+    return true;
+}
+
+bool CardReader::ensure(std::size_t count)
+{
+    while (m_end - m_pos < count) {
+        if (!refill())
+            return false;
+    }
+    return true;
+}
+
+// CR LF, LF, a lone CR, and CR CR LF (a CR LF that went through a text-mode write twice) each
+// end one line.
+std::size_t CardReader::breakLength(std::size_t at) const
+{
+    const char* b = m_buffer.data();
+    if (b[at] == '\n')
+        return 1;
+    if (at + 1 < m_end && b[at + 1] == '\n')
+        return 2;
+    if (at + 2 < m_end && b[at + 1] == '\r' && b[at + 2] == '\n')
+        return 3;
+    return 1;
+}
+
+bool CardReader::pump()
+{
+    const std::uint64_t refills = m_refills;
+    while (m_state != State::Done && m_refills == refills) {
+        if (m_state == State::LineStart)
+            stepLineStart();
+        else
+            stepValue();
+    }
+    return m_state != State::Done;
+}
+
+void CardReader::stepLineStart()
+{
+    ensure(kHeaderWindow);
+    if (m_pos == m_end) {
+        finishInput();
+        return;
+    }
+    const char* b = m_buffer.data();
+    std::size_t i = m_pos;
+    // The line is looked at within a window of fixed size, however much text the buffer holds,
+    // so that an input is read alike however it arrives.
+    const std::size_t windowEnd = std::min(m_end, m_pos + kHeaderWindow);
+    const bool windowAtEnd = m_textAtEnd && windowEnd == m_end;
+    // Leading blanks, and the byte-order marks of files that were joined into one.
+    for (;;) {
+        if (i + 3 > windowEnd && !windowAtEnd) {
+            m_pos = i; // a long run of blanks: the rest is looked at with the next window
+            return;
+        }
+        if (i < windowEnd && IsBlank(b[i])) {
+            ++i;
+        } else if (i + 2 < windowEnd && static_cast<unsigned char>(b[i]) == 0xEF
+                   && static_cast<unsigned char>(b[i + 1]) == 0xBB && static_cast<unsigned char>(b[i + 2]) == 0xBF) {
+            i += 3;
+        } else {
+            break;
+        }
+    }
+    if (i == windowEnd) {
+        m_pos = i;
+        return;
+    }
+    if (IsBreak(b[i])) {
+        m_pos = i + breakLength(i);
+        ++m_line;
+        return;
+    }
+
+    m_propertyLine = m_line;
+    m_header.clear();
+    bool inParameters = false;
+    bool quoted = false;
+    for (;;) {
+        if (i == windowEnd) {
+            m_pos = i;
+            if (!windowAtEnd)
+                startSkipping(); // longer than any header: the rest of the line is skipped
+            return;
+        }
+        const char c = b[i];
+        if (IsBreak(c)) {
+            if (i + 4 > windowEnd && !windowAtEnd) {
+                m_pos = i;
+                startSkipping();
+                return;
+            }
+            const std::size_t length = breakLength(i);
+            if (i + length < windowEnd && IsBlank(b[i + length])) {
+                // A folded header.
+                ++m_line;
+                i += length + 1;
+                continue;
+            }
+            // A line without ":" is no property.
+            m_pos = i;
+            startSkipping();
+            return;
+        }
+        if (m_header.size() >= kMaxHeader) {
+            m_pos = i;
+            startSkipping();
+            return;
+        }
+        if (c == '"' && inParameters) {
+            quoted = !quoted;
+        } else if (c == ';' && !quoted) {
+            inParameters = true;
+        } else if (c == ':' && !quoted) {
+            m_pos = i + 1;
+            beginProperty();
+            return;
+        }
+        m_header += c;
+        ++i;
+    }
+}
+
+void CardReader::startSkipping()
+{
+    m_state = State::Value;
+    m_kind = ValueKind::Skip;
+    m_quotedPrintable = false;
+    m_lastChar = 0;
+}
+
+void CardReader::beginProperty()
+{
+    const std::vector<std::string_view> parts = SplitOutsideQuotes(m_header, ';');
+    std::string_view name = Trim(parts.front());
+    if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
+        name.remove_prefix(dot + 1); // the group: "item1.PHOTO"
+    const std::string upperName = AsciiUpper(name);
+
+    m_encoding.clear();
+    m_valueType.clear();
+    m_charset.clear();
+    std::string declared;
+    std::string declaredFallback;
+    for (std::size_t k = 1; k < parts.size(); ++k) {
+        const std::string_view parameter = Trim(parts[k]);
+        if (parameter.empty())
+            continue;
+        const auto equals = parameter.find('=');
+        if (equals == std::string_view::npos) {
+            // vCard 2.1 writes bare values: "PHOTO;ENCODING=BASE64;JPEG".
+            const std::string value = AsciiUpper(Unquote(parameter));
+            if (value == "B" || value == "BASE64" || value == "QUOTED-PRINTABLE" || value == "8BIT" || value == "7BIT")
+                m_encoding = value;
+            else if (value == "URL" || value == "URI")
+                m_valueType = value;
+            else if (declared.empty())
+                declared = Unquote(parameter);
+            continue;
+        }
+        const std::string key = AsciiUpper(Trim(parameter.substr(0, equals)));
+        const std::string value = Unquote(parameter.substr(equals + 1));
+        if (key == "ENCODING") {
+            m_encoding = AsciiUpper(value);
+        } else if (key == "VALUE") {
+            m_valueType = AsciiUpper(value);
+        } else if (key == "CHARSET") {
+            m_charset = value;
+        } else if (key == "MEDIATYPE") {
+            declared = value;
+        } else if (key == "TYPE" && declared.empty()) {
+            // TYPE may list several values; the one that names an image type counts.
+            for (const std::string_view item : SplitOutsideQuotes(value, ',')) {
+                const std::string itemText = Unquote(item);
+                if (ImageTypeFromDeclared(itemText) != ImageType::Unknown) {
+                    declared = itemText;
+                    break;
+                }
+                if (declaredFallback.empty())
+                    declaredFallback = itemText;
+            }
+        }
+    }
+    if (declared.empty())
+        declared = declaredFallback;
+
+    m_state = State::Value;
+    m_quotedPrintable = m_encoding == "QUOTED-PRINTABLE";
+    m_lastChar = 0;
+    if (upperName != "BEGIN" && !m_cardOpen)
+        openCard(); // properties before any BEGIN:VCARD still belong to a card
+
+    if (upperName == "BEGIN" || upperName == "END" || upperName == "FN" || upperName == "UID") {
+        m_kind = ValueKind::Text;
+        m_textField = upperName == "BEGIN" ? TextField::Begin
+            : upperName == "END"          ? TextField::End
+            : upperName == "FN"           ? TextField::Fn
+                                          : TextField::Uid;
+        m_textValue.clear();
+    } else if (upperName == "PHOTO" || upperName == "X-MS-CARDPICTURE" || (upperName == "LOGO" && m_options.logos)) {
+        m_kind = ValueKind::Photo;
+        m_photo = PhotoStart{};
+        m_photo.property = upperName;
+        m_photo.line = m_propertyLine;
+        m_photo.declaredType = declared;
+        m_prefix.clear();
+        m_dataHeader.clear();
+        m_decodeErrorLine = 0;
+        m_mode = PhotoMode::Prefix;
+        if (m_quotedPrintable) {
+            m_mode = PhotoMode::Unsupported;
+            m_photo.problem = "it is written as quoted-printable text, not as Base64, and is left alone";
+        }
+    } else {
+        m_kind = ValueKind::Skip;
+    }
+}
+
+bool CardReader::encodingAllowsBase64() const
+{
+    return m_encoding.empty() || m_encoding == "B" || m_encoding == "BASE64" || m_encoding == "BINARY";
+}
+
+bool CardReader::base64LinesContinue() const
+{
+    return m_kind == ValueKind::Photo
+        && (m_mode == PhotoMode::Base64 || (m_mode == PhotoMode::Prefix && encodingAllowsBase64()));
+}
+
+bool CardReader::looksLikeBase64Line(std::size_t at) const
+{
+    const char* b = m_buffer.data();
+    bool any = false;
+    for (std::size_t j = at; j < m_end && j < at + kProbe; ++j) {
+        if (IsBreak(b[j]))
+            break;
+        if (!IsBase64LineCharacter(b[j]))
+            return false;
+        any = any || !IsBlank(b[j]);
+    }
+    return any;
+}
+
+void CardReader::stepValue()
+{
+    if (m_pos == m_end && !refill()) {
+        endValue(); // the input ends inside the value
+        return;
+    }
+    const char* begin = m_buffer.data() + m_pos;
+    const char* end = m_buffer.data() + m_end;
+    const char* stop;
+    if (m_kind == ValueKind::Photo && m_mode == PhotoMode::Base64) {
+        const bool failedBefore = m_decoder.failed();
+        stop = m_decoder.decodeLine(begin, end);
+        if (!failedBefore && m_decoder.failed())
+            m_decodeErrorLine = m_line;
+        if (stop > begin)
+            m_lastChar = stop[-1];
+    } else {
+        stop = begin;
+        while (stop < end && !IsBreak(*stop))
+            ++stop;
+        takeSegment(begin, stop);
+    }
+    m_pos = static_cast<std::size_t>(stop - m_buffer.data());
+    if (stop != end)
+        atBreak();
+}
+
+void CardReader::atBreak()
+{
+    ensure(kProbe + 4); // may move the text in the buffer: positions only from here on
+    const char* b = m_buffer.data();
+    const std::size_t next = m_pos + breakLength(m_pos);
+    const char lastChar = m_lastChar;
+    m_lastChar = 0;
+    m_pos = next;
+    if (m_quotedPrintable && lastChar == '=') {
+        // A soft line break: the next line goes on, a blank at its start included; unless the
+        // card plainly ends there (a broken last line).
+        const std::string_view rest(b + next, std::min<std::size_t>(m_end - next, 11));
+        if (!StartsWithNoCase(rest, "END:VCARD") && !StartsWithNoCase(rest, "BEGIN:VCARD")) {
+            if (m_kind == ValueKind::Text && !m_textValue.empty() && m_textValue.back() == '=')
+                m_textValue.pop_back();
+            ++m_line;
+            return;
+        }
+    }
+    if (next < m_end && IsBlank(b[next])) {
+        m_pos = next + 1; // a folded line
+        ++m_line;
+        return;
+    }
+    if (base64LinesContinue() && looksLikeBase64Line(next)) {
+        ++m_line; // vCard 2.1: Base64 lines without indent
+        return;
+    }
+    // The value ends on its own line: what it tells, it tells of that line.
+    endValue();
+    ++m_line;
+}
+
+void CardReader::takeSegment(const char* begin, const char* end)
+{
+    if (begin == end)
+        return;
+    switch (m_kind) {
+    case ValueKind::Skip:
+        break;
+    case ValueKind::Text:
+        m_textValue.append(begin, std::min<std::size_t>(static_cast<std::size_t>(end - begin),
+                                                        kMaxText - std::min(kMaxText, m_textValue.size())));
+        break;
+    case ValueKind::Photo:
+        takePhotoSegment(begin, end);
+        break;
+    }
+    m_lastChar = end[-1];
+}
+
+void CardReader::takePhotoSegment(const char* begin, const char* end)
+{
+    const char* p = begin;
+    while (p < end) {
+        switch (m_mode) {
+        case PhotoMode::Prefix: {
+            const char c = *p++;
+            if (m_prefix.empty() && IsBlank(c))
+                break;
+            m_prefix += c;
+            if (c == ':' || m_prefix.size() >= kPrefixLength)
+                decidePhoto();
+            break;
+        }
+        case PhotoMode::DataHeader: {
+            const char* comma = std::find(p, end, ',');
+            const std::size_t room = kMaxDataHeader + 1 - std::min(kMaxDataHeader + 1, m_dataHeader.size());
+            m_dataHeader.append(p, std::min<std::size_t>(static_cast<std::size_t>(comma - p), room));
+            p = comma;
+            if (m_dataHeader.size() > kMaxDataHeader) {
+                m_mode = PhotoMode::Unsupported;
+                m_photo.problem = "its data: address has no \",\" before its data";
+            } else if (p < end) {
+                ++p;
+                decideDataHeader();
+            }
+            break;
+        }
+        case PhotoMode::Base64: {
+            const bool failedBefore = m_decoder.failed();
+            p = m_decoder.decodeLine(p, end);
+            if (!failedBefore && m_decoder.failed())
+                m_decodeErrorLine = m_line;
+            break;
+        }
+        case PhotoMode::Link: {
+            const std::size_t room = kMaxAddress - std::min(kMaxAddress, m_photo.address.size());
+            m_photo.address.append(p, std::min<std::size_t>(static_cast<std::size_t>(end - p), room));
+            p = end;
+            break;
+        }
+        case PhotoMode::Unsupported:
+            p = end;
+            break;
+        }
+    }
+}
+
+void CardReader::decidePhoto()
+{
+    // Base64 never holds a ":", so a "scheme:" at the start is an address.
+    std::string scheme;
+    const auto colon = m_prefix.find(':');
+    if (colon != std::string::npos && colon > 0 && IsAsciiLetter(m_prefix[0])) {
+        const std::string_view name = std::string_view(m_prefix).substr(0, colon);
+        const bool wellFormed = std::all_of(name.begin(), name.end(), [](char c) {
+            return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '.' || c == '-';
+        });
+        if (wellFormed)
+            scheme = AsciiUpper(name);
+    }
+    if (scheme == "DATA") {
+        m_mode = PhotoMode::DataHeader;
+        m_dataHeader = m_prefix.substr(colon + 1);
+        return;
+    }
+    if (!scheme.empty()) {
+        m_mode = PhotoMode::Link;
+        m_photo.address = m_prefix;
+        return;
+    }
+    if (!encodingAllowsBase64()) {
+        m_mode = PhotoMode::Unsupported;
+        m_photo.problem = "its encoding \"" + m_encoding + "\" is not Base64";
+        return;
+    }
+    m_mode = PhotoMode::Base64;
+    startInlinePhoto();
+    const bool failedBefore = m_decoder.failed();
+    m_decoder.decodeLine(m_prefix.data(), m_prefix.data() + m_prefix.size());
+    if (!failedBefore && m_decoder.failed())
+        m_decodeErrorLine = m_line;
+}
+
+// "image/png;base64": a media type, perhaps parameters, and ";base64" for Base64 data.
+void CardReader::decideDataHeader()
+{
+    const std::vector<std::string_view> parts = SplitOutsideQuotes(m_dataHeader, ';');
+    const std::string_view mediaType = Trim(parts.front());
+    bool base64 = false;
+    for (std::size_t k = 1; k < parts.size(); ++k)
+        base64 = base64 || AsciiUpper(Trim(parts[k])) == "BASE64";
+    if (!mediaType.empty())
+        m_photo.declaredType = std::string(mediaType);
+    if (!base64) {
+        m_mode = PhotoMode::Unsupported;
+        m_photo.problem = "its data: address does not hold Base64";
+        return;
+    }
+    m_mode = PhotoMode::Base64;
+    startInlinePhoto();
+}
+
+void CardReader::startInlinePhoto()
+{
+    m_photo.form = PhotoForm::Inline;
+    m_decoder.start(m_handler.photoStarted(m_photo));
+}
+
+void CardReader::endValue()
+{
+    m_state = State::LineStart;
+    switch (m_kind) {
+    case ValueKind::Skip:
+        break;
+    case ValueKind::Text:
+        endText();
+        break;
+    case ValueKind::Photo:
+        endPhoto();
+        break;
+    }
+}
+
+void CardReader::endPhoto()
+{
+    if (m_mode == PhotoMode::Prefix) {
+        if (m_prefix.empty())
+            return; // an empty photo property carries no photo
+        decidePhoto();
+    }
+    if (m_mode == PhotoMode::DataHeader) {
+        m_mode = PhotoMode::Unsupported;
+        m_photo.problem = "its data: address ends before its data";
+    }
+    PhotoEnd end;
+    switch (m_mode) {
+    case PhotoMode::Base64:
+        end.ok = m_decoder.finish();
+        end.error = m_decoder.error();
+        end.errorLine = m_decodeErrorLine;
+        end.repaired = m_decoder.repaired();
+        end.bytes = m_decoder.bytesDecoded();
+        m_handler.photoEnded(end, m_card);
+        return;
+    case PhotoMode::Link:
+        m_photo.form = PhotoForm::Link;
+        m_photo.address = std::string(Trim(m_photo.address));
+        m_handler.photoStarted(m_photo);
+        m_handler.photoEnded(end, m_card);
+        return;
+    case PhotoMode::Unsupported:
+        m_photo.form = PhotoForm::Unsupported;
+        end.ok = false;
+        end.error = m_photo.problem;
+        m_handler.photoStarted(m_photo);
+        m_handler.photoEnded(end, m_card);
+        return;
+    case PhotoMode::Prefix:
+    case PhotoMode::DataHeader:
+        return;
+    }
+}
+
+void CardReader::endText()
+{
+    const std::string value = DecodeCardTextValue(m_textValue, m_encoding, m_charset);
+    switch (m_textField) {
+    case TextField::Begin:
+        if (AsciiUpper(value) == "VCARD")
+            openCard();
+        break;
+    case TextField::End:
+        if (AsciiUpper(value) == "VCARD")
+            closeCard();
+        break;
+    case TextField::Fn:
+        if (m_card.fn.empty())
+            m_card.fn = value;
+        break;
+    case TextField::Uid:
+        if (m_card.uid.empty())
+            m_card.uid = value;
+        break;
+    }
+}
+
+void CardReader::openCard()
+{
+    closeCard(); // a card without END:VCARD ends where the next begins
+    m_card = CardFields{};
+    m_card.number = ++m_cardCount;
+    m_card.line = m_propertyLine;
+    m_cardOpen = true;
+    m_handler.cardStarted(m_card.number);
+}
+
+void CardReader::closeCard()
+{
+    if (!m_cardOpen)
+        return;
+    m_cardOpen = false;
+    m_handler.cardEnded(m_card);
+}
+
+void CardReader::finishInput()
+{
+    closeCard();
+    m_state = State::Done;
+}
+
+void CardReader::abandon(const std::string& reason)
+{
+    if (m_state == State::Value && m_kind == ValueKind::Photo && m_mode == PhotoMode::Base64) {
+        PhotoEnd end;
+        end.ok = false;
+        end.error = reason;
+        end.errorLine = m_line;
+        m_handler.photoEnded(end, m_card);
+    }
+    closeCard();
+    m_state = State::Done;
+}
+
+} // namespace orvandel

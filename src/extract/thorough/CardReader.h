@@ -1,0 +1,191 @@
+#pragma once
+
+#include "Base64Stream.h"
+#include "PhotoOutput.h"
+#include "TextSource.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvandel {
+
+enum class PhotoForm
+{
+    Inline,      // Base64 in the card, plain or as a data: address; its bytes are decoded
+    Link,        // only an address elsewhere (http, https, ...): nothing to decode
+    Unsupported, // written in a way that carries no image this program can take out
+};
+
+// A photo property as it begins.
+struct PhotoStart
+{
+    std::string property;     // "PHOTO", "X-MS-CARDPICTURE" or "LOGO"
+    std::uint64_t line = 0;   // the input line where its property starts, from 1
+    std::string declaredType; // its TYPE, MEDIATYPE, bare type parameter or data: media type, as written
+    PhotoForm form = PhotoForm::Inline;
+    std::string address;      // Link: the address
+    std::string problem;      // Unsupported: why it is left alone
+};
+
+// How a photo's data ended.
+struct PhotoEnd
+{
+    bool ok = true;
+    std::string error;           // what could not be decoded, when not ok
+    std::uint64_t errorLine = 0; // the input line where it went wrong, when known
+    bool repaired = false;       // Base64 had to be repaired
+    std::uint64_t bytes = 0;     // decoded bytes
+};
+
+// What is known of a card.
+struct CardFields
+{
+    std::size_t number = 0;     // from 1, in its file
+    std::uint64_t line = 0;     // the input line where it starts
+    std::string fn;             // the first FN that is not empty
+    std::string uid;            // the first UID that is not empty
+};
+
+// Receives the cards as they are read. Photos come between their card's start and end; a card's
+// FN may come after its photos, so names are best chosen at the card's end.
+class CardHandler
+{
+public:
+    virtual ~CardHandler() = default;
+    virtual void cardStarted(std::size_t number) = 0;
+    // A photo begins. An inline photo's bytes go to the returned output while it is decoded
+    // (nowhere when it is null). Links and unsupported photos start and end at once.
+    virtual PhotoOutput* photoStarted(const PhotoStart& photo) = 0;
+    // The photo that started last has ended. `card` is what is known of its card so far.
+    virtual void photoEnded(const PhotoEnd& end, const CardFields& card) = 0;
+    virtual void cardEnded(const CardFields& card) = 0;
+};
+
+struct CardReaderOptions
+{
+    bool logos = false;                // LOGO properties are photos too
+    std::size_t bufferSize = 256 * 1024; // at least 16 KB
+};
+
+// Reads the cards of one input front to back, one buffer at a time, so that its memory does not
+// grow with the input: no line, value or photo is ever held whole.
+//
+// Recognised: the properties PHOTO and X-MS-CARDPICTURE (and LOGO when asked), with or without a
+// group ("item1.PHOTO"), names and parameters in any case and order; Base64 given by
+// ENCODING=b, ENCODING=BASE64, a bare BASE64 or B parameter, or by no encoding at all; data:
+// addresses with or without VALUE=URI or URL; web and other addresses, which are told and not
+// fetched. Lines end with CR LF, LF, CR or CR CR LF; a line that starts with a blank or tab
+// continues the one before it; so does a line without indent that holds only Base64 while Base64
+// is being read (up to a blank line or the next property); a quoted-printable value goes on after
+// a line that ends with "=".
+class CardReader
+{
+public:
+    CardReader(TextSource& text, CardHandler& handler, CardReaderOptions options = {});
+
+    // Reads on until about one buffer of the input has been handled. False once the input is
+    // done and its last card has ended. Throws FileError when the input cannot be read; the
+    // reading can then be ended with abandon().
+    bool pump();
+    // Ends the reading early: a photo being decoded fails with `reason`, and an open card ends.
+    void abandon(const std::string& reason);
+
+    // The input line being read, from 1.
+    std::uint64_t line() const noexcept { return m_line; }
+
+private:
+    enum class State
+    {
+        LineStart,
+        Value,
+        Done,
+    };
+    enum class ValueKind
+    {
+        Skip,
+        Text,
+        Photo,
+    };
+    enum class PhotoMode
+    {
+        Prefix,     // the first characters tell Base64 from an address
+        DataHeader, // a data: address up to its ","
+        Base64,
+        Link,
+        Unsupported,
+    };
+    enum class TextField
+    {
+        Begin,
+        End,
+        Fn,
+        Uid,
+    };
+
+    bool refill();
+    bool ensure(std::size_t count);
+    std::size_t breakLength(std::size_t at) const;
+
+    void stepLineStart();
+    void stepValue();
+    void atBreak();
+    bool looksLikeBase64Line(std::size_t at) const;
+    bool base64LinesContinue() const;
+    bool encodingAllowsBase64() const;
+
+    void startSkipping();
+    void beginProperty();
+    void takeSegment(const char* begin, const char* end);
+    void takePhotoSegment(const char* begin, const char* end);
+    void decidePhoto();
+    void decideDataHeader();
+    void startInlinePhoto();
+    void endValue();
+    void endPhoto();
+    void endText();
+
+    void openCard();
+    void closeCard();
+    void finishInput();
+
+    TextSource& m_text;
+    CardHandler& m_handler;
+    CardReaderOptions m_options;
+
+    std::vector<char> m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_textAtEnd = false;
+    std::uint64_t m_refills = 0;
+    std::uint64_t m_line = 1;
+
+    State m_state = State::LineStart;
+    std::string m_header;
+    std::uint64_t m_propertyLine = 0;
+
+    // The value being read.
+    ValueKind m_kind = ValueKind::Skip;
+    bool m_quotedPrintable = false;
+    char m_lastChar = 0; // of the current line's value text, for quoted-printable soft breaks
+    TextField m_textField = TextField::Fn;
+    std::string m_textValue;
+    std::string m_charset;
+    std::string m_encoding;
+    std::string m_valueType;
+
+    // The photo being read.
+    PhotoMode m_mode = PhotoMode::Prefix;
+    PhotoStart m_photo;
+    std::string m_prefix;
+    std::string m_dataHeader;
+    Base64Stream m_decoder;
+    std::uint64_t m_decodeErrorLine = 0;
+
+    bool m_cardOpen = false;
+    std::size_t m_cardCount = 0;
+    CardFields m_card;
+};
+
+} // namespace orvandel

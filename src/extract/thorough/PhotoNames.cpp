@@ -1,0 +1,254 @@
+#include "PhotoNames.h"
+
+#include <array>
+#include <cstdint>
+
+namespace orvandel {
+
+namespace {
+
+    constexpr std::size_t kMaxNameBytes = 150;
+
+    std::string AsciiLower(std::string_view text)
+    {
+        std::string out(text);
+        for (char& c : out) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return out;
+    }
+
+    // Length of the valid UTF-8 sequence at `at`, or 0 when the bytes there are not one.
+    std::size_t Utf8Length(std::string_view text, std::size_t at)
+    {
+        const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+        const std::uint8_t lead = byte(at);
+        if (lead < 0x80)
+            return 1;
+        std::size_t length = 0;
+        std::uint32_t code = 0;
+        std::uint32_t min = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+            min = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+            min = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+            min = 0x10000;
+        } else {
+            return 0;
+        }
+        if (at + length > text.size())
+            return 0;
+        for (std::size_t i = 1; i < length; ++i) {
+            if ((byte(at + i) & 0xC0) != 0x80)
+                return 0;
+            code = (code << 6) | (byte(at + i) & 0x3F);
+        }
+        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return 0;
+        return length;
+    }
+
+    bool IsForbidden(char c)
+    {
+        switch (c) {
+        case '/':
+        case '\\':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|':
+            return true;
+        default:
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        }
+    }
+
+    bool IsReservedDeviceName(std::string_view base)
+    {
+        const std::string lower = AsciiLower(base);
+        for (const char* name : {"con", "prn", "aux", "nul"}) {
+            if (lower == name)
+                return true;
+        }
+        return lower.size() == 4 && (lower.rfind("com", 0) == 0 || lower.rfind("lpt", 0) == 0) && lower[3] >= '0'
+            && lower[3] <= '9';
+    }
+
+    void TrimEnd(std::string& name)
+    {
+        while (!name.empty() && (name.back() == ' ' || name.back() == '.'))
+            name.pop_back();
+    }
+
+} // namespace
+
+NameTemplate::NameTemplate()
+    : m_text("{fn}")
+    , m_pieces{{Field::Fn, {}}}
+{
+}
+
+NameTemplate NameTemplate::parse(std::string_view text)
+{
+    NameTemplate result;
+    result.m_text = std::string(text);
+    result.m_pieces.clear();
+    std::string literal;
+    const auto flush = [&] {
+        if (!literal.empty())
+            result.m_pieces.push_back({Field::Literal, std::move(literal)});
+        literal.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c == '{' || c == '}') && i + 1 < text.size() && text[i + 1] == c) {
+            literal += c;
+            ++i;
+            continue;
+        }
+        if (c == '}')
+            throw NameTemplateError("a \"}\" without its \"{\" (write \"}}\" for a brace)");
+        if (c != '{') {
+            literal += c;
+            continue;
+        }
+        const auto close = text.find('}', i);
+        if (close == std::string_view::npos)
+            throw NameTemplateError("a \"{\" without its \"}\" (write \"{{\" for a brace)");
+        const std::string_view name = text.substr(i + 1, close - i - 1);
+        Field field;
+        if (name == "file")
+            field = Field::File;
+        else if (name == "fn")
+            field = Field::Fn;
+        else if (name == "n")
+            field = Field::Number;
+        else if (name == "uid")
+            field = Field::Uid;
+        else
+            throw NameTemplateError("unknown field {" + std::string(name) + "}: use {file}, {fn}, {n} or {uid}");
+        flush();
+        result.m_pieces.push_back({field, {}});
+        i = close;
+    }
+    flush();
+    return result;
+}
+
+std::string NameTemplate::expandRaw(const NameFields& fields) const
+{
+    std::string out;
+    for (const Piece& piece : m_pieces) {
+        switch (piece.field) {
+        case Field::Literal:
+            out += piece.literal;
+            break;
+        case Field::File:
+            out += fields.file;
+            break;
+        case Field::Fn:
+            if (!fields.fn.empty())
+                out += fields.fn;
+            else
+                out += fields.file + "-" + std::to_string(fields.number);
+            break;
+        case Field::Number:
+            out += std::to_string(fields.number);
+            break;
+        case Field::Uid:
+            out += fields.uid;
+            break;
+        }
+    }
+    return out;
+}
+
+std::string NameTemplate::expand(const NameFields& fields) const
+{
+    std::string name = MakeSafeFileName(expandRaw(fields));
+    if (name.empty())
+        name = MakeSafeFileName(fields.file + "-" + std::to_string(fields.number));
+    return name;
+}
+
+std::string MakeSafeFileName(std::string_view text)
+{
+    std::string name;
+    name.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        const std::size_t length = Utf8Length(text, i);
+        if (length == 0) {
+            name += '_';
+            ++i;
+        } else if (length > 1) {
+            name.append(text.substr(i, length));
+            i += length;
+        } else {
+            if (c == '\t' || c == '\n' || c == '\r')
+                name += ' ';
+            else
+                name += IsForbidden(c) ? '_' : c;
+            ++i;
+        }
+    }
+
+    const auto first = name.find_first_not_of(' ');
+    name.erase(0, first == std::string::npos ? name.size() : first);
+    if (name.size() > kMaxNameBytes) {
+        std::size_t cut = kMaxNameBytes;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    TrimEnd(name);
+    if (!name.empty() && name.front() == '.')
+        name.front() = '_';
+
+    // Windows reserves the device names before any extension: "con.x" is the console too.
+    std::size_t baseEnd = name.find('.');
+    if (baseEnd == std::string::npos)
+        baseEnd = name.size();
+    std::size_t reservedEnd = baseEnd;
+    while (reservedEnd > 0 && name[reservedEnd - 1] == ' ')
+        --reservedEnd;
+    if (IsReservedDeviceName(std::string_view(name).substr(0, reservedEnd)))
+        name.insert(reservedEnd, "_");
+    return name;
+}
+
+std::string PhotoNames::claim(const std::string& folder, std::string_view stem, std::string_view extension)
+{
+    const std::string key = AsciiLower(folder + std::string(stem) + std::string(extension));
+    std::size_t& next = m_nextNumber[key];
+    for (std::size_t n = next == 0 ? 1 : next;; ++n) {
+        std::string candidate = folder;
+        candidate += stem;
+        if (n > 1)
+            candidate += " (" + std::to_string(n) + ")";
+        candidate += extension;
+        if (m_taken.insert(AsciiLower(candidate)).second) {
+            next = n + 1;
+            return candidate;
+        }
+    }
+}
+
+void PhotoNames::release(const std::string& path)
+{
+    if (m_taken.erase(AsciiLower(path)) > 0)
+        m_nextNumber.clear(); // the numbering of that name starts looking from 1 again
+}
+
+} // namespace orvandel

@@ -1,0 +1,466 @@
+#include "ThoroughRun.h"
+
+#include "ByteSource.h"
+#include "CardReader.h"
+#include "ImageType.h"
+#include "Sha256.h"
+#include "TextSource.h"
+#include "extract/OutputNames.h"
+#include "util/FileError.h"
+#include "util/PathHelpers.h"
+#include "util/ReplacingFile.h"
+#include "util/StepRunner.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace orvandel {
+
+namespace {
+
+    // Line numbers of the run's steps, as its reports show them.
+    enum Line : int
+    {
+        kLineEmptyList = 104,
+        kLineNoFolder = 106,
+        kLineCount = 108,
+        kLineItem = 110,
+        kLineProgress = 112,
+        kLineCaption = 114,
+        kLineYield = 116,
+        kLineBusy = 118,
+        kLineOpen = 120,
+        kLineRead = 122,
+        kLineReadProgress = 124,
+        kLineReadCaption = 126,
+        kLineReadYield = 128,
+        kLineCreate = 130,
+        kLineDecode = 132,
+        kLineWrite = 134,
+        kLineCommit = 136,
+        kLineIdle = 186,
+        kLineProgressReset = 188,
+        kLineCaptionReset = 190,
+        kLineDone = 192,
+        kLineNoFolderMessage = 194,
+        kLineNoFilesMessage = 196,
+    };
+
+    constexpr std::uint64_t kProgressEvery = 1024 * 1024;
+    // A card with more photos than this before its end gets them named with what is known so far,
+    // so that an absurd card cannot make the run hold an unbounded list.
+    constexpr std::size_t kMaxPendingPhotos = 256;
+
+    // Forwards reports to the host and remembers the first one of the current input.
+    class InputReports : public ErrorSink
+    {
+    public:
+        explicit InputReports(RunHost& host)
+            : m_host(host)
+        {
+        }
+
+        void reportError(const ErrorReport& report) override
+        {
+            if (!m_failed) {
+                m_failed = true;
+                m_first = report;
+            }
+            m_host.reportError(report);
+        }
+
+        void startInput()
+        {
+            m_failed = false;
+            m_first = {};
+        }
+        bool failed() const { return m_failed; }
+        const ErrorReport& first() const { return m_first; }
+
+    private:
+        RunHost& m_host;
+        bool m_failed = false;
+        ErrorReport m_first;
+    };
+
+    std::string Megabytes(std::uint64_t bytes)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e6);
+        return text;
+    }
+
+    // One photo of the card being read, from its start until it is named and written.
+    class PendingPhoto : public PhotoOutput
+    {
+    public:
+        PhotoStart start;
+        std::string folder;
+        std::unique_ptr<ReplacingFile> file;
+        std::string firstBytes;
+        std::unique_ptr<Sha256> sha;
+        Sha256::Digest digest{};
+        PhotoEnd end;
+        bool failed = false;
+        std::string error;
+        int errorStep = 0;
+
+        void fail(int step, std::string description)
+        {
+            if (failed)
+                return;
+            failed = true;
+            errorStep = step;
+            error = std::move(description);
+            if (file)
+                file->discard();
+        }
+
+        void write(std::string_view bytes) noexcept override
+        {
+            if (failed || !file)
+                return;
+            if (firstBytes.size() < kImageSniffLength)
+                firstBytes.append(bytes.substr(0, kImageSniffLength - firstBytes.size()));
+            if (sha)
+                sha->update(bytes);
+            try {
+                file->write(bytes);
+            } catch (const std::exception& error) {
+                fail(kLineWrite, std::string("Cannot write the photo: ") + error.what());
+            }
+        }
+    };
+
+    struct InputSummary
+    {
+        std::size_t written = 0;
+    };
+
+    // Writes the photos of one input as its cards are read.
+    class CardWriter : public CardHandler
+    {
+    public:
+        CardWriter(RunHost& host,
+                   ErrorSink& reports,
+                   const ThoroughOptions& options,
+                   PhotoNames& names,
+                   std::unordered_map<std::string, std::string>& writtenDigests,
+                   std::size_t position,
+                   std::string input)
+            : m_host(host)
+            , m_reports(reports)
+            , m_options(options)
+            , m_names(names)
+            , m_writtenDigests(writtenDigests)
+            , m_position(position)
+            , m_input(std::move(input))
+            , m_fileStem(StripExtensionSafely(GetFileName(m_input)))
+        {
+        }
+
+        void cardStarted(std::size_t /*number*/) override { m_pending.clear(); }
+
+        PhotoOutput* photoStarted(const PhotoStart& start) override
+        {
+            auto photo = std::make_unique<PendingPhoto>();
+            photo->start = start;
+            if (start.form == PhotoForm::Inline) {
+                try {
+                    const std::string folderText = m_host.outputFolderText();
+                    if (folderText.empty())
+                        throw std::runtime_error("No output folder is set.");
+                    photo->folder = WithTrailingSeparator(folderText);
+                    // Named after the folder until the card's end tells the photo's own name.
+                    photo->file = std::make_unique<ReplacingFile>(photo->folder);
+                    photo->file->create();
+                } catch (const std::exception& error) {
+                    photo->file.reset();
+                    photo->fail(kLineCreate, std::string("Cannot create the photo's file: ") + error.what());
+                }
+                if (m_options.unique)
+                    photo->sha = std::make_unique<Sha256>();
+            }
+            m_pending.push_back(std::move(photo));
+            PendingPhoto& added = *m_pending.back();
+            return added.file ? &added : nullptr;
+        }
+
+        void photoEnded(const PhotoEnd& end, const CardFields& card) override
+        {
+            PendingPhoto& photo = *m_pending.back();
+            photo.end = end;
+            if (photo.start.form == PhotoForm::Inline) {
+                if (!end.ok) {
+                    std::string description = "Cannot decode the photo: " + end.error;
+                    if (end.errorLine != 0 && end.errorLine != photo.start.line)
+                        description += " at line " + std::to_string(end.errorLine);
+                    photo.fail(kLineDecode, description);
+                } else if (end.bytes == 0 && !photo.failed) {
+                    m_pending.pop_back(); // Base64 of nothing: no photo
+                    return;
+                }
+                if (!photo.failed) {
+                    try {
+                        photo.file->close();
+                    } catch (const std::exception& error) {
+                        photo.fail(kLineWrite, std::string("Cannot write the photo: ") + error.what());
+                    }
+                }
+                if (photo.sha)
+                    photo.digest = photo.sha->finish();
+            } else if (photo.start.form == PhotoForm::Unsupported) {
+                photo.fail(kLineDecode, "The photo cannot be taken out: " + end.error);
+            }
+            if (m_pending.size() >= kMaxPendingPhotos)
+                finishPending(card);
+        }
+
+        void cardEnded(const CardFields& card) override { finishPending(card); }
+
+        const InputSummary& summary() const { return m_summary; }
+
+    private:
+        static std::string StripExtensionSafely(const std::string& name)
+        {
+            try {
+                return StripExtension(name);
+            } catch (const std::exception&) {
+                return name;
+            }
+        }
+
+        void finishPending(const CardFields& card)
+        {
+            for (auto& photo : m_pending)
+                finish(*photo, card);
+            m_pending.clear();
+        }
+
+        std::string context(const PendingPhoto& photo, const CardFields& card) const
+        {
+            std::string text = ". Input: " + m_input + ", card " + std::to_string(card.number);
+            text += card.fn.empty() ? std::string(" (no FN)") : " (FN \"" + card.fn + "\")";
+            text += ", line " + std::to_string(photo.start.line) + ".";
+            return text;
+        }
+
+        void finish(PendingPhoto& photo, const CardFields& card)
+        {
+            PhotoResult result;
+            result.position = m_position;
+            result.input = m_input;
+            result.card = card.number;
+            result.fn = card.fn;
+            result.property = photo.start.property;
+            result.line = photo.start.line;
+            result.repaired = photo.end.repaired;
+            const ImageType declared = ImageTypeFromDeclared(photo.start.declaredType);
+            result.declared = declared != ImageType::Unknown ? std::string(ImageTypeName(declared))
+                                                             : photo.start.declaredType;
+
+            if (photo.start.form == PhotoForm::Link) {
+                result.status = PhotoStatus::Link;
+                result.url = photo.start.address;
+                m_host.photoFinished(result);
+                return;
+            }
+            if (!photo.failed)
+                write(photo, card, declared, result);
+            if (photo.failed) {
+                result.status = PhotoStatus::Failed;
+                result.output.clear();
+                result.error = photo.error + context(photo, card);
+                result.errorLine = photo.errorStep;
+                m_reports.reportError({result.error, std::string(kThoroughLocator), photo.errorStep});
+            }
+            m_host.photoFinished(result);
+        }
+
+        void write(PendingPhoto& photo, const CardFields& card, ImageType declared, PhotoResult& result)
+        {
+            const ImageType sniffed = SniffImageType(photo.firstBytes);
+            const ImageType type = sniffed != ImageType::Unknown ? sniffed : declared;
+            result.type = std::string(ImageTypeName(type));
+            result.typeMismatch = ImageTypesDisagree(sniffed, declared);
+
+            std::string digestKey;
+            if (photo.sha) {
+                result.sha256 = Sha256::hex(photo.digest);
+                digestKey.assign(reinterpret_cast<const char*>(photo.digest.data()), photo.digest.size());
+                if (const auto earlier = m_writtenDigests.find(digestKey); earlier != m_writtenDigests.end()) {
+                    photo.file->discard();
+                    result.status = PhotoStatus::Duplicate;
+                    result.output = earlier->second;
+                    ++m_summary.written;
+                    return;
+                }
+            }
+
+            const NameFields fields{m_fileStem, card.fn, card.number, card.uid};
+            const std::string target
+                = m_names.claim(photo.folder, m_options.name.expand(fields), ImageTypeExtension(type));
+            try {
+                photo.file->retarget(target);
+                photo.file->commit();
+            } catch (const std::exception& error) {
+                m_names.release(target);
+                photo.fail(kLineCommit, std::string("Cannot write the photo: ") + error.what());
+                return;
+            }
+            if (photo.sha)
+                m_writtenDigests.emplace(std::move(digestKey), target);
+            result.status = PhotoStatus::Written;
+            result.output = target;
+            ++m_summary.written;
+        }
+
+        RunHost& m_host;
+        ErrorSink& m_reports;
+        const ThoroughOptions& m_options;
+        PhotoNames& m_names;
+        std::unordered_map<std::string, std::string>& m_writtenDigests;
+        std::size_t m_position;
+        std::string m_input;
+        std::string m_fileStem;
+        std::vector<std::unique_ptr<PendingPhoto>> m_pending;
+        InputSummary m_summary;
+    };
+
+    std::uint64_t SizeOf(const std::string& path)
+    {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(ToFsPath(path), ec);
+        return ec ? 0 : static_cast<std::uint64_t>(size);
+    }
+
+} // namespace
+
+ThoroughRun::ThoroughRun(ThoroughOptions options)
+    : m_options(std::move(options))
+{
+}
+
+RunOutcome ThoroughRun::start(RunHost& host)
+{
+    if (m_isRunning)
+        return RunOutcome::AlreadyRunning;
+    m_isRunning = true;
+    struct ClearOnExit
+    {
+        bool& flag;
+        ~ClearOnExit() { flag = false; }
+    } clearOnExit{m_isRunning};
+
+    InputReports reports(host);
+    StepRunner steps(std::string(kThoroughLocator), reports);
+
+    if (steps.test(kLineEmptyList, [&] { return host.itemCount() == 0; })) {
+        steps.step(kLineNoFilesMessage, [&] { host.showMessage(std::string(kNoFilesMessage)); });
+        return RunOutcome::NoFiles;
+    }
+    if (steps.test(kLineNoFolder, [&] { return !IsDirectory(host.outputFolderText()); })) {
+        steps.step(kLineNoFolderMessage, [&] { host.showMessage(std::string(kNoFolderMessage)); });
+        return RunOutcome::NoFolder;
+    }
+
+    std::size_t count = 0;
+    std::uint64_t totalBytes = 0;
+    steps.step(kLineCount, [&] {
+        count = host.itemCount();
+        // Progress goes by bytes: the sizes as the run begins.
+        for (std::size_t position = 1; position <= count; ++position) {
+            if (const auto item = host.itemText(position))
+                totalBytes += SizeOf(*item);
+        }
+    });
+
+    PhotoNames names;
+    std::unordered_map<std::string, std::string> writtenDigests;
+    std::uint64_t bytesBefore = 0;
+    const auto progressValue = [&](std::uint64_t done, std::size_t position) {
+        if (totalBytes == 0)
+            return static_cast<double>(position) / static_cast<double>(count) * 100.0;
+        return std::min(100.0, static_cast<double>(done) / static_cast<double>(totalBytes) * 100.0);
+    };
+
+    for (std::size_t position = 1; position <= count; ++position) {
+        reports.startInput();
+        std::optional<std::string> input;
+        steps.step(kLineItem, [&] { input = host.itemText(position); });
+        if (!input)
+            continue; // the list was shortened meanwhile
+        const std::string name = GetFileName(*input);
+
+        steps.step(kLineProgress, [&] { host.setProgressValue(progressValue(bytesBefore, position)); });
+        steps.step(kLineCaption, [&] { host.setProgressCaption("Processing: " + name); });
+        bool goOn = true;
+        steps.step(kLineYield, [&] { goOn = host.yield(); });
+        if (!goOn)
+            return RunOutcome::Stopped;
+        steps.step(kLineBusy, [&] { host.setBusyPointer(true); });
+
+        std::unique_ptr<FileByteSource> bytes;
+        std::unique_ptr<TextSource> text;
+        CardWriter writer(host, reports, m_options, names, writtenDigests, position, *input);
+        std::unique_ptr<CardReader> reader;
+        const bool opened = steps.step(kLineOpen, [&] {
+            bytes = std::make_unique<FileByteSource>(*input);
+            text = std::make_unique<TextSource>(*bytes);
+            reader = std::make_unique<CardReader>(*text, writer, CardReaderOptions{m_options.logos});
+        });
+        std::uint64_t inputSize = 0;
+        if (opened) {
+            inputSize = bytes->size();
+            std::uint64_t shown = 0;
+            for (bool more = true; more;) {
+                if (!steps.step(kLineRead, [&] { more = reader->pump(); })) {
+                    // What was read stays: finished photos are written, the one under way fails.
+                    steps.step(kLineRead, [&] { reader->abandon("the rest of the input could not be read"); });
+                    break;
+                }
+                const std::uint64_t taken = text->bytesTaken();
+                if (more && taken - shown < kProgressEvery)
+                    continue;
+                shown = taken;
+                const std::uint64_t size = std::max(inputSize, taken);
+                steps.step(kLineReadProgress, [&] {
+                    host.setProgressValue(progressValue(bytesBefore + std::min(taken, inputSize), position));
+                });
+                steps.step(kLineReadCaption, [&] {
+                    host.setProgressCaption("Processing: " + name + " (" + Megabytes(taken) + " of "
+                                            + Megabytes(size) + " MB)");
+                });
+                if (!more)
+                    break;
+                steps.step(kLineReadYield, [&] { goOn = host.yield(); });
+                if (!goOn)
+                    return RunOutcome::Stopped; // the photos under way are discarded with the writer
+            }
+        }
+        bytesBefore += opened ? inputSize : SizeOf(*input);
+
+        ItemResult result;
+        result.position = position;
+        result.input = *input;
+        if (reports.failed()) {
+            result.status = ItemStatus::Failed;
+            result.error = reports.first().description;
+            result.errorLine = reports.first().line;
+        } else {
+            result.status = writer.summary().written > 0 ? ItemStatus::Written : ItemStatus::NoPhoto;
+        }
+        host.itemFinished(result);
+    }
+
+    steps.step(kLineIdle, [&] { host.setBusyPointer(false); });
+    steps.step(kLineProgressReset, [&] { host.setProgressValue(0); });
+    steps.step(kLineCaptionReset, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
+    steps.step(kLineDone, [&] { host.showMessage(std::string(kDoneMessage)); });
+    return RunOutcome::Finished;
+}
+
+} // namespace orvandel

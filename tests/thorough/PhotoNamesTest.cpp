@@ -1,0 +1,130 @@
+#include "extract/thorough/PhotoNames.h"
+
+#include <gtest/gtest.h>
+
+namespace orvandel {
+namespace {
+
+    struct SafeCase
+    {
+        const char* name;
+        std::string text;
+        std::string safe;
+    };
+
+    class SafeNameTest : public ::testing::TestWithParam<SafeCase>
+    {
+    };
+
+    TEST_P(SafeNameTest, GivesANameBothSystemsAccept)
+    {
+        EXPECT_EQ(MakeSafeFileName(GetParam().text), GetParam().safe);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        SafeNameTest,
+        ::testing::Values(SafeCase{"Plain", "Ann Smith", "Ann Smith"},
+                          SafeCase{"ForbiddenCharacters", "a/b\\c:d*e?f\"g<h>i|j", "a_b_c_d_e_f_g_h_i_j"},
+                          SafeCase{"ControlCharacters", std::string("a\x01" "b\x7F" "c\0d", 7), "a_b_c_d"},
+                          SafeCase{"LineBreaksAndTabsBecomeBlanks", "Ann\nSmith\tJr", "Ann Smith Jr"},
+                          SafeCase{"TrailingDotsAndBlanks", "Ann Smith. . ", "Ann Smith"},
+                          SafeCase{"LeadingBlanks", "  Ann", "Ann"},
+                          SafeCase{"LeadingDotWouldHide", ".hidden", "_hidden"},
+                          SafeCase{"OnlyDots", "...", ""},
+                          SafeCase{"DotDot", "..", ""},
+                          SafeCase{"ReservedDevice", "CON", "CON_"},
+                          SafeCase{"ReservedInLowerCase", "nul", "nul_"},
+                          SafeCase{"ReservedWithNumber", "com1", "com1_"},
+                          SafeCase{"ReservedBeforeADot", "aux.txt", "aux_.txt"},
+                          SafeCase{"ReservedBeforeBlankAndDot", "Lpt9 .x", "Lpt9_ .x"},
+                          SafeCase{"NotReservedWhenLonger", "CONSOLE", "CONSOLE"},
+                          SafeCase{"Utf8Kept", "Zoë Ōtsuka 张三", "Zoë Ōtsuka 张三"},
+                          SafeCase{"BrokenUtf8", "Zo\xEB", "Zo_"},
+                          SafeCase{"LongNameCutAtACharacter", std::string(149, 'a') + "é" + "tail",
+                                   std::string(149, 'a')},
+                          SafeCase{"Empty", "", ""}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    struct TemplateCase
+    {
+        const char* name;
+        std::string pattern;
+        NameFields fields;
+        std::string expanded;
+    };
+
+    class TemplateTest : public ::testing::TestWithParam<TemplateCase>
+    {
+    };
+
+    TEST_P(TemplateTest, Expands)
+    {
+        EXPECT_EQ(NameTemplate::parse(GetParam().pattern).expand(GetParam().fields), GetParam().expanded);
+    }
+
+    const NameFields kAnn{"export", "Ann Smith", 3, "urn:uuid:1234"};
+    const NameFields kNoFn{"export", "", 7, ""};
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        TemplateTest,
+        ::testing::Values(TemplateCase{"Default", "{fn}", kAnn, "Ann Smith"},
+                          TemplateCase{"DefaultWithoutFn", "{fn}", kNoFn, "export-7"},
+                          TemplateCase{"AllFields", "{file} {n} {fn} {uid}", kAnn, "export 3 Ann Smith urn_uuid_1234"},
+                          TemplateCase{"FnMissingInsideText", "photo of {fn}", kNoFn, "photo of export-7"},
+                          TemplateCase{"EmptyUidFallsBack", "{uid}", kNoFn, "export-7"},
+                          TemplateCase{"Braces", "{{{n}}}", kAnn, "{3}"},
+                          TemplateCase{"SlashInTemplateStaysInTheFolder", "{file}/{fn}", kAnn, "export_Ann Smith"},
+                          TemplateCase{"UnsafeFn", "{fn}", NameFields{"x", "AC/DC: Live?", 1, ""}, "AC_DC_ Live_"},
+                          TemplateCase{"NothingLeftFallsBack", "{fn}", NameFields{"x", "...", 2, ""}, "x-2"},
+                          TemplateCase{"LiteralOnly", "photo", kAnn, "photo"}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(NameTemplate, RefusesWhatItCannotExpand)
+    {
+        for (const char* pattern : {"{name}", "{fn", "fn}", "{}", "{FN}"})
+            EXPECT_THROW(NameTemplate::parse(pattern), NameTemplateError) << pattern;
+    }
+
+    TEST(NameTemplate, DefaultsToTheFullName)
+    {
+        EXPECT_EQ(NameTemplate().text(), "{fn}");
+        EXPECT_EQ(NameTemplate().expand(kAnn), "Ann Smith");
+    }
+
+    TEST(PhotoNames, NumbersANameWrittenBefore)
+    {
+        PhotoNames names;
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (2).jpg");
+        EXPECT_EQ(names.claim("out/", "Ann", ".png"), "out/Ann.png");
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
+        EXPECT_EQ(names.claim("other/", "Ann", ".jpg"), "other/Ann.jpg");
+    }
+
+    TEST(PhotoNames, IgnoresCaseAsWindowsDoes)
+    {
+        PhotoNames names;
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
+        EXPECT_EQ(names.claim("out/", "ANN", ".JPG"), "out/ANN (2).JPG");
+    }
+
+    TEST(PhotoNames, ANumberedNameFromACardIsNotTakenTwice)
+    {
+        PhotoNames names;
+        EXPECT_EQ(names.claim("out/", "Ann (2)", ".jpg"), "out/Ann (2).jpg");
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
+    }
+
+    TEST(PhotoNames, AReleasedNameIsFreeAgain)
+    {
+        PhotoNames names;
+        const std::string first = names.claim("out/", "Ann", ".jpg");
+        names.release(first);
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
+    }
+
+} // namespace
+} // namespace orvandel

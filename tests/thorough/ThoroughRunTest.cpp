@@ -1,0 +1,395 @@
+#include "TestImages.h"
+#include "ThoroughRecordingHost.h"
+#include "extract/thorough/ThoroughRun.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace orvandel {
+namespace {
+
+    namespace fs = std::filesystem;
+    using namespace test;
+
+    std::string Card(const std::string& fn, const std::string& photoLines)
+    {
+        std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+        if (!fn.empty())
+            card += "FN:" + fn + "\r\n";
+        return card + photoLines + "END:VCARD\r\n";
+    }
+
+    std::string Photo(const std::string& image, const std::string& parameters = ";ENCODING=b;TYPE=JPEG")
+    {
+        return "PHOTO" + parameters + ":" + Fold(ToBase64(image), 75, " ", "\r\n") + "\r\n";
+    }
+
+    class ThoroughRunTest : public ::testing::Test
+    {
+    protected:
+        void SetUp() override { host.folder = dir.mkdir("out") + "/"; }
+
+        std::string input(const std::string& relative, const std::string& bytes)
+        {
+            const auto path = dir.write("cards/" + relative, bytes);
+            host.items.push_back(path);
+            return path;
+        }
+
+        std::map<std::string, std::string> outputs() const { return FilesIn(dir.file("out")); }
+
+        RunOutcome start(ThoroughOptions options = {})
+        {
+            run = ThoroughRun(std::move(options));
+            return run.start(host);
+        }
+
+        TempDir dir;
+        ThoroughRecordingHost host;
+        ThoroughRun run;
+    };
+
+    TEST_F(ThoroughRunTest, ShowsItsCourseAsTheClassicRunDoes)
+    {
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        EXPECT_EQ(host.events,
+                  (std::vector<std::string>{"progress 0", "caption Processing: a.vcf", "yield", "busy", "progress 100",
+                                            "caption Processing: a.vcf (0.0 of 0.0 MB)", "idle", "progress 0",
+                                            "caption Progress Bar", "message Done."}));
+        EXPECT_FALSE(run.IsRunning());
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage()}}));
+    }
+
+    TEST_F(ThoroughRunTest, EmptyListIsToldBeforeTheFolder)
+    {
+        host.folder = dir.file("missing/");
+        EXPECT_EQ(start(), RunOutcome::NoFiles);
+        EXPECT_EQ(host.events, (std::vector<std::string>{"message No files added."}));
+    }
+
+    TEST_F(ThoroughRunTest, RefusesAFolderThatDoesNotExist)
+    {
+        const auto card = input("a.vcf", Card("Ann", Photo(JpegImage())));
+        for (const std::string& folder : {dir.file("missing/"), std::string(), card}) {
+            host.folder = folder;
+            host.events.clear();
+            EXPECT_EQ(start(), RunOutcome::NoFolder) << folder;
+            EXPECT_EQ(host.events,
+                      (std::vector<std::string>{"message Folder does not exist. Please select another folder."}));
+        }
+    }
+
+    TEST_F(ThoroughRunTest, RefusesASecondStartWhileRunning)
+    {
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        std::optional<RunOutcome> second;
+        host.onYield = [&] {
+            second = run.start(host);
+            return true;
+        };
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        EXPECT_EQ(second, RunOutcome::AlreadyRunning);
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+    }
+
+    TEST_F(ThoroughRunTest, ReportsAPhotoThatCannotBeDecodedWithItsInputCardFnAndLine)
+    {
+        const auto path = input("export.vcf", Card("Ann", Photo(JpegImage())) + Card("Bob Stone", "PHOTO;ENCODING=b:QUJD\r\n Q%JD\r\n")
+                                                  + Card("", "PHOTO:Q\r\n") + Card("Cy", Photo(GifImage())));
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        ASSERT_EQ(host.reports.size(), 2u);
+        EXPECT_EQ(host.reports[0].description, "Cannot decode the photo: the character \"%\" is not Base64 at line 10. Input: "
+                                                   + path + ", card 2 (FN \"Bob Stone\"), line 9.");
+        EXPECT_EQ(host.reports[0].locator, "in Tessivor2021/08/31.Form1.ThoroughExtract ");
+        EXPECT_EQ(host.reports[0].line, 132);
+        EXPECT_EQ(host.reports[1].description, "Cannot decode the photo: its Base64 data ends with a single character, "
+                                               "which makes no byte. Input: "
+                                                   + path + ", card 3 (no FN), line 14.");
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage()}, {"Cy.gif", GifImage()}}))
+            << "the rest goes on";
+        ASSERT_EQ(host.photos.size(), 4u);
+        EXPECT_EQ(host.photos[1].status, PhotoStatus::Failed);
+        EXPECT_EQ(host.photos[1].error, host.reports[0].description);
+        EXPECT_EQ(host.photos[1].errorLine, 132);
+        EXPECT_EQ(host.photos[1].card, 2u);
+        EXPECT_EQ(host.photos[1].fn, "Bob Stone");
+        EXPECT_EQ(host.photos[1].line, 9u);
+        ASSERT_EQ(host.results.size(), 1u);
+        EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+    }
+
+    TEST_F(ThoroughRunTest, AFailedPhotoLeavesAFileOfItsNameAlone)
+    {
+        dir.write("out/Ann.jpg", "kept");
+        input("a.vcf", Card("Ann", "PHOTO;ENCODING=b:" + ToBase64(JpegImage()) + "!\r\n"));
+        start();
+        EXPECT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", "kept"}})) << "no temporary file is left";
+    }
+
+    TEST_F(ThoroughRunTest, ReplacesAFileThatStoodThereBeforeTheRun)
+    {
+        dir.write("out/Ann.jpg", "an older image");
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        start();
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage()}}));
+    }
+
+    TEST_F(ThoroughRunTest, AMissingInputIsReportedAndTheRunGoesOn)
+    {
+        host.items.push_back(dir.file("cards/missing.vcf"));
+        input("good.vcf", Card("Ann", Photo(JpegImage())));
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 120);
+        EXPECT_EQ(host.reports[0].description, "File not found: " + dir.file("cards/missing.vcf"));
+        ASSERT_EQ(host.results.size(), 2u);
+        EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
+        EXPECT_EQ(host.results[1].status, ItemStatus::Written);
+        EXPECT_EQ(outputs().size(), 1u);
+    }
+
+    TEST_F(ThoroughRunTest, AFolderAsInputIsReported)
+    {
+        host.items.push_back(dir.mkdir("cards/folder.vcf"));
+        start();
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 120);
+        EXPECT_EQ(host.reports[0].description, "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
+    }
+
+    TEST_F(ThoroughRunTest, APhotoThatCannotBeCreatedIsReportedAndTheNextInputGoesOn)
+    {
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        input("b.vcf", Card("Bob", Photo(JpegImage("b"))));
+        int yields = 0;
+        host.onYield = [&] {
+            // The folder is gone when the first input is read, and back for the second.
+            host.folder = ++yields == 1 ? dir.file("gone/") : dir.file("out");
+            return true;
+        };
+        start();
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 130);
+        EXPECT_EQ(host.reports[0].description, "Cannot create the photo's file: Path not found: " + dir.file("gone/")
+                                                   + ". Input: " + dir.file("cards/a.vcf") + ", card 1 (FN \"Ann\"), line 4.");
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Bob.jpg", JpegImage("b")}}));
+    }
+
+    TEST_F(ThoroughRunTest, NamesPhotosByPersonAndNumbersNamesWrittenBefore)
+    {
+        input("one.vcf", Card("Ann", Photo(JpegImage("1"))) + Card("", Photo(JpegImage("2"))) + Card("AC/DC: Live?", Photo(JpegImage("3"))));
+        input("two.vcf", Card("ann", Photo(JpegImage("4"))) + Card("CON", Photo(JpegImage("5"))) + Card("Ann", Photo(PngImage("6"))));
+        start();
+        EXPECT_TRUE(host.reports.empty());
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage("1")},
+                                                                 {"one-2.jpg", JpegImage("2")},
+                                                                 {"AC_DC_ Live_.jpg", JpegImage("3")},
+                                                                 {"ann (2).jpg", JpegImage("4")},
+                                                                 {"CON_.jpg", JpegImage("5")},
+                                                                 {"Ann.png", PngImage("6")}}));
+    }
+
+    TEST_F(ThoroughRunTest, NamesByTheTemplate)
+    {
+        input("export.vcf", Card("Ann", "UID:u-17\r\n" + Photo(JpegImage("1"))) + Card("Bob", Photo(JpegImage("2"))));
+        ThoroughOptions options;
+        options.name = NameTemplate::parse("{file} {n} {fn} [{uid}]");
+        start(options);
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"export 1 Ann [u-17].jpg", JpegImage("1")},
+                                                                 {"export 2 Bob [].jpg", JpegImage("2")}}));
+    }
+
+    TEST_F(ThoroughRunTest, TypesPhotosByTheirBytes)
+    {
+        const std::string unknown = "neither image nor text \x01\x02";
+        input("a.vcf", Card("Png Said Jpeg", Photo(PngImage())) + Card("Gif Said", Photo(unknown, ";ENCODING=b;TYPE=GIF"))
+                           + Card("Nothing Said", Photo(unknown, ";ENCODING=b")) + Card("Webp", Photo(WebPImage(), ";ENCODING=b;TYPE=image/webp")));
+        start();
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Png Said Jpeg.png", PngImage()},
+                                                                 {"Gif Said.gif", unknown},
+                                                                 {"Nothing Said.bin", unknown},
+                                                                 {"Webp.webp", WebPImage()}}));
+        ASSERT_EQ(host.photos.size(), 4u);
+        EXPECT_EQ(host.photos[0].type, "png");
+        EXPECT_EQ(host.photos[0].declared, "jpeg");
+        EXPECT_TRUE(host.photos[0].typeMismatch);
+        EXPECT_EQ(host.photos[1].type, "gif");
+        EXPECT_FALSE(host.photos[1].typeMismatch);
+        EXPECT_EQ(host.photos[2].type, "");
+        EXPECT_EQ(host.photos[2].declared, "");
+        EXPECT_EQ(host.photos[3].type, "webp");
+        EXPECT_FALSE(host.photos[3].typeMismatch);
+    }
+
+    TEST_F(ThoroughRunTest, UniqueSkipsBytesWrittenBefore)
+    {
+        const std::string same = JpegImage("same");
+        input("a.vcf", Card("Ann", Photo(same) + "X-MS-CARDPICTURE;ENCODING=b:" + ToBase64(same) + "\r\n") + Card("Bob", Photo(JpegImage("other"))));
+        input("b.vcf", Card("Cy", Photo(same, ";ENCODING=BASE64;TYPE=JPEG")));
+        ThoroughOptions options;
+        options.unique = true;
+        start(options);
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", same}, {"Bob.jpg", JpegImage("other")}}));
+        ASSERT_EQ(host.photos.size(), 4u);
+        EXPECT_EQ(host.photos[1].status, PhotoStatus::Duplicate);
+        EXPECT_EQ(host.photos[1].output, host.folder + "Ann.jpg");
+        EXPECT_EQ(host.photos[3].status, PhotoStatus::Duplicate);
+        EXPECT_EQ(host.photos[3].input, host.items[1]);
+        EXPECT_EQ(host.photos[0].sha256, host.photos[3].sha256);
+        EXPECT_NE(host.photos[0].sha256, host.photos[2].sha256);
+        EXPECT_EQ(host.photos[0].sha256.size(), 64u);
+        EXPECT_EQ(host.results[1].status, ItemStatus::Written) << "its photo is there, written before";
+    }
+
+    TEST_F(ThoroughRunTest, WithoutUniqueEveryCopyIsWritten)
+    {
+        const std::string same = JpegImage("same");
+        input("a.vcf", Card("Ann", Photo(same) + Photo(same)));
+        start();
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", same}, {"Ann (2).jpg", same}}));
+        EXPECT_TRUE(host.photos[0].sha256.empty());
+    }
+
+    TEST_F(ThoroughRunTest, TellsALinkAndFetchesNothing)
+    {
+        input("a.vcf", Card("Sam", "PHOTO;VALUE=URI:https://example.com/sam.jpg\r\n"));
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(outputs().empty());
+        ASSERT_EQ(host.photos.size(), 1u);
+        EXPECT_EQ(host.photos[0].status, PhotoStatus::Link);
+        EXPECT_EQ(host.photos[0].url, "https://example.com/sam.jpg");
+        EXPECT_EQ(host.photos[0].fn, "Sam");
+        EXPECT_EQ(host.results[0].status, ItemStatus::NoPhoto);
+    }
+
+    TEST_F(ThoroughRunTest, ReportsAPhotoItLeavesAlone)
+    {
+        input("a.vcf", Card("Quinn", "PHOTO;ENCODING=QUOTED-PRINTABLE:=FF=D8=FF\r\n"));
+        start();
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].description,
+                  "The photo cannot be taken out: it is written as quoted-printable text, not as Base64, and is left "
+                  "alone. Input: " + host.items[0] + ", card 1 (FN \"Quinn\"), line 4.");
+    }
+
+    TEST_F(ThoroughRunTest, TakesLogosOnlyWhenAsked)
+    {
+        input("a.vcf", Card("Org", "LOGO;ENCODING=b:" + ToBase64(PngImage()) + "\r\n"));
+        start();
+        EXPECT_TRUE(outputs().empty());
+        ThoroughOptions options;
+        options.logos = true;
+        start(options);
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Org.png", PngImage()}}));
+    }
+
+    TEST_F(ThoroughRunTest, AFolderWithoutTrailingSeparatorIsUsedAsAFolder)
+    {
+        host.folder = dir.file("out");
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        start();
+        EXPECT_EQ(host.photos.at(0).output, dir.file("out/Ann.jpg"));
+    }
+
+    TEST_F(ThoroughRunTest, WritesEveryPhotoOfACardWithManyBeforeItsName)
+    {
+        std::string photos;
+        for (int i = 0; i < 300; ++i)
+            photos += Photo(JpegImage(std::to_string(i)));
+        input("many.vcf", "BEGIN:VCARD\r\n" + photos + "FN:Late\r\nEND:VCARD\r\n");
+        start();
+        EXPECT_TRUE(host.reports.empty());
+        EXPECT_EQ(outputs().size(), 300u);
+    }
+
+    std::string BigExport(int cards)
+    {
+        std::string text;
+        for (int i = 0; i < cards; ++i)
+            text += Card("Person " + std::to_string(i), Photo(JpegImage(std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i))));
+        return text;
+    }
+
+    TEST_F(ThoroughRunTest, ShowsProgressByBytesWithinAFile)
+    {
+        const auto bytes = BigExport(120); // about 3.3 MB
+        input("big.vcf", bytes);
+        start();
+        std::vector<std::string> captions;
+        for (const auto& event : host.events) {
+            if (event.rfind("caption Processing: big.vcf (", 0) == 0)
+                captions.push_back(event);
+        }
+        ASSERT_GE(captions.size(), 3u);
+        EXPECT_EQ(captions.back(), "caption Processing: big.vcf (3.3 of 3.3 MB)");
+        for (std::size_t i = 1; i < host.progress.size() - 1; ++i)
+            EXPECT_GE(host.progress[i], host.progress[i - 1]);
+        EXPECT_EQ(host.progress[host.progress.size() - 2], 100);
+        EXPECT_EQ(outputs().size(), 120u);
+    }
+
+    TEST_F(ThoroughRunTest, StopsAtOnceAndLeavesNothingHalfWritten)
+    {
+        input("big.vcf", BigExport(120));
+        input("next.vcf", Card("Never", Photo(JpegImage())));
+        int yields = 0;
+        host.onYield = [&] { return ++yields < 3; };
+        EXPECT_EQ(start(), RunOutcome::Stopped);
+        EXPECT_FALSE(run.IsRunning());
+        const auto files = outputs();
+        EXPECT_FALSE(files.empty());
+        EXPECT_LT(files.size(), 120u);
+        for (const auto& [name, bytes] : files) {
+            EXPECT_NE(name.front(), '.') << "a temporary file was left: " << name;
+            EXPECT_EQ(bytes.substr(0, 3), "\xFF\xD8\xFF") << name;
+        }
+        EXPECT_TRUE(host.messages.empty());
+    }
+
+} // namespace
+} // namespace orvandel
+
+namespace orvandel {
+namespace {
+
+    // Surroundings that fail once while a photo is told to them.
+    class FailingOnceHost : public test::ThoroughRecordingHost
+    {
+    public:
+        void photoFinished(const PhotoResult& result) override
+        {
+            if (!m_failed) {
+                m_failed = true;
+                throw std::runtime_error("the window is gone");
+            }
+            ThoroughRecordingHost::photoFinished(result);
+        }
+
+    private:
+        bool m_failed = false;
+    };
+
+    TEST(ThoroughRunSurroundings, AFailureOfTheHostWhileReadingIsReportedAndTheRunGoesOn)
+    {
+        test::TempDir dir;
+        FailingOnceHost host;
+        host.folder = dir.mkdir("out");
+        host.items.push_back(dir.write("a.vcf", "BEGIN:VCARD\r\nFN:Ann\r\nPHOTO:" + test::ToBase64(test::JpegImage()) + "\r\nEND:VCARD\r\n"));
+        host.items.push_back(dir.write("b.vcf", "BEGIN:VCARD\r\nFN:Bob\r\nPHOTO:" + test::ToBase64(test::GifImage()) + "\r\nEND:VCARD\r\n"));
+        ThoroughRun run;
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 122);
+        EXPECT_EQ(host.reports[0].description, "the window is gone");
+        EXPECT_EQ(test::FilesIn(host.folder),
+                  (std::map<std::string, std::string>{{"Ann.jpg", test::JpegImage()}, {"Bob.gif", test::GifImage()}}));
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_FALSE(run.IsRunning());
+    }
+
+} // namespace
+} // namespace orvandel
