@@ -3,10 +3,10 @@
 #include "CommandLine.h"
 #include "Form1.h"
 #include "QtPrompts.h"
+#include "WindowArguments.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 #include <QFontDatabase>
 #include <iostream>
@@ -41,23 +41,21 @@ namespace {
 
         // Files and folders named on the command line (as "Open with" passes them) are listed
         // as if they had been dropped on the list.
-        QStringList paths;
-        for (const QString& argument : QCoreApplication::arguments().mid(1)) {
-            if (argument.startsWith(QLatin1String("--"))) {
-                std::cerr << "orvandel: unknown option '" << argument.toStdString()
-                          << "'\nTry 'orvandel --help' for more information.\n";
-                return 2;
-            }
-            paths << QFileInfo(argument).absoluteFilePath();
+        const WindowArguments arguments = ParseWindowArguments(QCoreApplication::arguments().mid(1));
+        if (!arguments.error.isEmpty()) {
+            std::cerr << "orvandel: " << arguments.error.toStdString()
+                      << "\nTry 'orvandel --help' for more information.\n";
+            return 2;
         }
 
         SettingsStore settings;
         QtPrompts prompts;
-        Form1 window({prompts, settings, QCoreApplication::applicationDirPath()});
+        Form1 window({prompts, settings, QCoreApplication::applicationDirPath(), arguments.thorough});
         window.Form_Load();
         window.show();
-        if (!paths.isEmpty())
-            QTimer::singleShot(0, &window, [&window, paths] { window.ListView1_OLEDragDrop(paths); });
+        if (!arguments.paths.isEmpty()) {
+            QTimer::singleShot(0, &window, [&window, paths = arguments.paths] { window.ListView1_OLEDragDrop(paths); });
+        }
         return application.exec();
     }
 

@@ -184,7 +184,7 @@ void Form1::Form_Load()
     if (steps.test(104, [&] { return FileExists(ToStd(handCursor)); }))
         steps.step(106, [&] { m_customCursor = LoadCursorFile(handCursor); });
     steps.step(126, [&] {
-        setWindowTitle(kProductName);
+        setWindowTitle(m_services.thorough ? kProductName + QStringLiteral(" (thorough)") : kProductName);
         setWindowIcon(QIcon(QStringLiteral(":/orvandel/orvandel.png")));
         SetApplicationTitle();
     });
@@ -314,7 +314,10 @@ void Form1::PushButton1_Click()
 void Form1::PushButton2_Click()
 {
     WindowRunHost host(*this);
-    m_run.start(host);
+    if (m_services.thorough)
+        m_thoroughRun.start(host);
+    else
+        m_run.start(host);
 }
 
 void Form1::PushButton6_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extract/ExtractionRun.h"
+#include "extract/thorough/ThoroughRun.h"
 #include "util/ErrorReport.h"
 
 #include <QCursor>
@@ -25,6 +26,7 @@ struct FormServices
     Prompts& prompts;
     SettingsStore& settings;
     QString programFolder; // the folder of the program's files, without a trailing "/"
+    bool thorough = false; // the start button runs the thorough extraction
 };
 
 // The main window: the input file list, the buttons that fill it, the output folder box, the
@@ -72,6 +74,9 @@ public:
     const QString& applicationTitle() const { return m_applicationTitle; }
     Prompts& prompts() { return m_services.prompts; }
     const ExtractionRun& extractionRun() const { return m_run; }
+    bool isThorough() const { return m_services.thorough; }
+    // True while an extraction (classic or thorough) is under way.
+    bool isExtracting() const { return m_run.IsRunning() || m_thoroughRun.IsRunning(); }
     // True once the window has been closed: long commands stop at their next yield.
     bool isClosing() const { return m_closing; }
 
@@ -96,6 +101,7 @@ private:
 
     FormServices m_services;
     ExtractionRun m_run;
+    ThoroughRun m_thoroughRun;
     FileListModel* m_fileList = nullptr;
     FileListView* m_listView = nullptr;
     QPushButton* m_pushButton1 = nullptr;

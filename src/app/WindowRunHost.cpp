@@ -2,6 +2,7 @@
 
 #include "CaptionProgressBar.h"
 #include "Form1.h"
+#include "extract/ExtractionRun.h"
 #include "filelist/FileListModel.h"
 
 #include <QCoreApplication>
@@ -53,8 +54,41 @@ bool WindowRunHost::isBusyPointer()
     return m_form.isBusy();
 }
 
+namespace {
+
+    constexpr std::size_t kLinksListed = 20;
+
+    QString LinkSummary(const std::vector<PhotoResult>& links)
+    {
+        QString text = links.size() == 1
+            ? QStringLiteral("One photo is only a web address and was not fetched:\r\r")
+            : QStringLiteral("%1 photos are only web addresses and were not fetched:\r\r").arg(links.size());
+        for (std::size_t i = 0; i < links.size() && i < kLinksListed; ++i) {
+            const PhotoResult& link = links[i];
+            const QString who = link.fn.empty()
+                ? QStringLiteral("%1, card %2").arg(QString::fromStdString(link.input)).arg(link.card)
+                : QString::fromStdString(link.fn);
+            text += who + QStringLiteral(": ") + QString::fromStdString(link.url) + QStringLiteral("\r\n");
+        }
+        if (links.size() > kLinksListed)
+            text += QStringLiteral("and %1 more.").arg(links.size() - kLinksListed);
+        return text.trimmed();
+    }
+
+} // namespace
+
+void WindowRunHost::photoFinished(const PhotoResult& result)
+{
+    if (result.status == PhotoStatus::Link)
+        m_links.push_back(result);
+}
+
 void WindowRunHost::showMessage(const std::string& text)
 {
+    if (text == kDoneMessage && !m_links.empty()) {
+        m_form.showMessage(LinkSummary(m_links));
+        m_links.clear();
+    }
     m_form.showMessage(QString::fromStdString(text));
 }
 

@@ -2,6 +2,8 @@
 
 #include "extract/RunHost.h"
 
+#include <vector>
+
 namespace orvandel {
 
 class Form1;
@@ -27,9 +29,12 @@ public:
     bool isBusyPointer() override;
     void showMessage(const std::string& text) override;
     void reportError(const ErrorReport& report) override;
+    // Photos that are only web addresses are told of in one message before "Done.".
+    void photoFinished(const PhotoResult& result) override;
 
 private:
     Form1& m_form;
+    std::vector<PhotoResult> m_links;
 };
 
 } // namespace orvandel

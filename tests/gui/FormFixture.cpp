@@ -26,10 +26,10 @@ FormFixture::~FormFixture()
         qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
 }
 
-Form1& FormFixture::start()
+Form1& FormFixture::start(bool thorough)
 {
     m_form.reset();
-    m_form = std::make_unique<Form1>(FormServices{prompts, *settings, m_program.path()});
+    m_form = std::make_unique<Form1>(FormServices{prompts, *settings, m_program.path(), thorough});
     m_form->Form_Load();
     return *m_form;
 }

@@ -18,7 +18,7 @@ public:
     ~FormFixture();
 
     // Makes a new window (the old one goes) and runs its start-up.
-    Form1& start();
+    Form1& start(bool thorough = false);
     Form1& form() { return *m_form; }
 
     QString setting(const QString& key) const;

@@ -29,7 +29,8 @@ if(NOT result EQUAL 0 OR NOT version MATCHES "^orvandel ")
 endif()
 
 file(READ "${SCRATCH}/usr/share/applications/orvandel.desktop" entry)
-foreach(line "Exec=orvandel %F" "MimeType=text/vcard;text/x-vcard;" "Icon=orvandel")
+foreach(line "Exec=orvandel %F" "MimeType=text/vcard;text/x-vcard;" "Icon=orvandel" "Actions=thorough;"
+        "Exec=orvandel --thorough %F")
     string(FIND "${entry}" "${line}" at)
     if(at LESS 0)
         message(FATAL_ERROR "the desktop entry lacks: ${line}")
