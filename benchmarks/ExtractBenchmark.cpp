@@ -29,7 +29,8 @@ std::string Encode(const std::string& bytes)
     static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const auto at = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
+        const auto at
+            = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
         const unsigned group = (at(i) << 16) | (at(i + 1) << 8) | at(i + 2);
         out += alphabet[(group >> 18) & 63];
         out += alphabet[(group >> 12) & 63];
@@ -80,19 +81,20 @@ public:
     std::size_t itemCount() override { return items.size(); }
     std::optional<std::string> itemText(std::size_t position) override { return items.at(position - 1); }
     std::string outputFolderText() override { return folder; }
-    void setProgressValue(double) override {}
-    void setProgressCaption(const std::string&) override {}
+    void setProgressValue(double) override { }
+    void setProgressCaption(const std::string&) override { }
     bool yield() override { return true; }
-    void setBusyPointer(bool) override {}
+    void setBusyPointer(bool) override { }
     bool isBusyPointer() override { return false; }
-    void showMessage(const std::string&) override {}
+    void showMessage(const std::string&) override { }
     void reportError(const ErrorReport& report) override { throw std::runtime_error(report.text()); }
 };
 
 // A whole run over `files` card files with a 20 KB photo each, into a fresh folder.
 void BM_ExtractionRun(benchmark::State& state)
 {
-    const fs::path root = fs::temp_directory_path() / ("orvandel-bench-" + std::to_string(std::random_device{}()));
+    const fs::path root
+        = fs::temp_directory_path() / ("orvandel-bench-" + std::to_string(std::random_device {}()));
     fs::create_directories(root / "cards");
     fs::create_directories(root / "out");
     QuietHost host;
@@ -111,7 +113,8 @@ void BM_ExtractionRun(benchmark::State& state)
         run.start(host);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(state.iterations() * files), benchmark::Counter::kIsRate);
+    state.counters["files/s"]
+        = benchmark::Counter(static_cast<double>(state.iterations() * files), benchmark::Counter::kIsRate);
     fs::remove_all(root);
 }
 BENCHMARK(BM_ExtractionRun)->Arg(1000)->Unit(benchmark::kMillisecond);

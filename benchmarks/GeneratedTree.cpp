@@ -9,10 +9,10 @@ namespace orvandel::bench {
 namespace fs = std::filesystem;
 
 GeneratedTree::GeneratedTree(int folders, int filesPerFolder)
-    : m_root(fs::temp_directory_path() / ("orvandel-bench-tree-" + std::to_string(std::random_device{}())))
+    : m_root(fs::temp_directory_path() / ("orvandel-bench-tree-" + std::to_string(std::random_device {}())))
 {
     fs::create_directories(m_root);
-    std::deque<fs::path> open{m_root};
+    std::deque<fs::path> open {m_root};
     int made = 0;
     while (made < folders) {
         const fs::path parent = open.front();

@@ -28,15 +28,21 @@ bench::GeneratedTree* g_tree = nullptr;
 class TreePrompts : public Prompts
 {
 public:
-    void message(QWidget*, const QString&, const QString& text, Icon) override { qFatal("%s", qPrintable(text)); }
+    void message(QWidget*, const QString&, const QString& text, Icon) override
+    {
+        qFatal("%s", qPrintable(text));
+    }
     bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
-    QString inputText(QWidget*, const QString&, const QString&, const QString&) override { return QStringLiteral("*"); }
+    QString inputText(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return QStringLiteral("*");
+    }
     QStringList openFileNames(QWidget*, const QString&, const QString&) override { return {}; }
     QString browseForFolder(QWidget*, const QString&, const QString&) override
     {
         return QString::fromStdString(g_tree->path());
     }
-    void openInFileManager(const QString&) override {}
+    void openInFileManager(const QString&) override { }
 };
 
 void BM_FolderCommandInTheWindow(benchmark::State& state)
@@ -54,7 +60,8 @@ void BM_FolderCommandInTheWindow(benchmark::State& state)
         sinceEvents.start();
         QTimer beat;
         QObject::connect(&beat, &QTimer::timeout, [&] {
-            longestFreezeMs = std::max(longestFreezeMs, static_cast<double>(sinceEvents.nsecsElapsed()) / 1e6);
+            longestFreezeMs
+                = std::max(longestFreezeMs, static_cast<double>(sinceEvents.nsecsElapsed()) / 1e6);
             sinceEvents.restart();
         });
         beat.start(0);

@@ -39,13 +39,13 @@ void BM_AddFolderTreeFiles(benchmark::State& state, const char* pattern, std::si
         if (host.items != expected)
             state.SkipWithError("the scan found a different number of files");
     }
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(state.iterations() * expected),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["files/s"]
+        = benchmark::Counter(static_cast<double>(state.iterations() * expected), benchmark::Counter::kIsRate);
 }
-BENCHMARK_CAPTURE(BM_AddFolderTreeFiles, all, "*.*", kFolders * kFilesPerFolder)
+BENCHMARK_CAPTURE(BM_AddFolderTreeFiles, all, "*.*", kFolders* kFilesPerFolder)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(BM_AddFolderTreeFiles, vcf, "*.vcf", kFolders * kFilesPerFolder * 3 / 4)
+BENCHMARK_CAPTURE(BM_AddFolderTreeFiles, vcf, "*.vcf", kFolders* kFilesPerFolder * 3 / 4)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -53,7 +53,7 @@ void BM_GetSubDirectories2016(benchmark::State& state)
 {
     for (auto _ : state) {
         CountingHost host;
-        std::vector<std::string> folders{g_tree->path() + "/"};
+        std::vector<std::string> folders {g_tree->path() + "/"};
         GetSubDirectories2016(folders, true, host);
         if (folders.size() != kFolders + 1)
             state.SkipWithError("the scan found a different number of folders");

@@ -32,7 +32,7 @@ constexpr std::uint64_t kPhotoBytes = 20 * 1024;
 
 constexpr std::array<std::uint8_t, 256> MakeTable()
 {
-    std::array<std::uint8_t, 256> table{};
+    std::array<std::uint8_t, 256> table {};
     for (auto& value : table)
         value = 255;
     constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -79,7 +79,8 @@ std::size_t PlainExtract(const std::string& input, const std::string& folder)
         for (; at < text.size(); ++at) {
             const char c = text[at];
             if (c == '\r' || c == '\n') {
-                const std::size_t next = at + (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1);
+                const std::size_t next
+                    = at + (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1);
                 if (next < text.size() && text[next] == ' ') {
                     at = next; // the loop steps over the blank
                     continue;
@@ -137,8 +138,9 @@ std::size_t TightExtract(const std::string& input, const std::string& folder)
         char* out = bytes.data();
         std::size_t i = 0;
         for (; i + 4 <= clean.size(); i += 4) {
-            const std::uint32_t group = (std::uint32_t(kTable[in[i]]) << 18) | (std::uint32_t(kTable[in[i + 1]]) << 12)
-                | (std::uint32_t(kTable[in[i + 2]]) << 6) | kTable[in[i + 3]];
+            const std::uint32_t group = (std::uint32_t(kTable[in[i]]) << 18)
+                | (std::uint32_t(kTable[in[i + 1]]) << 12) | (std::uint32_t(kTable[in[i + 2]]) << 6)
+                | kTable[in[i + 3]];
             out[0] = static_cast<char>(group >> 16);
             out[1] = static_cast<char>(group >> 8);
             out[2] = static_cast<char>(group);
@@ -146,7 +148,8 @@ std::size_t TightExtract(const std::string& input, const std::string& folder)
         }
         const std::size_t rest = clean.size() - i;
         if (rest >= 2) {
-            const std::uint32_t group = (std::uint32_t(kTable[in[i]]) << 18) | (std::uint32_t(kTable[in[i + 1]]) << 12)
+            const std::uint32_t group = (std::uint32_t(kTable[in[i]]) << 18)
+                | (std::uint32_t(kTable[in[i + 1]]) << 12)
                 | (rest == 3 ? std::uint32_t(kTable[in[i + 2]]) << 6 : 0);
             *out++ = static_cast<char>(group >> 16);
             if (rest == 3)
@@ -175,14 +178,21 @@ public:
         return position == 1 ? std::optional<std::string>(m_input) : std::nullopt;
     }
     std::string outputFolderText() override { return m_folder; }
-    void setProgressValue(double) override {}
-    void setProgressCaption(const std::string&) override {}
+    void setProgressValue(double) override { }
+    void setProgressCaption(const std::string&) override { }
     bool yield() override { return true; }
-    void setBusyPointer(bool) override {}
+    void setBusyPointer(bool) override { }
     bool isBusyPointer() override { return false; }
-    void showMessage(const std::string&) override {}
-    void reportError(const ErrorReport& report) override { std::cerr << report.text() << '\n'; ++failures; }
-    void photoFinished(const PhotoResult& result) override { photos += result.status == PhotoStatus::Written; }
+    void showMessage(const std::string&) override { }
+    void reportError(const ErrorReport& report) override
+    {
+        std::cerr << report.text() << '\n';
+        ++failures;
+    }
+    void photoFinished(const PhotoResult& result) override
+    {
+        photos += result.status == PhotoStatus::Written;
+    }
 
     std::size_t photos = 0;
     std::size_t failures = 0;

@@ -32,8 +32,9 @@ public:
         if (!m_open || m_photoOpen)
             std::abort();
         m_photoOpen = true;
-        log += "photo " + photo.property + " " + std::to_string(photo.line) + " " + std::to_string(int(photo.form))
-            + " [" + photo.declaredType + "] [" + photo.address + "] [" + photo.problem + "]\n";
+        log += "photo " + photo.property + " " + std::to_string(photo.line) + " "
+            + std::to_string(int(photo.form)) + " [" + photo.declaredType + "] [" + photo.address + "] ["
+            + photo.problem + "]\n";
         return this;
     }
 
@@ -49,8 +50,8 @@ public:
         if (!m_photoOpen || card.number != m_cards)
             std::abort();
         m_photoOpen = false;
-        log += "\nend " + std::to_string(end.ok) + " " + std::to_string(end.bytes) + " " + std::to_string(end.errorLine)
-            + " [" + end.error + "]\n";
+        log += "\nend " + std::to_string(end.ok) + " " + std::to_string(end.bytes) + " "
+            + std::to_string(end.errorLine) + " [" + end.error + "]\n";
     }
 
     void cardEnded(const CardFields& card) override
@@ -80,9 +81,8 @@ std::string Read(std::string_view input, std::size_t pieceSize, bool logos)
     Recorder recorder;
     MemoryByteSource source(input, pieceSize);
     TextSource text(source);
-    CardReader reader(text, recorder, CardReaderOptions{logos, 16 * 1024});
-    while (reader.pump()) {
-    }
+    CardReader reader(text, recorder, CardReaderOptions {logos, 16 * 1024});
+    while (reader.pump()) { }
     recorder.finished();
     return recorder.log;
 }

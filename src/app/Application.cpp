@@ -7,8 +7,8 @@
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QFontDatabase>
+#include <QTimer>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -54,7 +54,8 @@ namespace {
         window.Form_Load();
         window.show();
         if (!arguments.paths.isEmpty()) {
-            QTimer::singleShot(0, &window, [&window, paths = arguments.paths] { window.ListView1_OLEDragDrop(paths); });
+            QTimer::singleShot(0, &window,
+                               [&window, paths = arguments.paths] { window.ListView1_OLEDragDrop(paths); });
         }
         return application.exec();
     }

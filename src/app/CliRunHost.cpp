@@ -8,6 +8,20 @@
 
 namespace orvandel {
 
+int ExitStatus(RunOutcome outcome, bool anyFailed)
+{
+    switch (outcome) {
+    case RunOutcome::NoFiles:
+    case RunOutcome::NoFolder:
+    case RunOutcome::AlreadyRunning:
+    case RunOutcome::Stopped:
+        return 2;
+    case RunOutcome::Finished:
+        break;
+    }
+    return anyFailed ? 1 : 0;
+}
+
 std::string ReportAsPlainText(const ErrorReport& report)
 {
     std::string text(kApplicationErrorTitle);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/ExtractionRun.h"
 #include "extract/RunHost.h"
 
 #include <iosfwd>
@@ -27,7 +28,7 @@ public:
     void setProgressValue(double value) override;
     void setProgressCaption(const std::string& caption) override;
     bool yield() override { return true; }
-    void setBusyPointer(bool /*busy*/) override {}
+    void setBusyPointer(bool /*busy*/) override { }
     bool isBusyPointer() override { return false; }
     void showMessage(const std::string& text) override;
     void reportError(const ErrorReport& report) override;
@@ -35,9 +36,13 @@ public:
 
     bool anyFailed() const noexcept { return m_anyFailed; }
 
-private:
+protected:
     void clearProgressLine();
+    void markFailed() noexcept { m_anyFailed = true; }
+    bool json() const noexcept { return m_json; }
+    std::ostream& out() noexcept { return m_out; }
 
+private:
     std::vector<std::string> m_inputs;
     std::string m_outputFolder;
     bool m_json;
@@ -48,6 +53,10 @@ private:
     double m_progress = 0;
     bool m_anyFailed = false;
 };
+
+// The command's exit status after a run: 2 when it could not start, 1 when anything failed,
+// else 0.
+int ExitStatus(RunOutcome outcome, bool anyFailed);
 
 // The report as plain text for a terminal: its CR LF and CR line breaks become LF.
 std::string ReportAsPlainText(const ErrorReport& report);

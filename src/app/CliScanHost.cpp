@@ -28,9 +28,8 @@ void CliScanHost::reportProblem(const std::string& text)
     m_err << "orvandel: " << text << '\n' << std::flush;
 }
 
-std::vector<std::string> ExpandFolderInputs(const std::vector<std::string>& inputs,
-                                            const NamePattern& pattern,
-                                            CliScanHost& host)
+std::vector<std::string>
+ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pattern, CliScanHost& host)
 {
     StepRunner steps(std::string(kAddFolderLocator), host);
     for (const std::string& input : inputs) {

@@ -35,8 +35,7 @@ private:
 // The inputs in their order, each folder replaced by the files of its tree whose names match
 // `pattern` (in the order of the folder scan, each file once per named folder); every other
 // input is taken as given.
-std::vector<std::string> ExpandFolderInputs(const std::vector<std::string>& inputs,
-                                            const NamePattern& pattern,
-                                            CliScanHost& host);
+std::vector<std::string>
+ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pattern, CliScanHost& host);
 
 } // namespace orvandel

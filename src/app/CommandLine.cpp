@@ -56,7 +56,8 @@ wrong arguments).
         return 2;
     }
 
-    int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
+    int
+    Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
     {
         ExtractOptions options;
         ThoroughCommandOptions thorough;
@@ -85,8 +86,9 @@ wrong arguments).
                     return UsageError(err, "option '--pattern' needs a pattern");
                 std::string pattern = arg == "--pattern" ? args[++i] : arg.substr(10);
                 if (pattern.empty() || pattern.find('/') != std::string::npos)
-                    return UsageError(err, "a pattern matches file names and cannot be empty or hold '/': '"
-                                               + pattern + "'");
+                    return UsageError(err,
+                                      "a pattern matches file names and cannot be empty or hold '/': '"
+                                          + pattern + "'");
                 options.patterns.push_back(std::move(pattern));
             } else if (arg == "--json") {
                 options.json = true;
@@ -108,23 +110,15 @@ wrong arguments).
             = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
 
         if (thorough.thorough) {
-            const int status = RunThoroughExtract(thorough, std::move(files), *options.outputFolder, options.json,
-                                                  out, err, errIsTerminal);
+            const int status = RunThoroughExtract(thorough, std::move(files), *options.outputFolder,
+                                                  options.json, out, err, errIsTerminal);
             return status == 0 && scanHost.anyFailed() ? 1 : status;
         }
 
         CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
         ExtractionRun run;
-        switch (run.start(host)) {
-        case RunOutcome::NoFiles:
-        case RunOutcome::NoFolder:
-        case RunOutcome::AlreadyRunning:
-        case RunOutcome::Stopped:
-            return 2;
-        case RunOutcome::Finished:
-            break;
-        }
-        return host.anyFailed() || scanHost.anyFailed() ? 1 : 0;
+        const RunOutcome outcome = run.start(host);
+        return ExitStatus(outcome, host.anyFailed() || scanHost.anyFailed());
     }
 
 } // namespace
@@ -137,7 +131,10 @@ bool IsCommandLineInvocation(const std::vector<std::string>& args)
     return first == "extract" || first == "--help" || first == "-h" || first == "--version";
 }
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
+int RunCommandLine(const std::vector<std::string>& args,
+                   std::ostream& out,
+                   std::ostream& err,
+                   bool errIsTerminal)
 {
     if (args.empty() || args.front() == "--help" || args.front() == "-h") {
         out << kUsage << ThoroughUsage();

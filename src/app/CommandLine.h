@@ -13,6 +13,9 @@ bool IsCommandLineInvocation(const std::vector<std::string>& args);
 // Runs the command line; `args` excludes the program name. Returns the exit status: 0 when
 // every input went well, 1 when any failed, 2 when the run could not start or the arguments
 // were wrong.
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal);
+int RunCommandLine(const std::vector<std::string>& args,
+                   std::ostream& out,
+                   std::ostream& err,
+                   bool errIsTerminal);
 
 } // namespace orvandel

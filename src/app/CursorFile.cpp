@@ -14,7 +14,9 @@ QCursor LoadCursorFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("Cannot open the pointer file %1: %2").arg(path, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot open the pointer file %1: %2")
+                                     .arg(path, file.errorString())
+                                     .toStdString());
     QByteArray bytes = file.readAll();
 
     // Header: reserved (0), type (1 icon, 2 cursor), count; then 16-byte entries whose bytes
@@ -39,7 +41,9 @@ QCursor LoadCursorFile(const QString& path)
     QImageReader reader(&buffer, "ico");
     const QImage image = reader.read();
     if (image.isNull())
-        throw std::runtime_error(QStringLiteral("Cannot read the pointer file %1: %2").arg(path, reader.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot read the pointer file %1: %2")
+                                     .arg(path, reader.errorString())
+                                     .toStdString());
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 

@@ -36,19 +36,20 @@ namespace {
     const QString kLocatorBrowse = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton9_Click ");
 
     const QString kListHeader = QStringLiteral(" VCF File(s)");
-    const QString kListHint = QStringLiteral(
-        "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal "
-        "full names.");
+    const QString kListHint = QStringLiteral("Drag and drop files here. Double-click item to remove it. Move "
+                                             "| line to right and out of window to reveal "
+                                             "full names.");
     const QString kAddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
     const QString kAddFilesFilter = QStringLiteral("vCard Files (*.vcf, *.vcard)");
-    const QString kTooManyFiles
-        = QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
+    const QString kTooManyFiles = QStringLiteral(
+        "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
     const QString kSelectFolderPrompt = QStringLiteral("Please select folder:");
-    const QString kExtensionPrompt = QStringLiteral(
-        "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)");
-    const QString kOpenSamplesQuestion = QStringLiteral(
-        "Would you like this software to open the folder where these sample files are stored (so that you can view "
-        "them before working with them)?");
+    const QString kExtensionPrompt = QStringLiteral("Enter file extension to load:\r\r(* for all files, txt "
+                                                    "for all txt files, doc for all doc files, etc.)");
+    const QString kOpenSamplesQuestion
+        = QStringLiteral("Would you like this software to open the folder where these sample files are "
+                         "stored (so that you can view "
+                         "them before working with them)?");
     constexpr int kMaximumDialogResult = 30000;
 
     // 15 twips make one pixel at 96 dots per inch.
@@ -128,9 +129,11 @@ void Form1::buildLayout()
         return pushButton;
     };
     m_pushButton1 = button("PushButton1", QStringLiteral("Add VCF File(s)"), {120, 2580, 3840, 405}, this);
-    m_pushButton7 = button("PushButton7", QStringLiteral("Add All VCF File(s) In Folder"), {4080, 2580, 3840, 405}, this);
+    m_pushButton7 = button("PushButton7", QStringLiteral("Add All VCF File(s) In Folder"),
+                           {4080, 2580, 3840, 405}, this);
     m_pushButton8 = button("PushButton8", QStringLiteral("Clear List"), {120, 3090, 3840, 405}, this);
-    m_pushButton6 = button("PushButton6", QStringLiteral("Load Sample/Example Files"), {4080, 3090, 3840, 405}, this);
+    m_pushButton6
+        = button("PushButton6", QStringLiteral("Load Sample/Example Files"), {4080, 3090, 3840, 405}, this);
 
     m_frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
@@ -145,7 +148,8 @@ void Form1::buildLayout()
     connect(m_text1, &QLineEdit::textChanged, this, &Form1::outputBoxChanged);
     m_pushButton9 = button("PushButton9", QStringLiteral("..."), {6960, 300, 600, 345}, m_frame1);
 
-    m_pushButton2 = button("PushButton2", QStringLiteral("Start Extracting VCF Images"), {120, 4500, 7800, 405}, this);
+    m_pushButton2
+        = button("PushButton2", QStringLiteral("Start Extracting VCF Images"), {120, 4500, 7800, 405}, this);
     m_progressBar = new CaptionProgressBar(this);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setGeometry(Px(120), Px(5020), Px(7800), Px(405));
@@ -166,7 +170,8 @@ void Form1::buildLayout()
     connect(m_pushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     // A drop is taken up once the drag has finished, so the file manager is not kept waiting
     // while a folder tree is scanned.
-    connect(m_listView, &FileListView::pathsDropped, this, &Form1::ListView1_OLEDragDrop, Qt::QueuedConnection);
+    connect(m_listView, &FileListView::pathsDropped, this, &Form1::ListView1_OLEDragDrop,
+            Qt::QueuedConnection);
     connect(m_pushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
 }
 
@@ -191,7 +196,8 @@ void Form1::Form_Load()
     steps.step(128, [&] { m_fileList->setHeaderText(kListHeader); });
     steps.step(130, [&] { m_listView->header()->resizeSection(0, Px(7000)); });
     steps.step(132, [&] {
-        const auto stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"));
+        const auto stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection,
+                                                            QStringLiteral("Text1"));
         // The desktop is looked for only when nothing is stored.
         m_text1->setText(stored ? *stored : QString::fromStdString(GetDesktopFolder()));
     });
@@ -210,7 +216,8 @@ void Form1::ApplySkin()
     }
     QFile file(skinFile);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw std::runtime_error(QStringLiteral("Cannot read the skin %1: %2").arg(skinFile, file.errorString()).toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Cannot read the skin %1: %2").arg(skinFile, file.errorString()).toStdString());
     setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
@@ -263,7 +270,8 @@ void Form1::outputBoxChanged(const QString& text)
 {
     // The box has no report of its own: a value that cannot be stored is only noted.
     try {
-        m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"), text);
+        m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"),
+                                        text);
     } catch (const std::exception& error) {
         qWarning("%s", error.what());
     }
@@ -271,10 +279,8 @@ void Form1::outputBoxChanged(const QString& text)
 
 void Form1::reportError(const ErrorReport& report)
 {
-    m_services.prompts.message(this,
-                               QString::fromStdString(std::string(kApplicationErrorTitle)),
-                               QString::fromStdString(report.text()),
-                               Prompts::Icon::Warning);
+    m_services.prompts.message(this, QString::fromStdString(std::string(kApplicationErrorTitle)),
+                               QString::fromStdString(report.text()), Prompts::Icon::Warning);
 }
 
 void Form1::showMessage(const QString& text)
@@ -286,7 +292,8 @@ void Form1::PushButton1_Click()
 {
     StepRunner steps(ToStd(kLocatorAddFiles), *this);
     QStringList picked;
-    steps.step(112, [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilter); });
+    steps.step(112,
+               [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilter); });
     if (steps.test(114, [&] { return picked.isEmpty(); }))
         return;
     if (DialogResultLength(picked) > kMaximumDialogResult) {
@@ -344,18 +351,22 @@ void Form1::PushButton7_Click()
     QString start;
     QString chosen;
     steps.step(100, [&] {
-        extension = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Extension"),
-                                                   QStringLiteral("vcf"));
+        extension = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection,
+                                                   QStringLiteral("Extension"), QStringLiteral("vcf"));
     });
-    steps.step(100, [&] { typed = m_services.prompts.inputText(this, m_applicationTitle, kExtensionPrompt, extension); });
+    steps.step(100, [&] {
+        typed = m_services.prompts.inputText(this, m_applicationTitle, kExtensionPrompt, extension);
+    });
     steps.step(100, [&] {
         if (!typed.isEmpty())
-            m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Extension"), typed);
+            m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection,
+                                            QStringLiteral("Extension"), typed);
     });
     if (steps.test(102, [&] { return typed.isEmpty(); }))
         return;
     steps.step(104, [&] {
-        start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"), {});
+        start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection,
+                                               QStringLiteral("LastFolder"), {});
     });
     steps.step(104, [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
     if (steps.test(106, [&] { return chosen.isEmpty(); }))
@@ -363,12 +374,14 @@ void Form1::PushButton7_Click()
     QString remembered;
     steps.step(333, [&] { remembered = chosen; });
     steps.step(334, [&] {
-        m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"), remembered);
+        m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"),
+                                        remembered);
     });
     steps.step(112, [&] { setPointer(Pointer::Busy); });
     WindowScanHost host(*this);
     // The typed text is taken as it is: "*" gives "*.*", ".vcf" gives "*..vcf".
-    if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, &steps) == ScanOutcome::Stopped)
+    if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, &steps)
+        == ScanOutcome::Stopped)
         return;
     steps.step(136, [&] { setPointer(Pointer::Default); });
 }
@@ -407,11 +420,14 @@ void Form1::PushButton9_Click()
     const QString key = QStringLiteral("LastFolderDot");
     QString start;
     QString chosen;
-    steps.step(100, [&] { start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, key, {}); });
+    steps.step(100, [&] {
+        start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, key, {});
+    });
     steps.step(100, [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
     if (steps.test(102, [&] { return chosen.isEmpty(); }))
         return;
-    steps.step(104, [&] { m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, key, chosen); });
+    steps.step(104,
+               [&] { m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, key, chosen); });
     // Only the root comes back with a trailing "/".
     if (steps.test(104, [&] { return !chosen.endsWith(QLatin1Char('/')); }))
         steps.step(106, [&] { m_text1->setText(chosen + QLatin1Char('/')); });

@@ -26,7 +26,9 @@ public:
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& title, const QString& text) = 0;
     // A one-line text prompt with OK and Cancel; empty text on Cancel.
-    virtual QString inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText) = 0;
+    virtual QString
+    inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText)
+        = 0;
     // Several existing files of one folder, full paths in the dialog's order; empty on Cancel.
     virtual QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) = 0;
     // A real folder, its path without a trailing "/" (but the root "/"); empty on Cancel.

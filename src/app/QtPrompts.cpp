@@ -21,26 +21,25 @@ QString WithPlainLineBreaks(QString text)
 
 void QtPrompts::message(QWidget* owner, const QString& title, const QString& text, Icon icon)
 {
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    title,
-                    WithPlainLineBreaks(text),
-                    QMessageBox::Ok,
-                    owner);
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title,
+                    WithPlainLineBreaks(text), QMessageBox::Ok, owner);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 
 bool QtPrompts::askYesNo(QWidget* owner, const QString& title, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, WithPlainLineBreaks(text), QMessageBox::Yes | QMessageBox::No, owner);
+    QMessageBox box(QMessageBox::NoIcon, title, WithPlainLineBreaks(text), QMessageBox::Yes | QMessageBox::No,
+                    owner);
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtPrompts::inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText)
+QString
+QtPrompts::inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText)
 {
     bool ok = false;
-    const QString text
-        = QInputDialog::getText(owner, title, WithPlainLineBreaks(label), QLineEdit::Normal, defaultText, &ok);
+    const QString text = QInputDialog::getText(owner, title, WithPlainLineBreaks(label), QLineEdit::Normal,
+                                               defaultText, &ok);
     return ok ? text : QString();
 }
 
@@ -50,8 +49,9 @@ QStringList QtPrompts::openFileNames(QWidget* owner, const QString& title, const
     // would look for names ending in "vcf,". The dialog filters by the patterns alone and
     // shows the filter's text as it is written.
     const auto match = QRegularExpression(QStringLiteral("\\(([^)]*)\\)\\s*$")).match(filter);
-    const QStringList patterns = (match.hasMatch() ? match.captured(1) : filter)
-                                     .split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
+    const QStringList patterns
+        = (match.hasMatch() ? match.captured(1) : filter)
+              .split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
     const QString name = filter.left(filter.indexOf(QLatin1Char('('))).trimmed();
 
     QFileDialog dialog(owner, title);
@@ -59,7 +59,8 @@ QStringList QtPrompts::openFileNames(QWidget* owner, const QString& title, const
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo")); types && types->count() == 1)
+    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        types && types->count() == 1)
         types->setItemText(0, filter);
     if (dialog.exec() != QDialog::Accepted)
         return {};

@@ -10,7 +10,10 @@ class QtPrompts : public Prompts
 public:
     void message(QWidget* owner, const QString& title, const QString& text, Icon icon) override;
     bool askYesNo(QWidget* owner, const QString& title, const QString& text) override;
-    QString inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText) override;
+    QString inputText(QWidget* owner,
+                      const QString& title,
+                      const QString& label,
+                      const QString& defaultText) override;
     QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) override;
     QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
     void openInFileManager(const QString& folder) override;

@@ -1,11 +1,9 @@
 #include "ThoroughCliRunHost.h"
 
-#include "CliRunHost.h"
 #include "extract/ExtractionRun.h"
 #include "util/Json.h"
 
 #include <algorithm>
-#include <cmath>
 #include <ostream>
 
 namespace orvandel {
@@ -53,53 +51,15 @@ ThoroughCliRunHost::ThoroughCliRunHost(std::vector<std::string> inputs,
                                        std::ostream& out,
                                        std::ostream& err,
                                        bool showProgress)
-    : m_inputs(std::move(inputs))
-    , m_outputFolder(std::move(outputFolder))
-    , m_json(json)
-    , m_out(out)
-    , m_err(err)
-    , m_showProgress(showProgress)
+    : CliRunHost(std::move(inputs), std::move(outputFolder), json, out, err, showProgress)
 {
-}
-
-std::optional<std::string> ThoroughCliRunHost::itemText(std::size_t position)
-{
-    if (position < 1 || position > m_inputs.size())
-        return std::nullopt;
-    return m_inputs[position - 1];
-}
-
-void ThoroughCliRunHost::setProgressCaption(const std::string& caption)
-{
-    if (!m_showProgress || caption == kIdleProgressCaption) {
-        clearProgressLine();
-        return;
-    }
-    m_err << "\r\x1b[K" << static_cast<int>(std::floor(m_progress)) << "% " << caption << std::flush;
-    m_progressShown = true;
-}
-
-void ThoroughCliRunHost::clearProgressLine()
-{
-    if (m_progressShown) {
-        m_err << "\r\x1b[K" << std::flush;
-        m_progressShown = false;
-    }
-}
-
-void ThoroughCliRunHost::showMessage(const std::string& text)
-{
-    clearProgressLine();
-    if (text != kDoneMessage)
-        m_err << text << '\n' << std::flush;
 }
 
 void ThoroughCliRunHost::reportError(const ErrorReport& report)
 {
-    clearProgressLine();
-    m_anyFailed = true;
+    markFailed();
     m_reportsOfInput.push_back(report.description);
-    m_err << ReportAsPlainText(report) << "\n\n" << std::flush;
+    CliRunHost::reportError(report);
 }
 
 void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
@@ -126,7 +86,7 @@ void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
         break;
     }
 
-    if (m_json) {
+    if (json()) {
         JsonObject line;
         line.add("input", result.input).add("status", StatusText(result.status));
         line.add("card", result.card).add("fn", result.fn).add("line", result.line);
@@ -146,30 +106,32 @@ void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
             line.add("sha256", result.sha256);
         if (result.status == PhotoStatus::Failed)
             line.add("error", result.error);
-        m_out << line.str() << '\n';
+        out() << line.str() << '\n';
     } else {
-        m_out << StatusText(result.status) << '\t' << Field(result.input) << '\t' << result.card << '\t'
+        out() << StatusText(result.status) << '\t' << Field(result.input) << '\t' << result.card << '\t'
               << Field(result.fn) << '\t' << Field(where);
         if (result.status == PhotoStatus::Written)
-            m_out << '\t' << TypeText(result);
-        m_out << '\n';
+            out() << '\t' << TypeText(result);
+        out() << '\n';
     }
-    m_out.flush();
+    out().flush();
 }
 
-void ThoroughCliRunHost::printInputLine(const std::string& input, const char* status, const std::string& error)
+void ThoroughCliRunHost::printInputLine(const std::string& input,
+                                        const char* status,
+                                        const std::string& error)
 {
-    if (m_json) {
+    if (json()) {
         JsonObject line;
         line.add("input", input).add("status", status);
         if (!error.empty())
             line.add("error", error);
-        m_out << line.str() << '\n';
+        out() << line.str() << '\n';
     } else {
-        m_out << status << '\t' << Field(input);
+        out() << status << '\t' << Field(input);
         if (!error.empty())
-            m_out << "\t\t\t" << Field(error);
-        m_out << '\n';
+            out() << "\t\t\t" << Field(error);
+        out() << '\n';
     }
 }
 
@@ -181,7 +143,7 @@ void ThoroughCliRunHost::itemFinished(const ItemResult& result)
         printInputLine(result.input, "error", error);
     if (m_photosOfInput == 0 && m_reportsOfInput.empty())
         printInputLine(result.input, "no-photo", {});
-    m_out.flush();
+    out().flush();
     m_photosOfInput = 0;
     m_reportsOfInput.clear();
 }

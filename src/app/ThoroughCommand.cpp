@@ -126,16 +126,8 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
 
     ThoroughCliRunHost host(std::move(inputs), std::move(outputFolder), json, out, err, errIsTerminal);
     ThoroughRun run(std::move(runOptions));
-    switch (run.start(host)) {
-    case RunOutcome::NoFiles:
-    case RunOutcome::NoFolder:
-    case RunOutcome::AlreadyRunning:
-    case RunOutcome::Stopped:
-        return 2;
-    case RunOutcome::Finished:
-        break;
-    }
-    return host.anyFailed() ? 1 : 0;
+    const RunOutcome outcome = run.start(host);
+    return ExitStatus(outcome, host.anyFailed());
 }
 
 } // namespace orvandel

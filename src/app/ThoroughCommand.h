@@ -21,8 +21,8 @@ struct ThoroughCommandOptions
 enum class OptionMatch
 {
     NotMine, // not a thorough option: the caller looks at it
-    Taken,   // taken, with its value when it has one
-    Wrong,   // a thorough option without its value or with a wrong one; see the message
+    Taken, // taken, with its value when it has one
+    Wrong, // a thorough option without its value or with a wrong one; see the message
 };
 
 // Looks at args[i]: --thorough, --logos, --unique, --name TEMPLATE or --name=TEMPLATE. Moves `i`

@@ -8,9 +8,9 @@ namespace orvandel {
 // What the window is started with: `orvandel [--thorough] [PATH...]`.
 struct WindowArguments
 {
-    QStringList paths;  // to be listed as if dropped, made absolute
+    QStringList paths; // to be listed as if dropped, made absolute
     bool thorough = false;
-    QString error;      // a message for an argument that is not understood; empty when all is well
+    QString error; // a message for an argument that is not understood; empty when all is well
 };
 
 // Reads the arguments after the program's name (Qt has taken its own options out already).

@@ -1,5 +1,7 @@
 #include "Base64.h"
 
+#include "Base64Alphabet.h"
+
 #include <array>
 #include <cstdint>
 
@@ -18,12 +20,7 @@ namespace {
 
     constexpr std::array<std::uint8_t, 256> MakeTable()
     {
-        std::array<std::uint8_t, 256> table{};
-        for (auto& value : table)
-            value = kBad;
-        constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        for (std::size_t i = 0; i < alphabet.size(); ++i)
-            table[static_cast<unsigned char>(alphabet[i])] = static_cast<std::uint8_t>(i);
+        auto table = Base64ValueTable(kBad);
         table['='] = kPad;
         return table;
     }
@@ -76,8 +73,8 @@ std::string Base64Decode(std::string_view text)
         const std::uint8_t d = kTable[read[3]];
         if ((a | b | c | d) < kPad) {
             // The common case: four alphabet characters, three bytes.
-            const std::uint32_t group = (std::uint32_t(a) << 18) | (std::uint32_t(b) << 12)
-                | (std::uint32_t(c) << 6) | d;
+            const std::uint32_t group
+                = (std::uint32_t(a) << 18) | (std::uint32_t(b) << 12) | (std::uint32_t(c) << 6) | d;
             write[0] = static_cast<char>(group >> 16);
             write[1] = static_cast<char>(group >> 8);
             write[2] = static_cast<char>(group);
@@ -95,8 +92,8 @@ std::string Base64Decode(std::string_view text)
         }
         if (count < 0)
             throw Base64Error(5, "Invalid procedure call or argument");
-        const char bytes[3] = {static_cast<char>(group >> 16), static_cast<char>(group >> 8),
-                               static_cast<char>(group)};
+        const char bytes[3]
+            = {static_cast<char>(group >> 16), static_cast<char>(group >> 8), static_cast<char>(group)};
         for (int i = 0; i < count; ++i)
             *write++ = bytes[i];
     }

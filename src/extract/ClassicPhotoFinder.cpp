@@ -14,7 +14,7 @@ namespace {
         std::string_view extension;
     };
 
-    constexpr std::array<PhotoHeader, 5> kPhotoHeaders{{
+    constexpr std::array<PhotoHeader, 5> kPhotoHeaders {{
         {"PHOTO;VALUE=URL;TYPE=GIF", ".gif"},
         {"PHOTO;ENCODING=B;TYPE=JPEG", ".jpg"},
         {"PHOTO", ".jpg"},
@@ -49,7 +49,7 @@ namespace {
         std::string_view text;
         std::size_t kept;
     };
-    constexpr std::array<EndMarker, 3> kEndMarkers{{{"==", 2}, {"=", 1}, {"ZENDVCARD", 1}}};
+    constexpr std::array<EndMarker, 3> kEndMarkers {{{"==", 2}, {"=", 1}, {"ZENDVCARD", 1}}};
 
     std::string_view CutData(std::string_view photoText)
     {
@@ -98,7 +98,7 @@ std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
         std::string data = RemoveBlanksAndBreaks(CutData(text.substr(dataStart, photoEnd - dataStart)));
         if (data.find_first_not_of('\t') == std::string::npos)
             continue; // nothing but blanks: no photo here
-        return ClassicPhoto{j, header->header, header->extension, std::move(data)};
+        return ClassicPhoto {j, header->header, header->extension, std::move(data)};
     }
     return std::nullopt;
 }

@@ -12,9 +12,9 @@ class TextLines;
 struct ClassicPhoto
 {
     std::size_t lineIndex = 0; // the line that carries the photo header, from 0
-    std::string_view header;   // one of the five photo headers
+    std::string_view header; // one of the five photo headers
     std::string_view extension; // ".jpg" or ".gif"
-    std::string data;          // the Base64 text with spaces and line breaks removed
+    std::string data; // the Base64 text with spaces and line breaks removed
 };
 
 // True when `header` (a line's text before its first ":") is one of the five photo headers.

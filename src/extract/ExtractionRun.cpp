@@ -2,6 +2,7 @@
 
 #include "Base64.h"
 #include "ClassicPhotoFinder.h"
+#include "FirstReport.h"
 #include "OutputNames.h"
 #include "util/PathHelpers.h"
 #include "util/ReplacingFile.h"
@@ -11,38 +12,6 @@
 namespace orvandel {
 
 namespace {
-
-    // Forwards reports to the host and remembers the first one of the current input.
-    class ItemReports : public ErrorSink
-    {
-    public:
-        explicit ItemReports(RunHost& host)
-            : m_host(host)
-        {
-        }
-
-        void reportError(const ErrorReport& report) override
-        {
-            if (!m_failed) {
-                m_failed = true;
-                m_first = report;
-            }
-            m_host.reportError(report);
-        }
-
-        void startItem()
-        {
-            m_failed = false;
-            m_first = {};
-        }
-        bool failed() const { return m_failed; }
-        const ErrorReport& first() const { return m_first; }
-
-    private:
-        RunHost& m_host;
-        bool m_failed = false;
-        ErrorReport m_first;
-    };
 
     // Line numbers of the three writing steps: the GIF header has its own.
     struct WriteLines
@@ -54,10 +23,7 @@ namespace {
 
     // Reads one card file and writes its photo. Returns the output path, or empty text when
     // nothing was written.
-    std::string ExtractOne(StepRunner& steps,
-                           RunHost& host,
-                           OutputNames& names,
-                           const std::string& input)
+    std::string ExtractOne(StepRunner& steps, RunHost& host, OutputNames& names, const std::string& input)
     {
         TextLines card;
         if (!steps.step(120, [&] { card = ReadTextLines(input); }))
@@ -68,8 +34,8 @@ namespace {
         if (!photo)
             return {};
 
-        const WriteLines lines = photo->extension == ".gif" ? WriteLines{170, 172, 174}
-                                                            : WriteLines{176, 178, 180};
+        const WriteLines lines
+            = photo->extension == ".gif" ? WriteLines {170, 172, 174} : WriteLines {176, 178, 180};
         // Decoding comes first: a photo that cannot be decoded creates no file and leaves a
         // file already standing under that name as it was.
         std::string bytes;
@@ -104,9 +70,9 @@ RunOutcome ExtractionRun::start(RunHost& host)
     {
         bool& flag;
         ~ClearOnExit() { flag = false; }
-    } clearOnExit{m_isRunning};
+    } clearOnExit {m_isRunning};
 
-    ItemReports reports(host);
+    FirstReport reports(host);
     StepRunner steps(std::string(kExtractionLocator), reports);
 
     if (steps.test(104, [&] { return host.itemCount() == 0; })) {
@@ -122,7 +88,7 @@ RunOutcome ExtractionRun::start(RunHost& host)
     steps.step(108, [&] { count = host.itemCount(); });
     OutputNames names;
     for (std::size_t position = 1; position <= count; ++position) {
-        reports.startItem();
+        reports.restart();
         std::optional<std::string> input;
         steps.step(110, [&] { input = host.itemText(position); });
         if (!input)

@@ -15,10 +15,10 @@ inline constexpr std::string_view kIdleProgressCaption = "Progress Bar";
 enum class RunOutcome
 {
     AlreadyRunning, // a run was under way; nothing happened
-    NoFiles,        // the list was empty
-    NoFolder,       // the output folder does not exist
-    Finished,       // every position was taken up and "Done." was shown
-    Stopped,        // the surroundings went away during a yield
+    NoFiles, // the list was empty
+    NoFolder, // the output folder does not exist
+    Finished, // every position was taken up and "Done." was shown
+    Stopped, // the surroundings went away during a yield
 };
 
 // The extraction run: every listed card file, top to bottom, gives at most one image file,

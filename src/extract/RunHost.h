@@ -14,46 +14,46 @@ enum class ItemStatus
 {
     Written, // its photo was written
     NoPhoto, // the file carries no photo that the run recognises
-    Failed,  // a step failed and was reported
+    Failed, // a step failed and was reported
 };
 
 struct ItemResult
 {
     std::size_t position = 0; // 1-based position in the list
-    std::string input;        // the path exactly as listed
+    std::string input; // the path exactly as listed
     ItemStatus status = ItemStatus::NoPhoto;
-    std::string output;        // the written file, when Written
-    std::string error;         // the first failure's description, when Failed
-    int errorLine = 0;         // and its line number
+    std::string output; // the written file, when Written
+    std::string error; // the first failure's description, when Failed
+    int errorLine = 0; // and its line number
 };
 
 // How one photo of a thorough run ended.
 enum class PhotoStatus
 {
-    Written,   // its file was written
+    Written, // its file was written
     Duplicate, // its bytes were written before in this run, so it was skipped
-    Link,      // it is only an address; it was not fetched
-    Failed,    // it could not be taken out and was reported
+    Link, // it is only an address; it was not fetched
+    Failed, // it could not be taken out and was reported
 };
 
 struct PhotoResult
 {
-    std::size_t position = 0;  // the input's 1-based position in the list
-    std::string input;         // the input's path exactly as listed
-    std::size_t card = 0;      // the card's number in its file, from 1
-    std::string fn;            // the card's FN; empty when it has none
-    std::string property;      // "PHOTO", "X-MS-CARDPICTURE" or "LOGO"
-    std::uint64_t line = 0;    // the input line where the photo's property starts, from 1
+    std::size_t position = 0; // the input's 1-based position in the list
+    std::string input; // the input's path exactly as listed
+    std::size_t card = 0; // the card's number in its file, from 1
+    std::string fn; // the card's FN; empty when it has none
+    std::string property; // "PHOTO", "X-MS-CARDPICTURE" or "LOGO"
+    std::uint64_t line = 0; // the input line where the photo's property starts, from 1
     PhotoStatus status = PhotoStatus::Written;
-    std::string output;        // Written: the file; Duplicate: the file written before with the same bytes
-    std::string url;           // Link: the address
-    std::string type;          // the type that gave the extension: "jpeg", "png", ...; empty for ".bin"
-    std::string declared;      // the type the card declares ("jpeg", or as written when unknown)
+    std::string output; // Written: the file; Duplicate: the file written before with the same bytes
+    std::string url; // Link: the address
+    std::string type; // the type that gave the extension: "jpeg", "png", ...; empty for ".bin"
+    std::string declared; // the type the card declares ("jpeg", or as written when unknown)
     bool typeMismatch = false; // the bytes show another type than the declared one
-    bool repaired = false;     // its Base64 had to be repaired
-    std::string sha256;        // of its bytes, when duplicates are looked for
-    std::string error;         // Failed: the report's description
-    int errorLine = 0;         // and its line number
+    bool repaired = false; // its Base64 had to be repaired
+    std::string sha256; // of its bytes, when duplicates are looked for
+    std::string error; // Failed: the report's description
+    int errorLine = 0; // and its line number
 };
 
 // What the extraction run needs from its surroundings: the window, the command line, a test.
@@ -75,9 +75,9 @@ public:
     // A message with only an OK button.
     virtual void showMessage(const std::string& text) = 0;
     // Called once for every input the run took up.
-    virtual void itemFinished(const ItemResult& /*result*/) {}
+    virtual void itemFinished(const ItemResult& /*result*/) { }
     // Called once for every photo a thorough run came across, when it is done with it.
-    virtual void photoFinished(const PhotoResult& /*result*/) {}
+    virtual void photoFinished(const PhotoResult& /*result*/) { }
 };
 
 } // namespace orvandel

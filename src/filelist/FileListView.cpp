@@ -112,7 +112,8 @@ void FileListView::itemClicked()
             viewport()->setCursor(QCursor(image));
     }
     const int position = selectedPosition();
-    m_draggedItem = position > 0 ? QPersistentModelIndex(m_list->index(position - 1)) : QPersistentModelIndex();
+    m_draggedItem
+        = position > 0 ? QPersistentModelIndex(m_list->index(position - 1)) : QPersistentModelIndex();
 }
 
 void FileListView::mousePressEvent(QMouseEvent* event)

@@ -45,7 +45,9 @@ namespace {
 
 FolderProbe ProbeFolder(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return {};
     return {true, IdOf(info)};
@@ -112,7 +114,9 @@ FolderListing::Entries FolderListing::read(const NamePattern* filePattern)
         case DT_LNK:
         case DT_UNKNOWN: {
             // Follow the link: what counts is what it leads to. A broken link leads nowhere.
-            struct stat info {};
+            struct stat info
+            {
+            };
             if (::fstatat(fd, name, &info, 0) != 0)
                 break;
             if (S_ISDIR(info.st_mode))
@@ -125,7 +129,8 @@ FolderListing::Entries FolderListing::read(const NamePattern* filePattern)
             break;
         }
     }
-    const auto byListingOrder = [](const std::string& a, const std::string& b) { return ListingOrderLess(a, b); };
+    const auto byListingOrder
+        = [](const std::string& a, const std::string& b) { return ListingOrderLess(a, b); };
     std::sort(entries.subfolders.begin(), entries.subfolders.end(), byListingOrder);
     std::sort(entries.files.begin(), entries.files.end(), byListingOrder);
     return entries;

@@ -38,7 +38,7 @@ public:
     {
         Yes,
         AccessDenied, // the folder may not be read
-        Gone,         // the path names no folder (any more)
+        Gone, // the path names no folder (any more)
     };
 
     FolderListing() = default;
@@ -53,7 +53,7 @@ public:
     struct Entries
     {
         std::vector<std::string> subfolders; // links to folders included
-        std::vector<std::string> files;      // regular files and links to them; never pipes, sockets, devices
+        std::vector<std::string> files; // regular files and links to them; never pipes, sockets, devices
     };
     // Reads the folder once: its subfolders, and its files that match `filePattern` (none
     // without a pattern). Throws FileError when the folder cannot be read.

@@ -37,9 +37,12 @@ namespace {
         // soon as the scan has taken it up: with its matching files when the scan read the
         // folder, or null when the scan did not enter it. Folders are taken up level by level,
         // each level in order, so they arrive in the order of the finished list.
-        using FolderFiles = std::function<void(const std::string& folder, const std::vector<std::string>* files)>;
+        using FolderFiles
+            = std::function<void(const std::string& folder, const std::vector<std::string>* files)>;
 
-        explicit FolderTreeScan(ScanHost& host, const NamePattern* filePattern = nullptr, FolderFiles folderFiles = {})
+        explicit FolderTreeScan(ScanHost& host,
+                                const NamePattern* filePattern = nullptr,
+                                FolderFiles folderFiles = {})
             : m_host(host)
             , m_system(SystemFolders::current())
             , m_filePattern(filePattern)
@@ -54,7 +57,7 @@ namespace {
         {
             Yes,
             Failed, // reported; the folder stays
-            Drop,   // denied or gone: the folder leaves its list
+            Drop, // denied or gone: the folder leaves its list
         };
         Listed list(StepRunner& steps, const std::string& folder, FolderListing::Entries& entries);
 
@@ -98,7 +101,8 @@ namespace {
                 folders.erase(folders.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
             }
-            if (!probe.isFolder || steps.test(110, [&] { return CountCharacters(folder) >= kMaxFolderChars; })) {
+            if (!probe.isFolder
+                || steps.test(110, [&] { return CountCharacters(folder) >= kMaxFolderChars; })) {
                 if (stays)
                     handOn(folder, nullptr);
                 ++i;
@@ -157,9 +161,8 @@ namespace {
         return ScanOutcome::Finished;
     }
 
-    FolderTreeScan::Listed FolderTreeScan::list(StepRunner& steps,
-                                                const std::string& folder,
-                                                FolderListing::Entries& entries)
+    FolderTreeScan::Listed
+    FolderTreeScan::list(StepRunner& steps, const std::string& folder, FolderListing::Entries& entries)
     {
         Listed listed = Listed::Failed;
         steps.step(118, [&] {
@@ -191,10 +194,8 @@ std::vector<std::string> GetFilesInFolder(std::string folder, const NamePattern&
     return listing.fileNames(pattern);
 }
 
-ScanOutcome AddFolderTreeFiles(const std::string& folder,
-                               const NamePattern& pattern,
-                               ScanHost& host,
-                               StepRunner* steps)
+ScanOutcome
+AddFolderTreeFiles(const std::string& folder, const NamePattern& pattern, ScanHost& host, StepRunner* steps)
 {
     // Runs a step under the caller's procedure, or quietly skips it when it fails.
     const auto step = [steps](int line, auto&& body) {

@@ -1,5 +1,7 @@
 #include "NamePattern.h"
 
+#include "util/Utf8.h"
+
 #include <algorithm>
 
 namespace orvandel {
@@ -10,21 +12,7 @@ namespace {
     // where the bytes are not UTF-8.
     std::size_t CharLength(std::string_view text, std::size_t at)
     {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = 1;
-        if ((lead & 0xE0) == 0xC0)
-            length = 2;
-        else if ((lead & 0xF0) == 0xE0)
-            length = 3;
-        else if ((lead & 0xF8) == 0xF0)
-            length = 4;
-        if (at + length > text.size())
-            return 1;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
-                return 1;
-        }
-        return length;
+        return DecodeUtf8At(text, at).length;
     }
 
     char Fold(char c)
@@ -94,7 +82,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name)
 }
 
 NamePattern::NamePattern(std::string pattern)
-    : m_alternatives{std::move(pattern)}
+    : m_alternatives {std::move(pattern)}
 {
 }
 

@@ -16,9 +16,9 @@ namespace orvandel {
 namespace {
 
     constexpr std::array<std::string_view, 22> kVirtualTypes = {
-        "apparmorfs", "binfmt_misc", "bpf",        "cgroup",     "cgroup2",   "configfs", "debugfs", "devpts",
-        "devtmpfs",   "efivarfs",    "fusectl",    "hugetlbfs",  "mqueue",    "nsfs",     "proc",    "pstore",
-        "rpc_pipefs", "securityfs",  "selinuxfs",  "smackfs",    "sysfs",     "tracefs",
+        "apparmorfs", "binfmt_misc", "bpf",       "cgroup",    "cgroup2", "configfs", "debugfs", "devpts",
+        "devtmpfs",   "efivarfs",    "fusectl",   "hugetlbfs", "mqueue",  "nsfs",     "proc",    "pstore",
+        "rpc_pipefs", "securityfs",  "selinuxfs", "smackfs",   "sysfs",   "tracefs",
     };
 
     // The next field of a line of fields separated by single spaces, or empty text at its end.

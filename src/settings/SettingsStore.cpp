@@ -17,7 +17,8 @@ namespace {
 
     std::runtime_error StoreError(const QString& what, const QString& path)
     {
-        return std::runtime_error(QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(path)).toStdString());
+        return std::runtime_error(
+            QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(path)).toStdString());
     }
 
 } // namespace
@@ -33,13 +34,12 @@ QString SettingsStore::path(const QString& application) const
 {
     if (!m_fileName.isEmpty())
         return m_fileName;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + application
-        + QStringLiteral(".ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
+        + application + QStringLiteral(".ini");
 }
 
-std::optional<QString> SettingsStore::findSetting(const QString& application,
-                                                  const QString& section,
-                                                  const QString& key) const
+std::optional<QString>
+SettingsStore::findSetting(const QString& application, const QString& section, const QString& key) const
 {
     QSettings store(path(application), QSettings::IniFormat);
     if (store.status() != QSettings::NoError)

@@ -22,10 +22,12 @@ public:
                        const QString& key,
                        const QString& defaultValue) const;
     // The stored value, or nothing when the key was never written.
-    std::optional<QString> findSetting(const QString& application, const QString& section, const QString& key) const;
+    std::optional<QString>
+    findSetting(const QString& application, const QString& section, const QString& key) const;
     // Stores the value at once. Throws std::runtime_error when it cannot be stored; the old
     // value then stays.
-    void SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value);
+    void
+    SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value);
 
 private:
     QString path(const QString& application) const;

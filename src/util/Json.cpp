@@ -1,47 +1,8 @@
 #include "Json.h"
 
-#include <cstdint>
+#include "Utf8.h"
 
 namespace orvandel {
-
-namespace {
-
-    // Length of the valid UTF-8 sequence at `at`, or 0 when the bytes there are not one.
-    std::size_t Utf8SequenceLength(std::string_view text, std::size_t at)
-    {
-        const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-        const std::uint8_t lead = byte(at);
-        std::size_t length = 0;
-        std::uint32_t min = 0;
-        std::uint32_t code = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            min = 0x80;
-            code = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            min = 0x800;
-            code = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            min = 0x10000;
-            code = lead & 0x07;
-        } else {
-            return 0;
-        }
-        if (at + length > text.size())
-            return 0;
-        for (std::size_t i = 1; i < length; ++i) {
-            if ((byte(at + i) & 0xC0) != 0x80)
-                return 0;
-            code = (code << 6) | (byte(at + i) & 0x3F);
-        }
-        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return 0;
-        return length;
-    }
-
-} // namespace
 
 std::string JsonQuote(std::string_view text)
 {
@@ -66,9 +27,9 @@ std::string JsonQuote(std::string_view text)
             out += kHex[c & 15];
         } else if (c < 0x80) {
             out += static_cast<char>(c);
-        } else if (const std::size_t length = Utf8SequenceLength(text, i); length > 0) {
-            out.append(text.substr(i, length));
-            i += length - 1;
+        } else if (const Utf8Char character = DecodeUtf8At(text, i); character.valid) {
+            out.append(text.substr(i, character.length));
+            i += character.length - 1;
         } else {
             out += "\xEF\xBF\xBD";
         }

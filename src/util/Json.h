@@ -1,8 +1,8 @@
 #pragma once
 
 #include <string>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
 
 namespace orvandel {
 
@@ -18,8 +18,8 @@ public:
     JsonObject& add(std::string_view key, const char* value) { return add(key, std::string_view(value)); }
     JsonObject& add(std::string_view key, bool value);
     template<class Number>
-        requires(std::is_integral_v<Number> && !std::is_same_v<Number, bool>)
-    JsonObject& add(std::string_view key, Number value)
+    requires(std::is_integral_v<Number> && !std::is_same_v<Number, bool>)
+        JsonObject& add(std::string_view key, Number value)
     {
         return addNumber(key, static_cast<long long>(value));
     }

@@ -18,7 +18,7 @@ namespace {
 
     std::string RandomSuffix()
     {
-        static std::mt19937_64 generator{std::random_device{}()};
+        static std::mt19937_64 generator {std::random_device {}()};
         static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
         std::string suffix(8, '0');
         for (char& c : suffix)

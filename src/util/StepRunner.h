@@ -21,8 +21,7 @@ public:
     }
 
     // Runs one step. True when it finished, false when it failed and was reported.
-    template<class Step>
-    bool step(int line, Step&& body)
+    template<class Step> bool step(int line, Step&& body)
     {
         m_line = line;
         try {
@@ -38,8 +37,7 @@ public:
 
     // Evaluates a condition as one step. A condition that fails to evaluate counts as passed,
     // so the steps that it governs run next.
-    template<class Condition>
-    bool test(int line, Condition&& condition)
+    template<class Condition> bool test(int line, Condition&& condition)
     {
         bool result = true;
         step(line, [&] { result = std::forward<Condition>(condition)(); });

@@ -18,7 +18,7 @@
 namespace orvandel {
 
 TextLines::TextLines()
-    : m_starts{0}
+    : m_starts {0}
 {
 }
 
@@ -65,8 +65,8 @@ namespace {
 
     FileError NotARegularFile(const std::string& path)
     {
-        const std::string what = IsDirectory(path) ? "This is a folder, not a file: "
-                                                   : "This is not a regular file: ";
+        const std::string what
+            = IsDirectory(path) ? "This is a folder, not a file: " : "This is not a regular file: ";
         return FileError(FileErrorKind::NotRegularFile, what + path);
     }
 
@@ -84,7 +84,7 @@ std::string ReadWholeFile(const std::string& path)
     {
         int fd;
         ~Closer() { ::close(fd); }
-    } closer{fd};
+    } closer {fd};
 
     struct stat info
     {

@@ -23,22 +23,22 @@ namespace {
 
     const std::string kFFD8FFD9("\xFF\xD8\xFF\xD9", 4);
 
-    INSTANTIATE_TEST_SUITE_P(
-        Table,
-        Base64DecodeTest,
-        ::testing::Values(DecodeCase{"Empty", "", ""},
-                          DecodeCase{"OnlyBlanksAndPairs", " \t\r\n \r\n\t", ""},
-                          DecodeCase{"JpegMarkers", "/9j/2Q==", kFFD8FFD9},
-                          DecodeCase{"PairsTabsSpacesAnywhere", "/\r\n9 j\t/\r\n2 Q=\t=", kFFD8FFD9},
-                          DecodeCase{"ThreeBytes", "QUJD", "ABC"},
-                          DecodeCase{"OnePad", "QUI=", "AB"},
-                          DecodeCase{"TwoPads", "QQ==", "A"},
-                          DecodeCase{"PadInThirdPlace", "QQ=B", std::string("A\0", 2)},
-                          DecodeCase{"CaseMatters", "YWFh", "aaa"},
-                          DecodeCase{"UpperCaseDiffers", "AAAA", std::string(3, '\0')},
-                          DecodeCase{"PlusAndSlash", "+/+/", "\xFB\xFF\xBF"},
-                          DecodeCase{"GroupOfOnePadThenMore", "QQ==QUJD", "AABC"}),
-        [](const auto& info) { return std::string(info.param.name); });
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             Base64DecodeTest,
+                             ::testing::Values(DecodeCase {"Empty", "", ""},
+                                               DecodeCase {"OnlyBlanksAndPairs", " \t\r\n \r\n\t", ""},
+                                               DecodeCase {"JpegMarkers", "/9j/2Q==", kFFD8FFD9},
+                                               DecodeCase {"PairsTabsSpacesAnywhere",
+                                                           "/\r\n9 j\t/\r\n2 Q=\t=", kFFD8FFD9},
+                                               DecodeCase {"ThreeBytes", "QUJD", "ABC"},
+                                               DecodeCase {"OnePad", "QUI=", "AB"},
+                                               DecodeCase {"TwoPads", "QQ==", "A"},
+                                               DecodeCase {"PadInThirdPlace", "QQ=B", std::string("A\0", 2)},
+                                               DecodeCase {"CaseMatters", "YWFh", "aaa"},
+                                               DecodeCase {"UpperCaseDiffers", "AAAA", std::string(3, '\0')},
+                                               DecodeCase {"PlusAndSlash", "+/+/", "\xFB\xFF\xBF"},
+                                               DecodeCase {"GroupOfOnePadThenMore", "QQ==QUJD", "AABC"}),
+                             [](const auto& info) { return std::string(info.param.name); });
 
     struct FailCase
     {
@@ -66,18 +66,19 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         Base64FailTest,
-        ::testing::Values(FailCase{"SevenCharacters", "/9j/2Q=", 1, "Bad Base64 string."},
-                          FailCase{"LoneLineFeedMakesNine", "/9j/2Q\n==", 1, "Bad Base64 string."},
-                          FailCase{"LoneLineFeedIsBad", "/9j/\n2Q=", 2, "Bad character In Base64 string."},
-                          FailCase{"LoneCarriageReturnIsBad", "/9j/\r2Q=", 2, "Bad character In Base64 string."},
-                          FailCase{"TabBetweenCrAndLfIsNoPair", "/9\r\t\nQQ==", 2, "Bad character In Base64 string."},
-                          FailCase{"UrlAlphabet", "ab-_", 2, "Bad character In Base64 string."},
-                          FailCase{"Colon", "ab:c", 2, "Bad character In Base64 string."},
-                          FailCase{"NonAscii", "ab\xC3\xA9", 2, "Bad character In Base64 string."},
-                          FailCase{"FourPads", "====", 5, "Invalid procedure call or argument"},
-                          FailCase{"FourPadsBeforeBadCharacter", "====ab-_", 5, "Invalid procedure call or argument"},
-                          FailCase{"BadCharacterAfterPads", "===-", 2, "Bad character In Base64 string."},
-                          FailCase{"LengthBeforeCharacters", "-", 1, "Bad Base64 string."}),
+        ::testing::Values(
+            FailCase {"SevenCharacters", "/9j/2Q=", 1, "Bad Base64 string."},
+            FailCase {"LoneLineFeedMakesNine", "/9j/2Q\n==", 1, "Bad Base64 string."},
+            FailCase {"LoneLineFeedIsBad", "/9j/\n2Q=", 2, "Bad character In Base64 string."},
+            FailCase {"LoneCarriageReturnIsBad", "/9j/\r2Q=", 2, "Bad character In Base64 string."},
+            FailCase {"TabBetweenCrAndLfIsNoPair", "/9\r\t\nQQ==", 2, "Bad character In Base64 string."},
+            FailCase {"UrlAlphabet", "ab-_", 2, "Bad character In Base64 string."},
+            FailCase {"Colon", "ab:c", 2, "Bad character In Base64 string."},
+            FailCase {"NonAscii", "ab\xC3\xA9", 2, "Bad character In Base64 string."},
+            FailCase {"FourPads", "====", 5, "Invalid procedure call or argument"},
+            FailCase {"FourPadsBeforeBadCharacter", "====ab-_", 5, "Invalid procedure call or argument"},
+            FailCase {"BadCharacterAfterPads", "===-", 2, "Bad character In Base64 string."},
+            FailCase {"LengthBeforeCharacters", "-", 1, "Bad Base64 string."}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(Base64Decode, RoundTripsEveryByteValue)
@@ -89,7 +90,8 @@ namespace {
         const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
         std::string encoded;
         for (std::size_t i = 0; i < bytes.size(); i += 3) {
-            const auto at = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
+            const auto at
+                = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
             const unsigned group = (at(i) << 16) | (at(i + 1) << 8) | at(i + 2);
             encoded += alphabet[(group >> 18) & 63];
             encoded += alphabet[(group >> 12) & 63];

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -9,25 +10,13 @@
 namespace orvandel {
 namespace {
 
+    using test::RunCli;
+
     namespace fs = std::filesystem;
     using test::TempDir;
 
-    struct Outcome
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome RunCli(const std::vector<std::string>& args)
-    {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = RunCommandLine(args, out, err, false);
-        return {status, out.str(), err.str()};
-    }
-
-    const std::string kCard = "BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
+    const std::string kCard
+        = "BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
 
     class FolderInputTest : public ::testing::Test
     {
@@ -49,7 +38,7 @@ namespace {
                 std::string input = line.substr(line.find('\t') + 1);
                 input = input.substr(0, input.find('\t'));
                 inputs.push_back(input.rfind(dir.path() + "/", 0) == 0 ? input.substr(dir.path().size() + 1)
-                                                                        : input);
+                                                                       : input);
             }
             return inputs;
         }
@@ -62,7 +51,8 @@ namespace {
     {
         const auto result = RunCli({"extract", "-o", out, dir.file("cards")});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(Inputs(result.out), (std::vector<std::string>{"cards/A.VCARD", "cards/b.vcf", "cards/sub/c.vcf"}));
+        EXPECT_EQ(Inputs(result.out),
+                  (std::vector<std::string> {"cards/A.VCARD", "cards/b.vcf", "cards/sub/c.vcf"}));
         EXPECT_EQ(result.err, "");
         EXPECT_TRUE(fs::exists(out + "/c.jpg"));
     }
@@ -80,7 +70,7 @@ namespace {
 
     TEST_P(PatternOptionTest, ChoosesTheFilesOfFolders)
     {
-        std::vector<std::string> args{"extract", "-o", out};
+        std::vector<std::string> args {"extract", "-o", out};
         args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
         args.push_back(dir.file("cards"));
         const auto result = RunCli(args);
@@ -91,12 +81,17 @@ namespace {
         Table,
         PatternOptionTest,
         ::testing::Values(
-            PatternCase{"One", {"--pattern", "*.txt"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
-            PatternCase{"JoinedForm", {"--pattern=*.TXT"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
-            PatternCase{"SeveralMatchOnce", {"--pattern", "*.txt", "--pattern", "n*"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
-            PatternCase{"ReplacesTheDefault", {"--pattern", "*.vcard"}, {"cards/A.VCARD"}},
-            PatternCase{"EveryFile", {"--pattern", "*"}, {"cards/A.VCARD", "cards/b.vcf", "cards/notes.txt", "cards/sub/c.vcf", "cards/sub/d.vcf.txt"}},
-            PatternCase{"QuestionMark", {"--pattern", "?.vcf"}, {"cards/b.vcf", "cards/sub/c.vcf"}}),
+            PatternCase {"One", {"--pattern", "*.txt"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
+            PatternCase {"JoinedForm", {"--pattern=*.TXT"}, {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
+            PatternCase {"SeveralMatchOnce",
+                         {"--pattern", "*.txt", "--pattern", "n*"},
+                         {"cards/notes.txt", "cards/sub/d.vcf.txt"}},
+            PatternCase {"ReplacesTheDefault", {"--pattern", "*.vcard"}, {"cards/A.VCARD"}},
+            PatternCase {"EveryFile",
+                         {"--pattern", "*"},
+                         {"cards/A.VCARD", "cards/b.vcf", "cards/notes.txt", "cards/sub/c.vcf",
+                          "cards/sub/d.vcf.txt"}},
+            PatternCase {"QuestionMark", {"--pattern", "?.vcf"}, {"cards/b.vcf", "cards/sub/c.vcf"}}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST_F(FolderInputTest, FilesAreTakenAsGivenAndInputsKeepTheirOrder)
@@ -105,13 +100,13 @@ namespace {
         const auto hidden = dir.file("cards/.hidden.vcf");
         const auto result = RunCli({"extract", "-o", out, notes, dir.file("cards/sub"), hidden});
         EXPECT_EQ(Inputs(result.out),
-                  (std::vector<std::string>{"cards/notes.txt", "cards/sub/c.vcf", "cards/.hidden.vcf"}));
+                  (std::vector<std::string> {"cards/notes.txt", "cards/sub/c.vcf", "cards/.hidden.vcf"}));
     }
 
     TEST_F(FolderInputTest, AFolderNamedTwiceIsScannedTwice)
     {
         const auto result = RunCli({"extract", "-o", out, dir.file("cards/sub"), dir.file("cards/sub/")});
-        EXPECT_EQ(Inputs(result.out), (std::vector<std::string>{"cards/sub/c.vcf", "cards/sub/c.vcf"}));
+        EXPECT_EQ(Inputs(result.out), (std::vector<std::string> {"cards/sub/c.vcf", "cards/sub/c.vcf"}));
     }
 
     TEST_F(FolderInputTest, AFolderWithoutMatchingFilesAddsNothing)
@@ -131,7 +126,7 @@ namespace {
         fs::permissions(locked, fs::perms::none);
         const auto result = RunCli({"extract", "-o", out, locked, dir.file("cards/b.vcf")});
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(Inputs(result.out), (std::vector<std::string>{"cards/b.vcf"}));
+        EXPECT_EQ(Inputs(result.out), (std::vector<std::string> {"cards/b.vcf"}));
         EXPECT_EQ(result.err, "orvandel: cannot read the folder " + locked + ": Permission denied\n");
     }
 
@@ -149,7 +144,7 @@ namespace {
     TEST_P(BadPatternTest, ExitsWithTwo)
     {
         TempDir dir;
-        std::vector<std::string> args{"extract", "-o", dir.path(), dir.path()};
+        std::vector<std::string> args {"extract", "-o", dir.path(), dir.path()};
         args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
         const auto result = RunCli(args);
         EXPECT_EQ(result.status, 2);
@@ -161,9 +156,14 @@ namespace {
         Table,
         BadPatternTest,
         ::testing::Values(
-            BadPatternCase{"Missing", {"--pattern"}, "orvandel: option '--pattern' needs a pattern\n"},
-            BadPatternCase{"Empty", {"--pattern="}, "orvandel: a pattern matches file names and cannot be empty or hold '/': ''\n"},
-            BadPatternCase{"Path", {"--pattern", "sub/*.vcf"}, "orvandel: a pattern matches file names and cannot be empty or hold '/': 'sub/*.vcf'\n"}),
+            BadPatternCase {"Missing", {"--pattern"}, "orvandel: option '--pattern' needs a pattern\n"},
+            BadPatternCase {"Empty",
+                            {"--pattern="},
+                            "orvandel: a pattern matches file names and cannot be empty or hold '/': ''\n"},
+            BadPatternCase {
+                "Path",
+                {"--pattern", "sub/*.vcf"},
+                "orvandel: a pattern matches file names and cannot be empty or hold '/': 'sub/*.vcf'\n"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CommandLine, HelpTellsOfFoldersAndPatterns)

@@ -1,4 +1,6 @@
 #include "app/CommandLine.h"
+
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -7,25 +9,13 @@
 namespace orvandel {
 namespace {
 
+    using test::RunCli;
+
     using test::Slurp;
     using test::TempDir;
 
-    struct Outcome
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome RunCli(const std::vector<std::string>& args, bool terminal = false)
-    {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = RunCommandLine(args, out, err, terminal);
-        return {status, out.str(), err.str()};
-    }
-
-    const std::string kCard = "BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
+    const std::string kCard
+        = "BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
 
     class ExtractCommandTest : public ::testing::Test
     {
@@ -42,8 +32,8 @@ namespace {
         const auto result = RunCli({"extract", "-o", out, good, plain, bad});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
-                  "written\t" + good + "\t" + out + "/good.jpg\n" + "no-photo\t" + plain + "\n" + "error\t" + bad
-                      + "\tBad character In Base64 string.\n");
+                  "written\t" + good + "\t" + out + "/good.jpg\n" + "no-photo\t" + plain + "\n" + "error\t"
+                      + bad + "\tBad character In Base64 string.\n");
         EXPECT_NE(result.err.find("Application Error\nBad character In Base64 string.\n"
                                   "in Tessivor2021/08/31.Form1.PushButton2_Click at line 178\n"),
                   std::string::npos)
@@ -67,7 +57,8 @@ namespace {
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
                   "{\"input\":\"" + good + "\",\"status\":\"written\",\"output\":\"" + out + "/good.jpg\"}\n"
-                      + "{\"input\":\"" + dir.path() + "/missing \\\"x\\\".vcf\",\"status\":\"error\",\"error\":\"File not found: "
+                      + "{\"input\":\"" + dir.path()
+                      + "/missing \\\"x\\\".vcf\",\"status\":\"error\",\"error\":\"File not found: "
                       + dir.path() + "/missing \\\"x\\\".vcf\",\"line\":120}\n");
     }
 
@@ -108,13 +99,23 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         RefusalTest,
-        ::testing::Values(RefusalCase{"NoFiles", {"extract", "-o", "OUT"}, "No files added.\n"},
-                          RefusalCase{"NoSuchFolder", {"extract", "-o", "/nonexistent/out", "CARD"}, "Folder does not exist. Please select another folder.\n"},
-                          RefusalCase{"FolderIsAFile", {"extract", "-o", "CARD", "CARD"}, "Folder does not exist. Please select another folder.\n"},
-                          RefusalCase{"NoOutputOption", {"extract", "CARD"}, "orvandel: extract needs the output folder: -o DIR\n"},
-                          RefusalCase{"OutputOptionWithoutFolder", {"extract", "CARD", "-o"}, "orvandel: option '-o' needs a folder\n"},
-                          RefusalCase{"UnknownOption", {"extract", "--colour", "-o", "OUT", "CARD"}, "orvandel: unknown option '--colour'\n"},
-                          RefusalCase{"UnknownCommand", {"frobnicate"}, "orvandel: unknown command 'frobnicate'\n"}),
+        ::testing::Values(
+            RefusalCase {"NoFiles", {"extract", "-o", "OUT"}, "No files added.\n"},
+            RefusalCase {"NoSuchFolder",
+                         {"extract", "-o", "/nonexistent/out", "CARD"},
+                         "Folder does not exist. Please select another folder.\n"},
+            RefusalCase {"FolderIsAFile",
+                         {"extract", "-o", "CARD", "CARD"},
+                         "Folder does not exist. Please select another folder.\n"},
+            RefusalCase {
+                "NoOutputOption", {"extract", "CARD"}, "orvandel: extract needs the output folder: -o DIR\n"},
+            RefusalCase {"OutputOptionWithoutFolder",
+                         {"extract", "CARD", "-o"},
+                         "orvandel: option '-o' needs a folder\n"},
+            RefusalCase {"UnknownOption",
+                         {"extract", "--colour", "-o", "OUT", "CARD"},
+                         "orvandel: unknown option '--colour'\n"},
+            RefusalCase {"UnknownCommand", {"frobnicate"}, "orvandel: unknown command 'frobnicate'\n"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CommandLine, HelpAndVersion)

@@ -1,5 +1,6 @@
-#include "RecordingRunHost.h"
 #include "extract/ExtractionRun.h"
+
+#include "RecordingRunHost.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -13,8 +14,8 @@ namespace {
     using test::Slurp;
     using test::TempDir;
 
-    const std::string kWorkedExample =
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Card One\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
+    const std::string kWorkedExample = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Card "
+                                       "One\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
     const std::string kJpegBytes("\xFF\xD8\xFF\xD9", 4);
 
     std::string Card(const std::string& photoLine)
@@ -25,10 +26,7 @@ namespace {
     class ExtractionRunTest : public ::testing::Test
     {
     protected:
-        void SetUp() override
-        {
-            host.folder = dir.mkdir("out") + "/";
-        }
+        void SetUp() override { host.folder = dir.mkdir("out") + "/"; }
 
         std::string input(const std::string& relative, const std::string& bytes)
         {
@@ -59,8 +57,8 @@ namespace {
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
         EXPECT_EQ(host.events,
-                  (std::vector<std::string>{"progress 100", "caption Processing: card1.vcf", "yield", "busy", "idle",
-                                            "progress 0", "caption Progress Bar", "message Done."}));
+                  (std::vector<std::string> {"progress 100", "caption Processing: card1.vcf", "yield", "busy",
+                                             "idle", "progress 0", "caption Progress Bar", "message Done."}));
         EXPECT_FALSE(run.IsRunning());
         ASSERT_EQ(host.results.size(), 1u);
         EXPECT_EQ(host.results[0].status, ItemStatus::Written);
@@ -71,7 +69,7 @@ namespace {
     {
         host.folder = dir.file("missing/");
         EXPECT_EQ(run.start(host), RunOutcome::NoFiles);
-        EXPECT_EQ(host.events, (std::vector<std::string>{"message No files added."}));
+        EXPECT_EQ(host.events, (std::vector<std::string> {"message No files added."}));
         EXPECT_FALSE(run.IsRunning());
     }
 
@@ -82,8 +80,9 @@ namespace {
             host.folder = folder;
             host.events.clear();
             EXPECT_EQ(run.start(host), RunOutcome::NoFolder) << folder;
-            EXPECT_EQ(host.events,
-                      (std::vector<std::string>{"message Folder does not exist. Please select another folder."}));
+            EXPECT_EQ(
+                host.events,
+                (std::vector<std::string> {"message Folder does not exist. Please select another folder."}));
         }
         EXPECT_TRUE(host.results.empty());
     }
@@ -93,8 +92,8 @@ namespace {
         for (const char* name : {"a.vcf", "b.vcf", "c.vcf", "d.vcf"})
             input(name, kWorkedExample);
         run.start(host);
-        EXPECT_EQ(host.progress, (std::vector<double>{25, 50, 75, 100, 0}));
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+        EXPECT_EQ(host.progress, (std::vector<double> {25, 50, 75, 100, 0}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
     }
 
     TEST_F(ExtractionRunTest, OneImagePerFileFromTheFirstPhoto)
@@ -102,7 +101,7 @@ namespace {
         input("several.vcf", Card("PHOTO:QUJD") + Card("PHOTO:QUI="));
         run.start(host);
         EXPECT_EQ(Slurp(output("several.jpg")), "ABC");
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"several.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"several.jpg"}));
     }
 
     TEST_F(ExtractionRunTest, NamesTheImageAfterTheCardFile)
@@ -111,7 +110,7 @@ namespace {
         input("nodot", Card("PHOTO:QUJD"));
         input("gif.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh"));
         run.start(host);
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"card.one.jpg", "gif.gif", "nodot.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"card.one.jpg", "gif.gif", "nodot.jpg"}));
         EXPECT_EQ(Slurp(output("gif.gif")), "GIF89a");
     }
 
@@ -123,7 +122,7 @@ namespace {
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
         EXPECT_TRUE(outputNames().empty());
         EXPECT_TRUE(host.reports.empty());
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
         ASSERT_EQ(host.results.size(), 3u);
         for (const auto& result : host.results)
             EXPECT_EQ(result.status, ItemStatus::NoPhoto);
@@ -145,7 +144,7 @@ namespace {
         input("three/card.vcf", Card("PHOTO:QQ=="));
         input("one/card.vcf", Card("PHOTO:QUJD")); // the same path again rewrites its own file
         run.start(host);
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"card (2).jpg", "card (3).jpg", "card.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"card (2).jpg", "card (3).jpg", "card.jpg"}));
         EXPECT_EQ(Slurp(output("card.jpg")), "ABC");
         EXPECT_EQ(Slurp(output("card (2).jpg")), "AB");
         EXPECT_EQ(Slurp(output("card (3).jpg")), "A");
@@ -169,7 +168,7 @@ namespace {
         EXPECT_EQ(host.reports[1].line, 172);
         EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
         EXPECT_EQ(host.results[0].errorLine, 178);
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
     }
 
     TEST_F(ExtractionRunTest, AnOutputThatCannotBeCreatedIsReportedOnce)
@@ -188,7 +187,7 @@ namespace {
         EXPECT_EQ(host.reports[0].line, 176);
         EXPECT_EQ(host.reports[0].description, "Path not found: " + dir.file("gone/a.jpg"));
         EXPECT_EQ(host.reports[1].line, 170);
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"c.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"c.jpg"}));
     }
 
     TEST_F(ExtractionRunTest, AMissingCardFileIsReportedAndTheRunGoesOn)
@@ -199,7 +198,7 @@ namespace {
         ASSERT_EQ(host.reports.size(), 1u);
         EXPECT_EQ(host.reports[0].line, 120);
         EXPECT_EQ(host.reports[0].description, "File not found: " + dir.file("cards/missing.vcf"));
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"good.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"good.jpg"}));
         EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
     }
 
@@ -225,10 +224,10 @@ namespace {
             return true;
         };
         run.start(host);
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
         EXPECT_TRUE(host.reports.empty());
         EXPECT_EQ(host.results.size(), 1u);
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
     }
 
     TEST_F(ExtractionRunTest, ItemsAddedDuringTheRunWaitForTheNext)
@@ -239,7 +238,7 @@ namespace {
             return true;
         };
         run.start(host);
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
     }
 
     TEST_F(ExtractionRunTest, ASecondStartDuringTheRunIsIgnored)
@@ -255,8 +254,8 @@ namespace {
             return true;
         };
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        EXPECT_EQ(nested, (std::vector<RunOutcome>{RunOutcome::AlreadyRunning, RunOutcome::AlreadyRunning}));
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(nested, (std::vector<RunOutcome> {RunOutcome::AlreadyRunning, RunOutcome::AlreadyRunning}));
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
         EXPECT_FALSE(run.IsRunning());
     }
 
@@ -272,7 +271,7 @@ namespace {
             return true;
         };
         run.start(host);
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
         EXPECT_TRUE(fs::exists(other + "/b.jpg"));
     }
 
@@ -283,7 +282,7 @@ namespace {
         int yields = 0;
         host.onYield = [&] { return ++yields < 2; };
         EXPECT_EQ(run.start(host), RunOutcome::Stopped);
-        EXPECT_EQ(outputNames(), (std::vector<std::string>{"a.jpg"}));
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
         EXPECT_TRUE(host.messages.empty());
         EXPECT_FALSE(run.IsRunning());
     }
@@ -304,7 +303,8 @@ namespace {
         run.start(host);
         ASSERT_EQ(host.reports.size(), 1u);
         EXPECT_EQ(host.reports[0].line, 120);
-        EXPECT_EQ(host.reports[0].description, "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
+        EXPECT_EQ(host.reports[0].description,
+                  "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
     }
 
 } // namespace
@@ -319,8 +319,9 @@ namespace {
         test::TempDir out;
         test::RecordingRunHost host;
         host.folder = out.path();
-        for (const char* name : {"ada-lindqvist.vcf", "bruno-okafor.vcf", "carla-mendes.vcf", "dmitri-volkov.vcf",
-                                 "emil-brandt.vcf", "farah-haddad.vcf", "harbor-team.vcf"})
+        for (const char* name :
+             {"ada-lindqvist.vcf", "bruno-okafor.vcf", "carla-mendes.vcf", "dmitri-volkov.vcf",
+              "emil-brandt.vcf", "farah-haddad.vcf", "harbor-team.vcf"})
             host.items.push_back(std::string(ORVANDEL_SAMPLES_DIR) + "/" + name);
         ExtractionRun run;
         run.start(host);

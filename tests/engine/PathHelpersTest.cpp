@@ -1,5 +1,6 @@
-#include "support/TempDir.h"
 #include "util/PathHelpers.h"
+
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -32,12 +33,12 @@ namespace {
     }
     INSTANTIATE_TEST_SUITE_P(Table,
                              StripExtensionTest,
-                             ::testing::Values(TextCase{"Plain", "card1.vcf", "card1"},
-                                               TextCase{"TwoDots", "card.one.vcf", "card.one"},
-                                               TextCase{"OnlyDotFirst", ".vcf", ".vcf"},
-                                               TextCase{"NoDot", "card1", "card1"},
-                                               TextCase{"Empty", "", ""},
-                                               TextCase{"TrailingDot", "card.", "card"}),
+                             ::testing::Values(TextCase {"Plain", "card1.vcf", "card1"},
+                                               TextCase {"TwoDots", "card.one.vcf", "card.one"},
+                                               TextCase {"OnlyDotFirst", ".vcf", ".vcf"},
+                                               TextCase {"NoDot", "card1", "card1"},
+                                               TextCase {"Empty", "", ""},
+                                               TextCase {"TrailingDot", "card.", "card"}),
                              [](const auto& info) { return std::string(info.param.name); });
 
     TEST(StripExtension, OverflowsBeyondPosition32767)
@@ -55,10 +56,10 @@ namespace {
     }
     INSTANTIATE_TEST_SUITE_P(Table,
                              GetFileNameTest,
-                             ::testing::Values(TextCase{"FullPath", "/cards/card1.vcf", "card1.vcf"},
-                                               TextCase{"BareName", "card1.vcf", "card1.vcf"},
-                                               TextCase{"TrailingSeparator", "/cards/", ""},
-                                               TextCase{"Root", "/", ""}),
+                             ::testing::Values(TextCase {"FullPath", "/cards/card1.vcf", "card1.vcf"},
+                                               TextCase {"BareName", "card1.vcf", "card1.vcf"},
+                                               TextCase {"TrailingSeparator", "/cards/", ""},
+                                               TextCase {"Root", "/", ""}),
                              [](const auto& info) { return std::string(info.param.name); });
 
     class NormalizeTest : public ::testing::TestWithParam<TextCase>
@@ -71,16 +72,16 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         NormalizeTest,
-        ::testing::Values(TextCase{"PairsAndTriple", "/cards//deep///card1.vcf", "/cards/deep//card1.vcf"},
-                          TextCase{"FourBecomeTwo", "a////b", "a//b"},
-                          TextCase{"NetworkPrefixKept", "//server//share/x", "//server/share/x"},
-                          TextCase{"LongLeadingRunBecomesPrefix", "/////x", "//x"},
-                          TextCase{"RootStaysSingle", "/x", "/x"},
-                          TextCase{"RootAlone", "/", "/"},
-                          TextCase{"OnlySeparators", "////", "//"},
-                          TextCase{"RootJoinedWithName", "/home//a.vcf", "/home/a.vcf"},
-                          TextCase{"Relative", "a//b.vcf", "a/b.vcf"},
-                          TextCase{"Empty", "", ""}),
+        ::testing::Values(TextCase {"PairsAndTriple", "/cards//deep///card1.vcf", "/cards/deep//card1.vcf"},
+                          TextCase {"FourBecomeTwo", "a////b", "a//b"},
+                          TextCase {"NetworkPrefixKept", "//server//share/x", "//server/share/x"},
+                          TextCase {"LongLeadingRunBecomesPrefix", "/////x", "//x"},
+                          TextCase {"RootStaysSingle", "/x", "/x"},
+                          TextCase {"RootAlone", "/", "/"},
+                          TextCase {"OnlySeparators", "////", "//"},
+                          TextCase {"RootJoinedWithName", "/home//a.vcf", "/home/a.vcf"},
+                          TextCase {"Relative", "a//b.vcf", "a/b.vcf"},
+                          TextCase {"Empty", "", ""}),
         [](const auto& info) { return std::string(info.param.name); });
 
     // What the three existence tests say about each kind of path.
@@ -125,7 +126,7 @@ namespace {
             if (kind == "Socket") {
                 const auto path = m_dir.file("s.sock");
                 const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-                sockaddr_un address{};
+                sockaddr_un address {};
                 address.sun_family = AF_UNIX;
                 path.copy(address.sun_path, sizeof address.sun_path - 1);
                 EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
@@ -151,16 +152,17 @@ namespace {
 
     INSTANTIATE_TEST_SUITE_P(Table,
                              ExistenceTest,
-                             ::testing::Values(ExistenceCase{"RegularFile", true, false, true},
-                                               ExistenceCase{"Folder", true, true, false},
-                                               ExistenceCase{"FolderWithTrailingSeparator", true, true, false},
-                                               ExistenceCase{"Missing", false, false, false},
-                                               ExistenceCase{"Empty", false, false, false},
-                                               ExistenceCase{"LinkToFile", true, false, true},
-                                               ExistenceCase{"DanglingLink", false, false, false},
-                                               ExistenceCase{"Pipe", true, false, false},
-                                               ExistenceCase{"Socket", true, false, false},
-                                               ExistenceCase{"Device", true, false, false}),
+                             ::testing::Values(ExistenceCase {"RegularFile", true, false, true},
+                                               ExistenceCase {"Folder", true, true, false},
+                                               ExistenceCase {"FolderWithTrailingSeparator", true, true,
+                                                              false},
+                                               ExistenceCase {"Missing", false, false, false},
+                                               ExistenceCase {"Empty", false, false, false},
+                                               ExistenceCase {"LinkToFile", true, false, true},
+                                               ExistenceCase {"DanglingLink", false, false, false},
+                                               ExistenceCase {"Pipe", true, false, false},
+                                               ExistenceCase {"Socket", true, false, false},
+                                               ExistenceCase {"Device", true, false, false}),
                              [](const auto& info) { return std::string(info.param.name); });
 
     // Sets environment variables for one test and puts the old values back.
@@ -203,7 +205,8 @@ namespace {
         env.set("HOME", home.path());
         env.set("XDG_CONFIG_HOME", home.file("config"));
         home.mkdir("Schreibtisch");
-        home.write("config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+        home.write("config/user-dirs.dirs",
+                   "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
         EXPECT_EQ(GetDesktopFolder(), home.path() + "/Schreibtisch/");
     }
 

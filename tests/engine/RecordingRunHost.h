@@ -31,7 +31,8 @@ public:
     // Runs during each yield; its answer is the yield's.
     std::function<bool()> onYield;
 
-    std::vector<std::string> events; // "progress 25", "caption ...", "yield", "busy", "idle", "message ...", "report 172"
+    std::vector<std::string>
+        events; // "progress 25", "caption ...", "yield", "busy", "idle", "message ...", "report 172"
     std::vector<double> progress;
     std::vector<std::string> messages;
     std::vector<ErrorReport> reports;

@@ -1,6 +1,7 @@
+#include "util/ReplacingFile.h"
+
 #include "support/TempDir.h"
 #include "util/FileError.h"
-#include "util/ReplacingFile.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -15,7 +16,8 @@ namespace {
 
     std::size_t EntriesIn(const std::string& folder)
     {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
 
     TEST(ReplacingFile, ReplacesAnExistingFileWhole)
@@ -61,7 +63,9 @@ namespace {
         ReplacingFile::writeWhole(dir.file("card.jpg"), "photo");
         ::umask(old);
         const auto perms = fs::status(dir.file("card.jpg")).permissions();
-        EXPECT_EQ(perms, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+        EXPECT_EQ(perms,
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+                      | fs::perms::others_read);
     }
 
     TEST(ReplacingFile, TellsAMissingFolder)

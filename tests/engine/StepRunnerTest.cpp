@@ -1,5 +1,6 @@
-#include "util/ErrorReport.h"
 #include "util/StepRunner.h"
+
+#include "util/ErrorReport.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -16,7 +17,8 @@ namespace {
 
     TEST(ErrorReport, ReadsLineByLine)
     {
-        const ErrorReport report{"Bad Base64 string.", "in Tessivor2021/08/31.Form1.PushButton2_Click ", 172};
+        const ErrorReport report {"Bad Base64 string.", "in Tessivor2021/08/31.Form1.PushButton2_Click ",
+                                  172};
         EXPECT_EQ(report.text(),
                   "Bad Base64 string.\r\n"
                   "in Tessivor2021/08/31.Form1.PushButton2_Click at line 172\r\r"
@@ -32,7 +34,7 @@ namespace {
         EXPECT_FALSE(steps.step(102, [&] { throw std::runtime_error("broken"); }));
         EXPECT_TRUE(steps.step(104, [&] { ran.push_back(104); }));
         EXPECT_FALSE(steps.step(106, [&] { throw std::runtime_error("broken again"); }));
-        EXPECT_EQ(ran, (std::vector<int>{100, 104}));
+        EXPECT_EQ(ran, (std::vector<int> {100, 104}));
         ASSERT_EQ(sink.reports.size(), 2u);
         EXPECT_EQ(sink.reports[0].description, "broken");
         EXPECT_EQ(sink.reports[0].line, 102);

@@ -1,6 +1,7 @@
+#include "util/TextFile.h"
+
 #include "support/TempDir.h"
 #include "util/FileError.h"
-#include "util/TextFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -29,20 +30,26 @@ namespace {
         EXPECT_EQ(ReadFileLines(path), GetParam().lines);
     }
 
-    INSTANTIATE_TEST_SUITE_P(
-        Table,
-        ReadFileLinesTest,
-        ::testing::Values(LinesCase{"CrLf", "A\r\nB", {"A", "B"}},
-                          LinesCase{"FinalCrLfAddsNoLine", "A\r\nB\r\n", {"A", "B"}},
-                          LinesCase{"EmptyFile", "", {""}},
-                          LinesCase{"OnlyALineBreak", "\n", {""}},
-                          LinesCase{"TwoPairsGiveAnEmptyLine", "A\r\n\r\nB", {"A", "", "B"}},
-                          LinesCase{"BareLineFeeds", "A\nB\n", {"A", "B"}},
-                          LinesCase{"LoneCrStaysInTheLine", "A\rB\nC", {"A\rB", "C"}},
-                          LinesCase{"CrCrLf", "A\r\r\nB", {"A\r", "B"}},
-                          LinesCase{"BytesAsTheyAre", std::string("\xFF\xFE" "A\0B", 5), {std::string("\xFF\xFE" "A\0B", 5)}},
-                          LinesCase{"FinalEmptyLineKept", "A\n\n", {"A", ""}}),
-        [](const auto& info) { return std::string(info.param.name); });
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             ReadFileLinesTest,
+                             ::testing::Values(LinesCase {"CrLf", "A\r\nB", {"A", "B"}},
+                                               LinesCase {"FinalCrLfAddsNoLine", "A\r\nB\r\n", {"A", "B"}},
+                                               LinesCase {"EmptyFile", "", {""}},
+                                               LinesCase {"OnlyALineBreak", "\n", {""}},
+                                               LinesCase {
+                                                   "TwoPairsGiveAnEmptyLine", "A\r\n\r\nB", {"A", "", "B"}},
+                                               LinesCase {"BareLineFeeds", "A\nB\n", {"A", "B"}},
+                                               LinesCase {"LoneCrStaysInTheLine", "A\rB\nC", {"A\rB", "C"}},
+                                               LinesCase {"CrCrLf", "A\r\r\nB", {"A\r", "B"}},
+                                               LinesCase {"BytesAsTheyAre",
+                                                          std::string("\xFF\xFE"
+                                                                      "A\0B",
+                                                                      5),
+                                                          {std::string("\xFF\xFE"
+                                                                       "A\0B",
+                                                                       5)}},
+                                               LinesCase {"FinalEmptyLineKept", "A\n\n", {"A", ""}}),
+                             [](const auto& info) { return std::string(info.param.name); });
 
     TEST(TextLines, JoinsLinesWithLineFeeds)
     {
@@ -69,7 +76,8 @@ namespace {
         try {
             ReadFileLines(path);
         } catch (const FileError& error) {
-            EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << "the message names the path";
+            EXPECT_NE(std::string(error.what()).find(path), std::string::npos)
+                << "the message names the path";
             return error.kind();
         }
         ADD_FAILURE() << "no error for " << path;

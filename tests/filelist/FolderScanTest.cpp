@@ -1,14 +1,15 @@
+#include "filelist/FolderScan.h"
+
 #include "RecordingScanHost.h"
 #include "filelist/FolderListing.h"
-#include "filelist/FolderScan.h"
 #include "support/TempDir.h"
 #include "util/PathHelpers.h"
 #include "util/StepRunner.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <iterator>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -64,7 +65,7 @@ namespace {
     {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         ASSERT_GE(fd, 0);
-        sockaddr_un address{};
+        sockaddr_un address {};
         address.sun_family = AF_UNIX;
         ASSERT_LT(path.size(), sizeof(address.sun_path));
         path.copy(address.sun_path, path.size());
@@ -75,11 +76,12 @@ namespace {
     TEST(AddFolderTreeFiles, ListsTheTreeLevelByLevelEachFolderInListingOrder)
     {
         TempDir dir;
-        Build(dir, {"b.vcf", "A.vcf", "notes.txt", "sub2/c.vcf", "Sub1/d.vcf", "Sub1/deep/e.vcf", "Sub1/a_b/g.vcf",
-                    "Sub1/ab/h.vcf", "sub2/deeper/f.vcf", "sub2/deeper/deepest/i.vcf", "empty/"});
+        Build(dir,
+              {"b.vcf", "A.vcf", "notes.txt", "sub2/c.vcf", "Sub1/d.vcf", "Sub1/deep/e.vcf", "Sub1/a_b/g.vcf",
+               "Sub1/ab/h.vcf", "sub2/deeper/f.vcf", "sub2/deeper/deepest/i.vcf", "empty/"});
         EXPECT_EQ(AddTree(dir, "*.vcf"),
-                  (Names{"A.vcf", "b.vcf", "Sub1/d.vcf", "sub2/c.vcf", "Sub1/ab/h.vcf", "Sub1/a_b/g.vcf",
-                         "Sub1/deep/e.vcf", "sub2/deeper/f.vcf", "sub2/deeper/deepest/i.vcf"}));
+                  (Names {"A.vcf", "b.vcf", "Sub1/d.vcf", "sub2/c.vcf", "Sub1/ab/h.vcf", "Sub1/a_b/g.vcf",
+                          "Sub1/deep/e.vcf", "sub2/deeper/f.vcf", "sub2/deeper/deepest/i.vcf"}));
     }
 
     struct PatternCase
@@ -96,8 +98,9 @@ namespace {
     TEST_P(PatternTest, AddsTheMatchingFilesOnly)
     {
         TempDir dir;
-        Build(dir, {"a.vcf", "B.VCF", "c.vcard", "README", "d.txt", "x..vcf", ".hidden.vcf", "~lock.vcf",
-                    "sub/e.vcf", "sub/~f.txt", "sub/.g"});
+        Build(dir,
+              {"a.vcf", "B.VCF", "c.vcard", "README", "d.txt", "x..vcf", ".hidden.vcf", "~lock.vcf",
+               "sub/e.vcf", "sub/~f.txt", "sub/.g"});
         EXPECT_EQ(AddTree(dir, GetParam().pattern), GetParam().expected);
     }
 
@@ -105,20 +108,22 @@ namespace {
         Table,
         PatternTest,
         ::testing::Values(
-            PatternCase{"Extension", "*.vcf", {"a.vcf", "B.VCF", "x..vcf", "sub/e.vcf"}},
-            PatternCase{"EveryFile", "*.*", {"a.vcf", "B.VCF", "c.vcard", "d.txt", "README", "x..vcf", "sub/e.vcf"}},
-            PatternCase{"TypedTextStartingWithADot", "*..vcf", {"x..vcf"}},
-            PatternCase{"OtherExtension", "*.txt", {"d.txt"}},
-            PatternCase{"NoMatch", "*.doc", {}},
-            PatternCase{"TildeFilesNeverAdded", "~*", {}},
-            PatternCase{"HiddenFilesNeverAdded", ".*", {}}),
+            PatternCase {"Extension", "*.vcf", {"a.vcf", "B.VCF", "x..vcf", "sub/e.vcf"}},
+            PatternCase {
+                "EveryFile", "*.*", {"a.vcf", "B.VCF", "c.vcard", "d.txt", "README", "x..vcf", "sub/e.vcf"}},
+            PatternCase {"TypedTextStartingWithADot", "*..vcf", {"x..vcf"}},
+            PatternCase {"OtherExtension", "*.txt", {"d.txt"}},
+            PatternCase {"NoMatch", "*.doc", {}},
+            PatternCase {"TildeFilesNeverAdded", "~*", {}},
+            PatternCase {"HiddenFilesNeverAdded", ".*", {}}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(AddFolderTreeFiles, TakesAFileMatchingSeveralPatternsOnce)
     {
         TempDir dir;
         Build(dir, {"a.vcf", "b.vcard", "c.txt", "sub/a2.vcf"});
-        EXPECT_EQ(AddTree(dir, NamePattern(Names{"*.vcf", "a*", "*.vcard"})), (Names{"a.vcf", "b.vcard", "sub/a2.vcf"}));
+        EXPECT_EQ(AddTree(dir, NamePattern(Names {"*.vcf", "a*", "*.vcard"})),
+                  (Names {"a.vcf", "b.vcard", "sub/a2.vcf"}));
     }
 
     TEST(AddFolderTreeFiles, AddsOnlyRegularFilesAndLinksToThem)
@@ -131,7 +136,7 @@ namespace {
         fs::create_symlink(dir.file("pipe.vcf"), dir.file("link-to-pipe.vcf"));
         fs::create_symlink("/dev/null", dir.file("device.vcf"));
         fs::create_symlink(dir.file("missing.vcf"), dir.file("broken.vcf"));
-        EXPECT_EQ(AddTree(dir, "*.vcf"), (Names{"link.vcf", "real.vcf"}));
+        EXPECT_EQ(AddTree(dir, "*.vcf"), (Names {"link.vcf", "real.vcf"}));
     }
 
     TEST(AddFolderTreeFiles, FollowsLinksToFoldersButEntersEachFolderOnce)
@@ -140,13 +145,13 @@ namespace {
         TempDir outside;
         Build(dir, {"tree/a.vcf", "tree/sub/b.vcf", "tree/sub/deeper/c.vcf"});
         Build(outside, {"o.vcf"});
-        fs::create_directory_symlink("../..", dir.file("tree/sub/up"));            // a loop back to tree
-        fs::create_directory_symlink(".", dir.file("tree/sub/deeper/self"));         // a loop on itself
+        fs::create_directory_symlink("../..", dir.file("tree/sub/up")); // a loop back to tree
+        fs::create_directory_symlink(".", dir.file("tree/sub/deeper/self")); // a loop on itself
         fs::create_directory_symlink(dir.file("tree/sub"), dir.file("tree/zz-again")); // sub a second time
         fs::create_directory_symlink(outside.path(), dir.file("tree/outside"));
         fs::create_directory_symlink(dir.file("tree/gone"), dir.file("tree/broken"));
         EXPECT_EQ(AddTree(dir, "*.vcf", "tree"),
-                  (Names{"tree/a.vcf", "tree/outside/o.vcf", "tree/sub/b.vcf", "tree/sub/deeper/c.vcf"}));
+                  (Names {"tree/a.vcf", "tree/outside/o.vcf", "tree/sub/b.vcf", "tree/sub/deeper/c.vcf"}));
     }
 
     // The files of each folder are added as the scan reads the folder. The result must be the
@@ -154,15 +159,16 @@ namespace {
     TEST(AddFolderTreeFiles, GivesTheFilesOfTheFolderListFolderByFolder)
     {
         TempDir dir;
-        Build(dir, {"a.vcf", ".h.vcf", "~t.vcf", "b.txt", "A/x.vcf", "A/B/y.vcf", "A/B/C/z.vcf", "A/B/C/D/v.vcf",
-                    "a2/w.vcf", "a2/E/u.vcf", "bad?/q.vcf", "_last/l.vcf"});
+        Build(dir,
+              {"a.vcf", ".h.vcf", "~t.vcf", "b.txt", "A/x.vcf", "A/B/y.vcf", "A/B/C/z.vcf", "A/B/C/D/v.vcf",
+               "a2/w.vcf", "a2/E/u.vcf", "bad?/q.vcf", "_last/l.vcf"});
         fs::create_directory_symlink("../..", dir.file("A/B/loop"));
         fs::create_directory_symlink("A/B", dir.file("zz"));
         fs::create_directory_symlink("missing", dir.file("broken"));
         MakeFifo(dir.file("A/p.vcf"));
 
         RecordingScanHost host;
-        std::vector<std::string> folders{dir.path() + "/"};
+        std::vector<std::string> folders {dir.path() + "/"};
         GetSubDirectories2016(folders, true, host);
         Names expected;
         for (const std::string& folder : folders) {
@@ -183,7 +189,7 @@ namespace {
         RecordingScanHost host;
         AddFolderTreeFiles(dir.path(), "*.vcf", host);
         AddFolderTreeFiles(dir.path(), "*.vcf", host);
-        EXPECT_EQ(Relative(dir, host.items), (Names{"a.vcf", "sub/b.vcf", "a.vcf", "sub/b.vcf"}));
+        EXPECT_EQ(Relative(dir, host.items), (Names {"a.vcf", "sub/b.vcf", "a.vcf", "sub/b.vcf"}));
     }
 
     TEST(AddFolderTreeFiles, JoinsWithOneSeparatorWhateverTheFolderEndsWith)
@@ -193,7 +199,9 @@ namespace {
         RecordingScanHost host;
         AddFolderTreeFiles(dir.path() + "/", "*.vcf", host);
         AddFolderTreeFiles(dir.path() + "//", "*.vcf", host);
-        EXPECT_EQ(host.items, (Names{dir.file("a.vcf"), dir.file("sub/b.vcf"), dir.file("a.vcf"), dir.file("sub/b.vcf")}));
+        EXPECT_EQ(
+            host.items,
+            (Names {dir.file("a.vcf"), dir.file("sub/b.vcf"), dir.file("a.vcf"), dir.file("sub/b.vcf")}));
     }
 
     TEST(AddFolderTreeFiles, EmptyFolderTextAddsNothing)
@@ -220,22 +228,23 @@ namespace {
         TempDir dir;
         const std::string& folder = GetParam().folderName;
         Build(dir, {"top.vcf", folder + "/x.vcf", folder + "/deep/y.vcf"});
-        const Names expected = GetParam().followed ? Names{"top.vcf", folder + "/x.vcf", folder + "/deep/y.vcf"}
-                                                   : Names{"top.vcf"};
+        const Names expected = GetParam().followed
+            ? Names {"top.vcf", folder + "/x.vcf", folder + "/deep/y.vcf"}
+            : Names {"top.vcf"};
         EXPECT_EQ(AddTree(dir, "*.vcf"), expected);
     }
 
     INSTANTIATE_TEST_SUITE_P(Table,
                              FolderNameTest,
-                             ::testing::Values(FolderNameCase{"Plain", "Cards", true},
-                                               FolderNameCase{"Accents", "Caf\xC3\xA9 na\xC3\xAFve", true},
-                                               FolderNameCase{"EuroSign", "\xE2\x82\xAC", true},
-                                               FolderNameCase{"Tilde", "~old", true},
-                                               FolderNameCase{"QuestionMark", "what?", false},
-                                               FolderNameCase{"Tab", "a\tb", false},
-                                               FolderNameCase{"Delete", "a\x7F", false},
-                                               FolderNameCase{"C1Control", "a\xC2\x85", false},
-                                               FolderNameCase{"NotUtf8", "caf\xE9", false}),
+                             ::testing::Values(FolderNameCase {"Plain", "Cards", true},
+                                               FolderNameCase {"Accents", "Caf\xC3\xA9 na\xC3\xAFve", true},
+                                               FolderNameCase {"EuroSign", "\xE2\x82\xAC", true},
+                                               FolderNameCase {"Tilde", "~old", true},
+                                               FolderNameCase {"QuestionMark", "what?", false},
+                                               FolderNameCase {"Tab", "a\tb", false},
+                                               FolderNameCase {"Delete", "a\x7F", false},
+                                               FolderNameCase {"C1Control", "a\xC2\x85", false},
+                                               FolderNameCase {"NotUtf8", "caf\xE9", false}),
                              [](const auto& info) { return std::string(info.param.name); });
 
     TEST(AddFolderTreeFiles, AFolderPathOf260CharactersIsListedButNotEntered)
@@ -252,11 +261,12 @@ namespace {
         at = below + "\xC3\xA9";
         ASSERT_EQ(CountCharacters(dir.file(parent + "/" + below + "/")), 259u);
         ASSERT_EQ(CountCharacters(dir.file(parent + "/" + at + "/")), 260u);
-        Build(dir, {parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + below + "/sub/y.vcf",
-                    parent + "/" + at + "/x.vcf", parent + "/" + at + "/sub/y.vcf"});
+        Build(dir,
+              {parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + below + "/sub/y.vcf",
+               parent + "/" + at + "/x.vcf", parent + "/" + at + "/sub/y.vcf"});
         EXPECT_EQ(AddTree(dir, "*.vcf", parent),
-                  (Names{parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + at + "/x.vcf",
-                         parent + "/" + below + "/sub/y.vcf"}));
+                  (Names {parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + at + "/x.vcf",
+                          parent + "/" + below + "/sub/y.vcf"}));
     }
 
     TEST(AddFolderTreeFiles, NeitherEntersNorListsAVirtualFileSystem)
@@ -266,12 +276,12 @@ namespace {
         TempDir dir;
         Build(dir, {"a.vcf"});
         fs::create_directory_symlink("/proc", dir.file("proc"));
-        EXPECT_EQ(AddTree(dir, "*"), (Names{"a.vcf"}));
+        EXPECT_EQ(AddTree(dir, "*"), (Names {"a.vcf"}));
 
         RecordingScanHost host;
-        std::vector<std::string> folders{dir.path() + "/"};
+        std::vector<std::string> folders {dir.path() + "/"};
         GetSubDirectories2016(folders, true, host);
-        EXPECT_EQ(folders, (Names{dir.path() + "/"}));
+        EXPECT_EQ(folders, (Names {dir.path() + "/"}));
     }
 
     TEST(AddFolderTreeFiles, ListsTheOwnFilesOfAVirtualFolderItStartsIn)
@@ -280,14 +290,14 @@ namespace {
             GTEST_SKIP() << "no process table at /proc";
         // /proc/self/status would be found if /proc were entered.
         RecordingScanHost host;
-        AddFolderTreeFiles("/proc", NamePattern(Names{"cpuinfo", "status"}), host);
-        EXPECT_EQ(host.items, (Names{"/proc/cpuinfo"}));
+        AddFolderTreeFiles("/proc", NamePattern(Names {"cpuinfo", "status"}), host);
+        EXPECT_EQ(host.items, (Names {"/proc/cpuinfo"}));
     }
 
     TEST(GetSubDirectories2016, TheRootGivesItsSubfoldersWithOneSeparator)
     {
         RecordingScanHost host;
-        std::vector<std::string> folders{"/"};
+        std::vector<std::string> folders {"/"};
         EXPECT_EQ(GetSubDirectories2016(folders, false, host), ScanOutcome::Finished);
         ASSERT_GT(folders.size(), 1u);
         EXPECT_EQ(folders.front(), "/");
@@ -326,11 +336,12 @@ namespace {
         TempDir dir;
         Build(dir, {"a/sub/deep/", "b/", "file.txt"});
         const std::string root = dir.path() + "/";
-        std::vector<std::string> folders{root + "a/", root + "missing/", root + "file.txt/", root + "b/"};
+        std::vector<std::string> folders {root + "a/", root + "missing/", root + "file.txt/", root + "b/"};
         RecordingScanHost host;
         EXPECT_EQ(GetSubDirectories2016(folders, true, host), ScanOutcome::Finished);
-        EXPECT_EQ(folders, (Names{root + "a/", root + "missing/", root + "file.txt/", root + "b/", root + "a/sub/",
-                                  root + "a/sub/deep/"}));
+        EXPECT_EQ(folders,
+                  (Names {root + "a/", root + "missing/", root + "file.txt/", root + "b/", root + "a/sub/",
+                          root + "a/sub/deep/"}));
         EXPECT_TRUE(host.reports.empty());
     }
 
@@ -339,10 +350,10 @@ namespace {
         TempDir dir;
         Build(dir, {"a/sub/", "b/"});
         const std::string root = dir.path() + "/";
-        std::vector<std::string> folders{root};
+        std::vector<std::string> folders {root};
         RecordingScanHost host;
         GetSubDirectories2016(folders, false, host);
-        EXPECT_EQ(folders, (Names{root, root + "a/", root + "b/"}));
+        EXPECT_EQ(folders, (Names {root, root + "a/", root + "b/"}));
     }
 
     TEST(GetSubDirectories2016, AFolderGivenTwiceIsEnteredOnce)
@@ -350,10 +361,10 @@ namespace {
         TempDir dir;
         Build(dir, {"a/sub/"});
         const std::string a = dir.file("a/");
-        std::vector<std::string> folders{a, a};
+        std::vector<std::string> folders {a, a};
         RecordingScanHost host;
         GetSubDirectories2016(folders, true, host);
-        EXPECT_EQ(folders, (Names{a, a + "sub/"}));
+        EXPECT_EQ(folders, (Names {a, a + "sub/"}));
     }
 
     TEST(AddFolderTreeFiles, DropsAFolderItMayNotReadWithoutAReport)
@@ -363,7 +374,7 @@ namespace {
         TempDir dir;
         Build(dir, {"a.vcf", "locked/b.vcf", "locked/sub/c.vcf", "open/d.vcf"});
         fs::permissions(dir.file("locked"), fs::perms::none);
-        EXPECT_EQ(AddTree(dir, "*.vcf"), (Names{"a.vcf", "open/d.vcf"}));
+        EXPECT_EQ(AddTree(dir, "*.vcf"), (Names {"a.vcf", "open/d.vcf"}));
         EXPECT_TRUE(GetFilesInFolder(dir.file("locked"), "*").empty());
     }
 
@@ -397,7 +408,7 @@ namespace {
     TEST_P(VanishingFolderTest, LosesNothingElseAtAnyYield)
     {
         const bool replaceByFile = GetParam();
-        const Names tree{"top.vcf", "a/x.vcf", "gone/y.vcf", "gone/sub/z.vcf", "z/w.vcf", "z/deep/v.vcf"};
+        const Names tree {"top.vcf", "a/x.vcf", "gone/y.vcf", "gone/sub/z.vcf", "z/w.vcf", "z/deep/v.vcf"};
         Names undisturbed;
         int undisturbedYields = 0;
         {
@@ -425,10 +436,11 @@ namespace {
             };
             EXPECT_EQ(AddFolderTreeFiles(dir.path(), "*.vcf", host), ScanOutcome::Finished);
             const Names items = Relative(dir, host.items);
-            EXPECT_EQ(Without(items, "gone/"), (Names{"top.vcf", "a/x.vcf", "z/w.vcf", "z/deep/v.vcf"}))
+            EXPECT_EQ(Without(items, "gone/"), (Names {"top.vcf", "a/x.vcf", "z/w.vcf", "z/deep/v.vcf"}))
                 << "gone at yield " << when;
             EXPECT_TRUE(IsSubsequence(items, undisturbed)) << "gone at yield " << when;
-            EXPECT_TRUE(host.reports.empty()) << "gone at yield " << when << ": " << host.reports.front().text();
+            EXPECT_TRUE(host.reports.empty())
+                << "gone at yield " << when << ": " << host.reports.front().text();
             leftOut += items.size() < undisturbed.size() ? 1 : 0;
         }
         EXPECT_GT(leftOut, 0) << "the folder never went before it was read";
@@ -441,7 +453,7 @@ namespace {
 
     TEST(AddFolderTreeFiles, StopsAtOnceWhenAYieldSaysSo)
     {
-        const Names tree{"top.vcf", "a/x.vcf", "a/deep/y.vcf", "b/z.vcf"};
+        const Names tree {"top.vcf", "a/x.vcf", "a/deep/y.vcf", "b/z.vcf"};
         Names undisturbed;
         int undisturbedYields = 0;
         {
@@ -462,7 +474,8 @@ namespace {
             EXPECT_EQ(host.yields, when) << "no yield after the one that said stop";
             const Names items = Relative(dir, host.items);
             ASSERT_LE(items.size(), undisturbed.size()) << when;
-            EXPECT_TRUE(std::equal(items.begin(), items.end(), undisturbed.begin())) << "a beginning only: " << when;
+            EXPECT_TRUE(std::equal(items.begin(), items.end(), undisturbed.begin()))
+                << "a beginning only: " << when;
         }
     }
 
@@ -486,7 +499,7 @@ namespace {
         bool active() const { return m_active; }
 
     private:
-        rlimit m_saved{};
+        rlimit m_saved {};
         bool m_active = false;
     };
 
@@ -510,7 +523,8 @@ namespace {
         ASSERT_EQ(host.reports.size(), 2u);
         EXPECT_EQ(host.reports[0].locator, kFolderScanLocator);
         EXPECT_EQ(host.reports[0].line, 118);
-        EXPECT_EQ(host.reports[0].description, "Cannot read the folder (Too many open files): " + dir.path() + "/");
+        EXPECT_EQ(host.reports[0].description,
+                  "Cannot read the folder (Too many open files): " + dir.path() + "/");
         EXPECT_EQ(host.reports[1].locator, kAddFolderLocator);
         EXPECT_EQ(host.reports[1].line, 122);
 
@@ -536,7 +550,7 @@ namespace {
         host.onAppend = failOnB;
         StepRunner steps(std::string(kAddFolderLocator), host);
         AddFolderTreeFiles(dir.path(), "*.vcf", host, &steps);
-        EXPECT_EQ(Relative(dir, host.items), (Names{"a.vcf", "c.vcf"}));
+        EXPECT_EQ(Relative(dir, host.items), (Names {"a.vcf", "c.vcf"}));
         ASSERT_EQ(host.reports.size(), 1u);
         EXPECT_EQ(host.reports[0].description, "List is full");
         EXPECT_EQ(host.reports[0].line, 132);
@@ -544,7 +558,7 @@ namespace {
         RecordingScanHost quiet;
         quiet.onAppend = failOnB;
         AddFolderTreeFiles(dir.path(), "*.vcf", quiet);
-        EXPECT_EQ(Relative(dir, quiet.items), (Names{"a.vcf", "c.vcf"}));
+        EXPECT_EQ(Relative(dir, quiet.items), (Names {"a.vcf", "c.vcf"}));
         EXPECT_TRUE(quiet.reports.empty());
     }
 
@@ -554,10 +568,10 @@ namespace {
         Build(dir, {"b.vcf", "A.txt", ".hidden", "~lock", "sub/c.vcf"});
         MakeFifo(dir.file("pipe"));
         fs::create_symlink(dir.file("b.vcf"), dir.file("link"));
-        const Names expected{".hidden", "A.txt", "b.vcf", "link", "~lock"};
+        const Names expected {".hidden", "A.txt", "b.vcf", "link", "~lock"};
         EXPECT_EQ(GetFilesInFolder(dir.path(), "*.*"), expected);
         EXPECT_EQ(GetFilesInFolder(dir.path() + "/", "*.*"), expected);
-        EXPECT_EQ(GetFilesInFolder(dir.path(), "*.VCF"), (Names{"b.vcf"}));
+        EXPECT_EQ(GetFilesInFolder(dir.path(), "*.VCF"), (Names {"b.vcf"}));
         EXPECT_TRUE(GetFilesInFolder(dir.file("missing"), "*.*").empty());
         EXPECT_TRUE(GetFilesInFolder(dir.file("b.vcf"), "*.*").empty());
     }

@@ -1,5 +1,6 @@
-#include "filelist/FolderListing.h"
 #include "filelist/SystemFolders.h"
+
+#include "filelist/FolderListing.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,9 @@ namespace {
               "broken line without fields\n"
               "31 22 x:y / /odd rw - proc proc rw";
         const auto folders = SystemFolders::fromMountInfo(mountInfo, OnDevice(8, 1));
-        for (const auto& [major, minor] : {std::pair{0u, 21u}, {0u, 22u}, {0u, 5u}, {0u, 23u}, {0u, 24u}})
+        for (const auto& [major, minor] : {std::pair {0u, 21u}, {0u, 22u}, {0u, 5u}, {0u, 23u}, {0u, 24u}})
             EXPECT_TRUE(folders.isVirtual(OnDevice(major, minor))) << major << ':' << minor;
-        for (const auto& [major, minor] : {std::pair{8u, 1u}, {0u, 25u}, {0u, 26u}, {8u, 17u}})
+        for (const auto& [major, minor] : {std::pair {8u, 1u}, {0u, 25u}, {0u, 26u}, {8u, 17u}})
             EXPECT_FALSE(folders.isVirtual(OnDevice(major, minor))) << major << ':' << minor;
         EXPECT_TRUE(folders.isRoot(OnDevice(8, 1)));
         EXPECT_FALSE(folders.isRoot({OnDevice(8, 1).device, 3}));

@@ -14,7 +14,8 @@ using orvandel::test::FormFixture;
 
 namespace {
 
-const QByteArray kCard = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Card One\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n 2Q==\r\nEND:VCARD\r\n";
+const QByteArray kCard = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Card One\r\nPHOTO;ENCODING=B;TYPE=JPEG:/9j/\r\n "
+                         "2Q==\r\nEND:VCARD\r\n";
 const QByteArray kJpeg("\xFF\xD8\xFF\xD9", 4);
 
 QByteArray ReadAll(const QString& path)
@@ -40,7 +41,8 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(), qPrintable(m_fixture->prompts.unexpected.join(", ")));
+        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(),
+                 qPrintable(m_fixture->prompts.unexpected.join(", ")));
         QVERIFY(m_fixture->prompts.scriptDone());
         m_fixture.reset();
     }
@@ -82,9 +84,12 @@ private slots:
         QTest::addColumn<bool>("withFile");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty list") << false << "/nonexistent/" << "No files added.";
-        QTest::newRow("missing folder") << true << "/nonexistent/" << "Folder does not exist. Please select another folder.";
-        QTest::newRow("empty folder text") << true << "" << "Folder does not exist. Please select another folder.";
+        QTest::newRow("empty list") << false << "/nonexistent/"
+                                    << "No files added.";
+        QTest::newRow("missing folder") << true << "/nonexistent/"
+                                        << "Folder does not exist. Please select another folder.";
+        QTest::newRow("empty folder text") << true << ""
+                                           << "Folder does not exist. Please select another folder.";
     }
 
     void refusals()

@@ -25,7 +25,8 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(), qPrintable(m_fixture->prompts.unexpected.join(", ")));
+        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(),
+                 qPrintable(m_fixture->prompts.unexpected.join(", ")));
         QVERIFY(m_fixture->prompts.scriptDone());
         m_fixture.reset();
     }
@@ -35,8 +36,8 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("busy");
         QTest::addColumn<QStringList>("after");
-        const QStringList removed{"1", "3", "4"};
-        const QStringList kept{"1", "2", "3", "4"};
+        const QStringList removed {"1", "3", "4"};
+        const QStringList kept {"1", "2", "3", "4"};
         QTest::newRow("Delete") << "Delete" << false << removed;
         QTest::newRow("Shift+Delete") << "Shift+Delete" << false << removed;
         QTest::newRow("Ctrl+Delete") << "Ctrl+Delete" << false << removed;
@@ -138,7 +139,8 @@ private slots:
         release(2);
         act("Delete", 2);
         m_list->selectPosition(1);
-        QTest::mousePress(m_list->viewport(), Qt::RightButton, {}, QPoint(m_list->viewport()->width() - 2, m_list->viewport()->height() - 2));
+        QTest::mousePress(m_list->viewport(), Qt::RightButton, {},
+                          QPoint(m_list->viewport()->width() - 2, m_list->viewport()->height() - 2));
         moveTo(2);
         QCOMPARE(m_form->fileList().texts(), QStringList({"1", "3"}));
     }
@@ -188,7 +190,8 @@ private slots:
         // A swap into the bottom row brings the next item into view.
         moveTo(visible);
         QVERIFY(bar->value() > 0);
-        QVERIFY(m_list->visualRect(m_form->fileList().index(visible)).bottom() <= m_list->viewport()->height());
+        QVERIFY(m_list->visualRect(m_form->fileList().index(visible)).bottom()
+                <= m_list->viewport()->height());
         release(visible);
     }
 
@@ -218,10 +221,13 @@ private slots:
         QTest::addColumn<QStringList>("picked");
         QTest::addColumn<QStringList>("listed");
         QTest::newRow("cancel") << QStringList() << QStringList({"/old.vcf"});
-        QTest::newRow("one file as returned") << QStringList({"/cards//one.vcf"}) << QStringList({"/old.vcf", "/cards//one.vcf"});
-        QTest::newRow("three files in order") << QStringList({"/d/Cards/c.vcf", "/d/Cards/a.vcf", "/d/Cards/b.vcf"})
-                                              << QStringList({"/old.vcf", "/d/Cards/c.vcf", "/d/Cards/a.vcf", "/d/Cards/b.vcf"});
-        QTest::newRow("root folder") << QStringList({"/x.vcf", "/y.vcf"}) << QStringList({"/old.vcf", "/x.vcf", "/y.vcf"});
+        QTest::newRow("one file as returned")
+            << QStringList({"/cards//one.vcf"}) << QStringList({"/old.vcf", "/cards//one.vcf"});
+        QTest::newRow("three files in order")
+            << QStringList({"/d/Cards/c.vcf", "/d/Cards/a.vcf", "/d/Cards/b.vcf"})
+            << QStringList({"/old.vcf", "/d/Cards/c.vcf", "/d/Cards/a.vcf", "/d/Cards/b.vcf"});
+        QTest::newRow("root folder") << QStringList({"/x.vcf", "/y.vcf"})
+                                     << QStringList({"/old.vcf", "/x.vcf", "/y.vcf"});
         QTest::newRow("listed again") << QStringList({"/old.vcf"}) << QStringList({"/old.vcf", "/old.vcf"});
     }
 
@@ -264,7 +270,8 @@ private slots:
             QVERIFY(messages.isEmpty());
         } else {
             QCOMPARE(messages,
-                     QStringList({"You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."}));
+                     QStringList({"You've selected too many files to add.\r\rPlease try adding via the \"Add "
+                                  "All\" button."}));
             QCOMPARE(m_fixture->prompts.shown.constLast().title, QStringLiteral("Orvandel"));
             QCOMPARE(m_fixture->prompts.shown.constLast().icon, Prompts::Icon::None);
         }
@@ -299,13 +306,20 @@ private:
         return m_list->visualRect(m_form->fileList().index(position - 1)).center();
     }
 
-    void press(int position) { QTest::mousePress(m_list->viewport(), Qt::LeftButton, {}, rowCentre(position)); }
-    void release(int position) { QTest::mouseRelease(m_list->viewport(), Qt::LeftButton, {}, rowCentre(position)); }
+    void press(int position)
+    {
+        QTest::mousePress(m_list->viewport(), Qt::LeftButton, {}, rowCentre(position));
+    }
+    void release(int position)
+    {
+        QTest::mouseRelease(m_list->viewport(), Qt::LeftButton, {}, rowCentre(position));
+    }
 
     void moveTo(int position, Qt::MouseButtons buttons = Qt::LeftButton)
     {
         const QPoint at = rowCentre(position);
-        QMouseEvent move(QEvent::MouseMove, at, m_list->viewport()->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, m_list->viewport()->mapToGlobal(at), Qt::NoButton, buttons,
+                         Qt::NoModifier);
         QCoreApplication::sendEvent(m_list->viewport(), &move);
     }
 

@@ -36,7 +36,8 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(), qPrintable(m_fixture->prompts.unexpected.join(", ")));
+        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(),
+                 qPrintable(m_fixture->prompts.unexpected.join(", ")));
         QVERIFY(m_fixture->prompts.scriptDone());
         m_fixture.reset();
     }
@@ -81,7 +82,8 @@ private slots:
             << QStringList({"Cards/Sub/b.vcf", "Cards/~lock.vcf", "Cards/.hidden.vcf"})
             << QStringList({"Cards/Sub/b.vcf", "Cards/~lock.vcf", "Cards/.hidden.vcf"});
         QTest::newRow("a folder with its tree")
-            << QStringList({"Cards"}) << QStringList({"Cards/a.vcf", "Cards/notes.txt", "Cards/Sub/b.vcf", "Cards/Sub/Deeper/c.VCF"});
+            << QStringList({"Cards"})
+            << QStringList({"Cards/a.vcf", "Cards/notes.txt", "Cards/Sub/b.vcf", "Cards/Sub/Deeper/c.VCF"});
         QTest::newRow("two folders, each tree once")
             << QStringList({"Cards/Sub", "Cards"})
             << QStringList({"Cards/Sub/b.vcf", "Cards/Sub/Deeper/c.VCF", "Cards/a.vcf", "Cards/notes.txt",
@@ -89,7 +91,8 @@ private slots:
         QTest::newRow("a mix in the order dropped")
             << QStringList({"Cards/notes.txt", "Cards/Sub", "Cards/a.vcf"})
             << QStringList({"Cards/notes.txt", "Cards/Sub/b.vcf", "Cards/Sub/Deeper/c.VCF", "Cards/a.vcf"});
-        QTest::newRow("a missing file is listed too") << QStringList({"Cards/gone.vcf"}) << QStringList({"Cards/gone.vcf"});
+        QTest::newRow("a missing file is listed too")
+            << QStringList({"Cards/gone.vcf"}) << QStringList({"Cards/gone.vcf"});
     }
 
     void droppedPathsAreListed()
@@ -148,7 +151,8 @@ private slots:
         watch->start(0);
         QTest::mouseClick(m_fixture->child<QPushButton>("PushButton7"), Qt::LeftButton);
         watch->stop();
-        QCOMPARE(m_form->fileList().texts(), QStringList({m_tree + "/a.vcf", m_tree + "/Sub/b.vcf", m_tree + "/Sub/Deeper/c.VCF"}));
+        QCOMPARE(m_form->fileList().texts(),
+                 QStringList({m_tree + "/a.vcf", m_tree + "/Sub/b.vcf", m_tree + "/Sub/Deeper/c.VCF"}));
         QCOMPARE(m_form->pointer(), Form1::Pointer::Default);
         QVERIFY(pointers.contains(int(Form1::Pointer::Busy)));
 
@@ -156,7 +160,8 @@ private slots:
         QCOMPARE(prompt.kind, QStringLiteral("input"));
         QCOMPARE(prompt.title, QStringLiteral("Orvandel"));
         QCOMPARE(prompt.text,
-                 QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)"));
+                 QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, "
+                                "doc for all doc files, etc.)"));
         QCOMPARE(prompt.extra, QStringLiteral("vcf")); // the default on the first use
         QCOMPARE(m_fixture->prompts.shown.at(1).text, QStringLiteral("Please select folder:"));
         QCOMPARE(m_fixture->prompts.shown.at(1).extra, QString());
@@ -215,7 +220,7 @@ private slots:
         QTemporaryDir blocked;
         QFile(blocked.path() + "/settings").open(QIODevice::WriteOnly);
         SettingsStore broken(blocked.path() + "/settings/Quorvane.ini");
-        Form1 other(FormServices{m_fixture->prompts, broken, QString()});
+        Form1 other(FormServices {m_fixture->prompts, broken, QString()});
         m_fixture->prompts.answerText("vcf");
         m_fixture->prompts.answerFolder(m_tree);
         other.PushButton7_Click();
@@ -242,15 +247,16 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton);
         const QString samples = QFileInfo(m_fixture->programFile("Samples/a.vcf", "A")).absolutePath();
         QCOMPARE(m_form->fileList().texts(),
-                 QStringList({"/elsewhere/a.vcf", samples + "/.hidden.vcf", samples + "/a.vcf", samples + "/b.vcf",
-                              samples + "/~notes.txt"}));
+                 QStringList({"/elsewhere/a.vcf", samples + "/.hidden.vcf", samples + "/a.vcf",
+                              samples + "/b.vcf", samples + "/~notes.txt"}));
         QCOMPARE(m_fixture->prompts.shown.size(), 2);
         for (const auto& question : m_fixture->prompts.shown) {
             QCOMPARE(question.kind, QStringLiteral("yesno"));
             QCOMPARE(question.title, QStringLiteral("Orvandel"));
-            QCOMPARE(question.text,
-                     QStringLiteral("Would you like this software to open the folder where these sample files are "
-                                    "stored (so that you can view them before working with them)?"));
+            QCOMPARE(
+                question.text,
+                QStringLiteral("Would you like this software to open the folder where these sample files are "
+                               "stored (so that you can view them before working with them)?"));
         }
         QCOMPARE(m_fixture->prompts.openedFolders, QStringList({samples + "/"}));
     }

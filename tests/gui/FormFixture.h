@@ -32,8 +32,7 @@ public:
     QString folder(const QString& relative);
     QString desktop() const { return m_home.path() + QStringLiteral("/Desktop"); }
 
-    template<class Child>
-    Child* child(const char* name)
+    template<class Child> Child* child(const char* name)
     {
         return m_form->findChild<Child*>(QString::fromLatin1(name));
     }

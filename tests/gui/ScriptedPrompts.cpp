@@ -27,7 +27,8 @@ bool ScriptedPrompts::askYesNo(QWidget*, const QString& title, const QString& te
     return answer && !answer->text.isEmpty();
 }
 
-QString ScriptedPrompts::inputText(QWidget*, const QString& title, const QString& label, const QString& defaultText)
+QString
+ScriptedPrompts::inputText(QWidget*, const QString& title, const QString& label, const QString& defaultText)
 {
     shown.append({QStringLiteral("input"), title, label, defaultText, Icon::None});
     const auto answer = next(QStringLiteral("input"), label);

@@ -21,19 +21,25 @@ public:
     {
         QString kind; // "message", "yesno", "input", "files", "folder"
         QString title;
-        QString text;  // the message, label, prompt or filter
+        QString text; // the message, label, prompt or filter
         QString extra; // the input's default text, the folder's start
         Icon icon = Icon::None;
     };
 
-    void answerYesNo(bool yes) { m_script.push_back({QStringLiteral("yesno"), yes ? QStringLiteral("yes") : QString(), {}}); }
+    void answerYesNo(bool yes)
+    {
+        m_script.push_back({QStringLiteral("yesno"), yes ? QStringLiteral("yes") : QString(), {}});
+    }
     void answerText(const QString& text) { m_script.push_back({QStringLiteral("input"), text, {}}); }
     void answerFiles(const QStringList& files) { m_script.push_back({QStringLiteral("files"), {}, files}); }
     void answerFolder(const QString& folder) { m_script.push_back({QStringLiteral("folder"), folder, {}}); }
 
     void message(QWidget* owner, const QString& title, const QString& text, Icon icon) override;
     bool askYesNo(QWidget* owner, const QString& title, const QString& text) override;
-    QString inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText) override;
+    QString inputText(QWidget* owner,
+                      const QString& title,
+                      const QString& label,
+                      const QString& defaultText) override;
     QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) override;
     QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
     void openInFileManager(const QString& folder) override;

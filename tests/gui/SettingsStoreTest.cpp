@@ -37,10 +37,12 @@ private slots:
     {
         QTemporaryDir dir;
         SettingsStore store(dir.path() + "/Quorvane.ini");
-        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "Extension", "vcf"), QStringLiteral("vcf"));
+        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "Extension", "vcf"),
+                 QStringLiteral("vcf"));
         QVERIFY(!store.findSetting(kSettingsApplication, kSettingsSection, "LastFolder").has_value());
         store.SaveSetting(kSettingsApplication, kSettingsSection, "LastFolder", "");
-        QCOMPARE(store.findSetting(kSettingsApplication, kSettingsSection, "LastFolder"), std::optional<QString>(""));
+        QCOMPARE(store.findSetting(kSettingsApplication, kSettingsSection, "LastFolder"),
+                 std::optional<QString>(""));
     }
 
     void keysAreKeptApart()
@@ -49,8 +51,10 @@ private slots:
         SettingsStore store(dir.path() + "/Quorvane.ini");
         store.SaveSetting(kSettingsApplication, kSettingsSection, "LastFolder", "/a");
         store.SaveSetting(kSettingsApplication, kSettingsSection, "LastFolderDot", "/b");
-        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "LastFolder", {}), QStringLiteral("/a"));
-        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "LastFolderDot", {}), QStringLiteral("/b"));
+        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "LastFolder", {}),
+                 QStringLiteral("/a"));
+        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "LastFolderDot", {}),
+                 QStringLiteral("/b"));
     }
 
     void aFailedWriteThrowsAndLeavesNoValue()
@@ -62,7 +66,8 @@ private slots:
         SettingsStore store(dir.path() + "/not-a-folder/Quorvane.ini");
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                                  store.SaveSetting(kSettingsApplication, kSettingsSection, "Text1", "/new/"));
-        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "Text1", "old"), QStringLiteral("old"));
+        QCOMPARE(store.GetSetting(kSettingsApplication, kSettingsSection, "Text1", "old"),
+                 QStringLiteral("old"));
     }
 
     void thePerUserStoreIsNamedAfterTheApplication()

@@ -49,7 +49,8 @@ class StartupTest : public QObject
 private slots:
     void cleanup()
     {
-        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(), qPrintable(m_fixture->prompts.unexpected.join(", ")));
+        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(),
+                 qPrintable(m_fixture->prompts.unexpected.join(", ")));
         QVERIFY(m_fixture->prompts.scriptDone());
         m_fixture.reset();
     }
@@ -63,13 +64,16 @@ private slots:
         QTest::addColumn<double>("points");
         QTest::newRow("ListView1") << "ListView1" << QRect(8, 8, 520, 158) << "" << 9.0;
         QTest::newRow("PushButton1") << "PushButton1" << QRect(8, 172, 256, 27) << "Add VCF File(s)" << 11.25;
-        QTest::newRow("PushButton7") << "PushButton7" << QRect(272, 172, 256, 27) << "Add All VCF File(s) In Folder" << 11.25;
+        QTest::newRow("PushButton7") << "PushButton7" << QRect(272, 172, 256, 27)
+                                     << "Add All VCF File(s) In Folder" << 11.25;
         QTest::newRow("PushButton8") << "PushButton8" << QRect(8, 206, 256, 27) << "Clear List" << 11.25;
-        QTest::newRow("PushButton6") << "PushButton6" << QRect(272, 206, 256, 27) << "Load Sample/Example Files" << 11.25;
+        QTest::newRow("PushButton6") << "PushButton6" << QRect(272, 206, 256, 27)
+                                     << "Load Sample/Example Files" << 11.25;
         QTest::newRow("Frame1") << "Frame1" << QRect(8, 238, 520, 54) << "Save Results To This Folder" << 9.0;
         QTest::newRow("Text1") << "Text1" << QRect(16, 20, 441, 23) << "" << 9.0;
         QTest::newRow("PushButton9") << "PushButton9" << QRect(464, 20, 40, 23) << "..." << 11.25;
-        QTest::newRow("PushButton2") << "PushButton2" << QRect(8, 300, 520, 27) << "Start Extracting VCF Images" << 11.25;
+        QTest::newRow("PushButton2") << "PushButton2" << QRect(8, 300, 520, 27)
+                                     << "Start Extracting VCF Images" << 11.25;
         QTest::newRow("ProgressBar1") << "ProgressBar1" << QRect(8, 335, 520, 27) << "" << 9.0;
     }
 
@@ -122,8 +126,8 @@ private slots:
                 widget = widget->nextInFocusChain();
         }
         QCOMPARE(chain,
-                 QStringList({"ListView1", "PushButton1", "PushButton7", "PushButton8", "Text1", "PushButton9",
-                              "PushButton2", "PushButton6"}));
+                 QStringList({"ListView1", "PushButton1", "PushButton7", "PushButton8", "Text1",
+                              "PushButton9", "PushButton2", "PushButton6"}));
         Q_UNUSED(form);
     }
 
@@ -135,8 +139,9 @@ private slots:
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" VCF File(s)"));
         QCOMPARE(list->header()->sectionSize(0), 467);
         QCOMPARE(list->toolTip(),
-                 QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line to right and "
-                                "out of window to reveal full names."));
+                 QStringLiteral(
+                     "Drag and drop files here. Double-click item to remove it. Move | line to right and "
+                     "out of window to reveal full names."));
         form.fileList().appendMany({"/a.vcf", "/b.vcf"});
         form.fileList().flush();
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" VCF File(s)"));
@@ -180,10 +185,12 @@ private slots:
     {
         QTest::addColumn<QString>("product");
         QTest::addColumn<QString>("title");
-        QTest::newRow("one word stays") << "Orvandel" << "Orvandel";
-        QTest::newRow("short name loses its last word") << "Orvandel Card Photos" << "Orvandel Card";
-        QTest::newRow("45 characters lose their last word")
-            << "Orvandel Photo Extractor For Contact Pictures" << "Orvandel Photo Extractor For Contact";
+        QTest::newRow("one word stays") << "Orvandel"
+                                        << "Orvandel";
+        QTest::newRow("short name loses its last word") << "Orvandel Card Photos"
+                                                        << "Orvandel Card";
+        QTest::newRow("45 characters lose their last word") << "Orvandel Photo Extractor For Contact Pictures"
+                                                            << "Orvandel Photo Extractor For Contact";
         QTest::newRow("60 characters") << "Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel India Juli"
                                        << "Alpha Bravo Charlie Delta Echo Foxtrot";
     }
@@ -321,14 +328,16 @@ private slots:
         QTemporaryDir blocked;
         QFile(blocked.path() + "/settings").open(QIODevice::WriteOnly);
         SettingsStore broken(blocked.path() + "/settings/Quorvane.ini");
-        Form1 other(FormServices{m_fixture->prompts, broken, QString()});
+        Form1 other(FormServices {m_fixture->prompts, broken, QString()});
         m_fixture->prompts.answerFolder("/srv");
         other.PushButton9_Click();
         QCOMPARE(other.outputBox()->text(), QStringLiteral("/srv/"));
         QStringList reports = m_fixture->prompts.messages();
         QVERIFY(!reports.isEmpty());
-        QVERIFY2(reports.constFirst().startsWith("The setting \"LastFolderDot\" cannot be saved"), qPrintable(reports.constFirst()));
-        QVERIFY(reports.constFirst().contains("\r\nin Tessivor2021/08/31.Form1.PushButton9_Click at line 104\r\r"));
+        QVERIFY2(reports.constFirst().startsWith("The setting \"LastFolderDot\" cannot be saved"),
+                 qPrintable(reports.constFirst()));
+        QVERIFY(reports.constFirst().contains(
+            "\r\nin Tessivor2021/08/31.Form1.PushButton9_Click at line 104\r\r"));
         Q_UNUSED(form);
     }
 

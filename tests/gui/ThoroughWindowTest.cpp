@@ -31,7 +31,8 @@ private slots:
 
     void cleanup()
     {
-        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(), qPrintable(m_fixture->prompts.unexpected.join(", ")));
+        QVERIFY2(m_fixture->prompts.unexpected.isEmpty(),
+                 qPrintable(m_fixture->prompts.unexpected.join(", ")));
         QVERIFY(m_fixture->prompts.scriptDone());
         m_fixture.reset();
     }
@@ -45,10 +46,14 @@ private slots:
         const QString here = QDir::currentPath();
         QTest::newRow("nothing") << QStringList() << QStringList() << false << "";
         QTest::newRow("thorough") << QStringList({"--thorough"}) << QStringList() << true << "";
-        QTest::newRow("paths made absolute") << QStringList({"/a/x.vcf", "cards"}) << QStringList({"/a/x.vcf", here + "/cards"}) << false << "";
-        QTest::newRow("thorough among paths") << QStringList({"/a", "--thorough", "/b"}) << QStringList({"/a", "/b"}) << true << "";
-        QTest::newRow("a dash name after --") << QStringList({"--", "-x.vcf"}) << QStringList({here + "/-x.vcf"}) << false << "";
-        QTest::newRow("unknown option") << QStringList({"--colour"}) << QStringList() << false << "unknown option '--colour'";
+        QTest::newRow("paths made absolute") << QStringList({"/a/x.vcf", "cards"})
+                                             << QStringList({"/a/x.vcf", here + "/cards"}) << false << "";
+        QTest::newRow("thorough among paths")
+            << QStringList({"/a", "--thorough", "/b"}) << QStringList({"/a", "/b"}) << true << "";
+        QTest::newRow("a dash name after --")
+            << QStringList({"--", "-x.vcf"}) << QStringList({here + "/-x.vcf"}) << false << "";
+        QTest::newRow("unknown option")
+            << QStringList({"--colour"}) << QStringList() << false << "unknown option '--colour'";
     }
 
     void arguments()
@@ -80,19 +85,22 @@ private slots:
         form.outputBox()->setText(out + "/");
         // iPhone's spelling, which the classic run does not know, two people in one file, and
         // a photo that is only an address.
-        form.fileList().append(m_fixture->file("cards/export.vcf",
-                                               Card("Ann Lee", "PHOTO;ENCODING=b;TYPE=JPEG:/9j/2Q==")
-                                                   + Card("Bo", "PHOTO;ENCODING=BASE64;JPEG:/9j/2Q")
-                                                   + Card("Cy", "PHOTO;VALUE=URI:https://example.com/cy.jpg")));
+        form.fileList().append(
+            m_fixture->file("cards/export.vcf",
+                            Card("Ann Lee", "PHOTO;ENCODING=b;TYPE=JPEG:/9j/2Q==")
+                                + Card("Bo", "PHOTO;ENCODING=BASE64;JPEG:/9j/2Q")
+                                + Card("Cy", "PHOTO;VALUE=URI:https://example.com/cy.jpg")));
         QTest::mouseClick(m_fixture->child<QPushButton>("PushButton2"), Qt::LeftButton);
 
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"Ann Lee.jpg", "Bo.jpg"}));
         QFile photo(out + "/Bo.jpg");
         QVERIFY(photo.open(QIODevice::ReadOnly));
         QCOMPARE(photo.readAll(), QByteArray("\xFF\xD8\xFF\xD9", 4));
-        QCOMPARE(m_fixture->prompts.messages(),
-                 QStringList({"One photo is only a web address and was not fetched:\r\rCy: https://example.com/cy.jpg",
-                              "Done."}));
+        QCOMPARE(
+            m_fixture->prompts.messages(),
+            QStringList(
+                {"One photo is only a web address and was not fetched:\r\rCy: https://example.com/cy.jpg",
+                 "Done."}));
         QVERIFY(!form.isExtracting());
     }
 

@@ -25,7 +25,8 @@ namespace {
         bool next(std::string& piece)
         {
             piece.clear();
-            static const std::string start("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20);
+            static const std::string start(
+                "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20);
             while (piece.size() < kPieceSize && m_at < m_size) {
                 char byte;
                 if (m_at < start.size() && m_at < m_size - 2)
@@ -104,10 +105,11 @@ void ExportWriter::put(const char* data, std::size_t size)
     m_written += size;
 }
 
-Sha256::Digest ExportWriter::addCard(const std::string& fn, std::uint64_t photoSize, std::uint64_t seed, bool oneLine)
+Sha256::Digest
+ExportWriter::addCard(const std::string& fn, std::uint64_t photoSize, std::uint64_t seed, bool oneLine)
 {
-    put("BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Orvandel//Generated export//EN\r\nN:" + fn + ";;;;\r\nFN:" + fn
-        + "\r\nTEL;type=CELL;type=VOICE;type=pref:+1 555 0100\r\nPHOTO;ENCODING=b;TYPE=JPEG:");
+    put("BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Orvandel//Generated export//EN\r\nN:" + fn + ";;;;\r\nFN:"
+        + fn + "\r\nTEL;type=CELL;type=VOICE;type=pref:+1 555 0100\r\nPHOTO;ENCODING=b;TYPE=JPEG:");
     PhotoBytes photo(photoSize, seed);
     Sha256 sha;
     std::string piece;

@@ -23,7 +23,8 @@ public:
     // Writes one card "FN:<fn>" with a photo of `photoSize` bytes (at least 8). The Base64 is
     // folded at 75 characters, or stands on one long line with `oneLine`. Returns the photo's
     // SHA-256.
-    Sha256::Digest addCard(const std::string& fn, std::uint64_t photoSize, std::uint64_t seed, bool oneLine = false);
+    Sha256::Digest
+    addCard(const std::string& fn, std::uint64_t photoSize, std::uint64_t seed, bool oneLine = false);
     // Flushes and closes the file. Throws std::runtime_error.
     void close();
 

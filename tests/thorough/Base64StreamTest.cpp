@@ -1,5 +1,6 @@
-#include "TestImages.h"
 #include "extract/thorough/Base64Stream.h"
+
+#include "TestImages.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -55,7 +56,7 @@ namespace {
 
     TEST_P(Base64RepairTest, GivesTheBytes)
     {
-        for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, SIZE_MAX}) {
+        for (const std::size_t piece : {std::size_t {1}, std::size_t {3}, SIZE_MAX}) {
             const Decoded result = Decode(GetParam().text, piece);
             EXPECT_TRUE(result.ok) << result.error;
             EXPECT_EQ(result.bytes, GetParam().bytes) << "pieces of " << piece;
@@ -63,22 +64,21 @@ namespace {
         }
     }
 
-    INSTANTIATE_TEST_SUITE_P(
-        Table,
-        Base64RepairTest,
-        ::testing::Values(RepairCase{"Whole", "QUJD", "ABC", false},
-                          RepairCase{"Padded", "QUI=", "AB", false},
-                          RepairCase{"TwoPads", "QQ==", "A", false},
-                          RepairCase{"LostOnePad", "QUI", "AB", true},
-                          RepairCase{"LostTwoPads", "QQ", "A", true},
-                          RepairCase{"StrayBlanksAndTabs", "Q U\tJ  D", "ABC", false},
-                          RepairCase{"Lines", "QU\nJD\nQUI=", "ABCAB", false},
-                          RepairCase{"PiecesJoined", "QQ==QUJD", "AABC", false},
-                          RepairCase{"StrayPad", "QUJD=", "ABC", true},
-                          RepairCase{"UrlAlphabet", "-_-_", "\xFB\xFF\xBF", true},
-                          RepairCase{"Empty", "", "", false},
-                          RepairCase{"OnlyBlanks", " \t ", "", false}),
-        [](const auto& info) { return std::string(info.param.name); });
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             Base64RepairTest,
+                             ::testing::Values(RepairCase {"Whole", "QUJD", "ABC", false},
+                                               RepairCase {"Padded", "QUI=", "AB", false},
+                                               RepairCase {"TwoPads", "QQ==", "A", false},
+                                               RepairCase {"LostOnePad", "QUI", "AB", true},
+                                               RepairCase {"LostTwoPads", "QQ", "A", true},
+                                               RepairCase {"StrayBlanksAndTabs", "Q U\tJ  D", "ABC", false},
+                                               RepairCase {"Lines", "QU\nJD\nQUI=", "ABCAB", false},
+                                               RepairCase {"PiecesJoined", "QQ==QUJD", "AABC", false},
+                                               RepairCase {"StrayPad", "QUJD=", "ABC", true},
+                                               RepairCase {"UrlAlphabet", "-_-_", "\xFB\xFF\xBF", true},
+                                               RepairCase {"Empty", "", "", false},
+                                               RepairCase {"OnlyBlanks", " \t ", "", false}),
+                             [](const auto& info) { return std::string(info.param.name); });
 
     struct FailCase
     {
@@ -101,12 +101,16 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         Base64FailTest,
-        ::testing::Values(FailCase{"BadCharacter", "QU%D", "the character \"%\" is not Base64"},
-                          FailCase{"BadCharacterLater", "QUJDQUJD\nQUJ.", "the character \".\" is not Base64"},
-                          FailCase{"NonAscii", "QUJ\xC3\xA9", "the character the byte 0xC3 is not Base64"},
-                          FailCase{"ControlCharacter", std::string("QU\0D", 4), "the character the byte 0x00 is not Base64"},
-                          FailCase{"OneCharacterLeft", "QUJDQ", "its Base64 data ends with a single character, which makes no byte"},
-                          FailCase{"PadAfterOneCharacter", "Q===", "a group of its Base64 data breaks off after one character"}),
+        ::testing::Values(FailCase {"BadCharacter", "QU%D", "the character \"%\" is not Base64"},
+                          FailCase {"BadCharacterLater", "QUJDQUJD\nQUJ.",
+                                    "the character \".\" is not Base64"},
+                          FailCase {"NonAscii", "QUJ\xC3\xA9", "the character the byte 0xC3 is not Base64"},
+                          FailCase {"ControlCharacter", std::string("QU\0D", 4),
+                                    "the character the byte 0x00 is not Base64"},
+                          FailCase {"OneCharacterLeft", "QUJDQ",
+                                    "its Base64 data ends with a single character, which makes no byte"},
+                          FailCase {"PadAfterOneCharacter",
+                                    "Q===", "a group of its Base64 data breaks off after one character"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(Base64Stream, DecodesALargePhotoCutAnywhere)
@@ -116,7 +120,7 @@ namespace {
         for (char& c : bytes)
             c = static_cast<char>(random());
         const std::string text = test::Fold(test::ToBase64(bytes), 76, " ", "\n");
-        for (const std::size_t piece : {std::size_t{5}, std::size_t{4096}, SIZE_MAX}) {
+        for (const std::size_t piece : {std::size_t {5}, std::size_t {4096}, SIZE_MAX}) {
             const Decoded result = Decode(text, piece);
             ASSERT_TRUE(result.ok) << result.error;
             EXPECT_EQ(result.bytes, bytes) << "pieces of " << piece;

@@ -46,8 +46,12 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(Shapes,
                              ShapeInPiecesTest,
                              ::testing::Combine(::testing::ValuesIn(ExporterShapes()),
-                                                ::testing::Values(std::size_t{1}, std::size_t{2}, std::size_t{3},
-                                                                  std::size_t{7}, std::size_t{4096}, SIZE_MAX)),
+                                                ::testing::Values(std::size_t {1},
+                                                                  std::size_t {2},
+                                                                  std::size_t {3},
+                                                                  std::size_t {7},
+                                                                  std::size_t {4096},
+                                                                  SIZE_MAX)),
                              [](const auto& info) {
                                  const std::size_t piece = std::get<1>(info.param);
                                  return std::get<0>(info.param).name + "_"
@@ -71,13 +75,14 @@ namespace {
     {
         const std::string image = JpegImage(std::string(400, 'l'));
         const std::string& end = GetParam().lineEnd;
-        const std::string card = WithLineEnds("BEGIN:VCARD\nVERSION:3.0\nFN:Line End\n", end) + "PHOTO;ENCODING=b:"
-            + Fold(ToBase64(image), 60, GetParam().foldIndent, end) + end + WithLineEnds("NOTE:after\nEND:VCARD\n", end);
+        const std::string card = WithLineEnds("BEGIN:VCARD\nVERSION:3.0\nFN:Line End\n", end)
+            + "PHOTO;ENCODING=b:" + Fold(ToBase64(image), 60, GetParam().foldIndent, end) + end
+            + WithLineEnds("NOTE:after\nEND:VCARD\n", end);
         const std::string twice = card + card;
         const std::size_t photoLines = (ToBase64(image).size() + 59) / 60;
-        for (const std::size_t piece : {std::size_t{1}, SIZE_MAX}) {
+        for (const std::size_t piece : {std::size_t {1}, SIZE_MAX}) {
             const auto handler = ReadCards(twice, {piece});
-            EXPECT_EQ(InlineBytes(handler), (std::vector<std::string>{image, image}));
+            EXPECT_EQ(InlineBytes(handler), (std::vector<std::string> {image, image}));
             ASSERT_EQ(handler.cards.size(), 2u);
             EXPECT_EQ(handler.cards[1].fn, "Line End");
             // Three lines before the photo, its own lines, then two more.
@@ -89,12 +94,12 @@ namespace {
 
     INSTANTIATE_TEST_SUITE_P(Table,
                              LineEndTest,
-                             ::testing::Values(LineEndCase{"CrLf", "\r\n", " "},
-                                               LineEndCase{"Lf", "\n", " "},
-                                               LineEndCase{"CrAlone", "\r", " "},
-                                               LineEndCase{"CrCrLf", "\r\r\n", " "},
-                                               LineEndCase{"FoldedWithTab", "\r\n", "\t"},
-                                               LineEndCase{"FoldedWithSeveralBlanks", "\n", "    "}),
+                             ::testing::Values(LineEndCase {"CrLf", "\r\n", " "},
+                                               LineEndCase {"Lf", "\n", " "},
+                                               LineEndCase {"CrAlone", "\r", " "},
+                                               LineEndCase {"CrCrLf", "\r\r\n", " "},
+                                               LineEndCase {"FoldedWithTab", "\r\n", "\t"},
+                                               LineEndCase {"FoldedWithSeveralBlanks", "\n", "    "}),
                              [](const auto& info) { return std::string(info.param.name); });
 
     // --- What a photo property holds. ---
@@ -105,7 +110,7 @@ namespace {
         std::string property; // one line, without its line end
         PhotoForm form;
         std::string bytesOrAddress; // Inline: the bytes; Link: the address
-        std::string problem;        // Unsupported: part of the reason
+        std::string problem; // Unsupported: part of the reason
         std::string declared = {};
     };
 
@@ -115,8 +120,8 @@ namespace {
 
     TEST_P(FormTest, TellsWhatThePhotoIs)
     {
-        const auto handler
-            = ReadCards("BEGIN:VCARD\r\nFN:F\r\n" + GetParam().property + "\r\nEND:VCARD\r\n", {SIZE_MAX, true});
+        const auto handler = ReadCards("BEGIN:VCARD\r\nFN:F\r\n" + GetParam().property + "\r\nEND:VCARD\r\n",
+                                       {SIZE_MAX, true});
         ASSERT_EQ(handler.photos.size(), 1u);
         const auto& photo = handler.photos[0];
         EXPECT_EQ(photo.start.form, GetParam().form);
@@ -140,28 +145,45 @@ namespace {
         Table,
         FormTest,
         ::testing::Values(
-            FormCase{"EncodingB", "PHOTO;ENCODING=b;TYPE=JPEG:QUJD", PhotoForm::Inline, "ABC", "", "JPEG"},
-            FormCase{"EncodingBase64ParametersSwapped", "PHOTO;TYPE=JPEG;ENCODING=BASE64:QUJD", PhotoForm::Inline, "ABC", "", "JPEG"},
-            FormCase{"BareBase64Parameter", "PHOTO;BASE64;PNG:QUJD", PhotoForm::Inline, "ABC", "", "PNG"},
-            FormCase{"NoEncodingAtAll", "PHOTO:QUJD", PhotoForm::Inline, "ABC", "", ""},
-            FormCase{"LowerCaseAndGroup", "item2.photo;encoding=b;type=gif:QUJD", PhotoForm::Inline, "ABC", "", "gif"},
-            FormCase{"ValueUrlButBase64", "PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh", PhotoForm::Inline, "GIF89a", "", "GIF"},
-            FormCase{"OutlookPicture", "X-MS-CARDPICTURE;TYPE=JPEG;ENCODING=BASE64:QUJD", PhotoForm::Inline, "ABC", "", "JPEG"},
-            FormCase{"LogoWhenAsked", "LOGO;ENCODING=b:QUJD", PhotoForm::Inline, "ABC", "", ""},
-            FormCase{"TypeListPicksTheImageType", "PHOTO;TYPE=WORK,PNG;ENCODING=b:QUJD", PhotoForm::Inline, "ABC", "", "PNG"},
-            FormCase{"QuotedMediaType", "PHOTO;MEDIATYPE=\"image/png\":data:;base64,QUJD", PhotoForm::Inline, "ABC", "", "image/png"},
-            FormCase{"QuotedParameterWithColon", "PHOTO;X-NOTE=\"a:b\";ENCODING=b:QUJD", PhotoForm::Inline, "ABC", "", ""},
-            FormCase{"DataAddress", "PHOTO:data:image/png;base64,QUJD", PhotoForm::Inline, "ABC", "", "image/png"},
-            FormCase{"DataAddressWithValueUri", "PHOTO;VALUE=URI:DATA:image/jpeg;charset=x;BASE64,QUJD", PhotoForm::Inline, "ABC", "", "image/jpeg"},
-            FormCase{"DataAddressWithEncodingB", "PHOTO;ENCODING=b:data:image/gif;base64,QUJD", PhotoForm::Inline, "ABC", "", "image/gif"},
-            FormCase{"BlanksBeforeTheData", "PHOTO;ENCODING=b:   QUJD", PhotoForm::Inline, "ABC", "", ""},
-            FormCase{"Https", "PHOTO;VALUE=URI:https://example.com/me.jpg", PhotoForm::Link, "https://example.com/me.jpg", "", ""},
-            FormCase{"HttpWithoutValue", "PHOTO;TYPE=JPEG:http://example.com/me.jpg", PhotoForm::Link, "http://example.com/me.jpg", "", "JPEG"},
-            FormCase{"OtherScheme", "PHOTO:cid:photo-1@example.com", PhotoForm::Link, "cid:photo-1@example.com", "", ""},
-            FormCase{"QuotedPrintableLeftAlone", "PHOTO;ENCODING=QUOTED-PRINTABLE:=FF=D8=FF", PhotoForm::Unsupported, "", "quoted-printable"},
-            FormCase{"DataAddressNotBase64", "PHOTO:data:image/png,%89PNG", PhotoForm::Unsupported, "", "not hold Base64", "image/png"},
-            FormCase{"DataAddressWithoutData", "PHOTO:data:image/png;base64", PhotoForm::Unsupported, "", "ends before its data"},
-            FormCase{"OtherEncoding", "PHOTO;ENCODING=8BIT:abc", PhotoForm::Unsupported, "", "\"8BIT\" is not Base64"}),
+            FormCase {"EncodingB", "PHOTO;ENCODING=b;TYPE=JPEG:QUJD", PhotoForm::Inline, "ABC", "", "JPEG"},
+            FormCase {"EncodingBase64ParametersSwapped", "PHOTO;TYPE=JPEG;ENCODING=BASE64:QUJD",
+                      PhotoForm::Inline, "ABC", "", "JPEG"},
+            FormCase {"BareBase64Parameter", "PHOTO;BASE64;PNG:QUJD", PhotoForm::Inline, "ABC", "", "PNG"},
+            FormCase {"NoEncodingAtAll", "PHOTO:QUJD", PhotoForm::Inline, "ABC", "", ""},
+            FormCase {"LowerCaseAndGroup", "item2.photo;encoding=b;type=gif:QUJD", PhotoForm::Inline, "ABC",
+                      "", "gif"},
+            FormCase {"ValueUrlButBase64", "PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh", PhotoForm::Inline, "GIF89a",
+                      "", "GIF"},
+            FormCase {"OutlookPicture", "X-MS-CARDPICTURE;TYPE=JPEG;ENCODING=BASE64:QUJD", PhotoForm::Inline,
+                      "ABC", "", "JPEG"},
+            FormCase {"LogoWhenAsked", "LOGO;ENCODING=b:QUJD", PhotoForm::Inline, "ABC", "", ""},
+            FormCase {"TypeListPicksTheImageType", "PHOTO;TYPE=WORK,PNG;ENCODING=b:QUJD", PhotoForm::Inline,
+                      "ABC", "", "PNG"},
+            FormCase {"QuotedMediaType", "PHOTO;MEDIATYPE=\"image/png\":data:;base64,QUJD", PhotoForm::Inline,
+                      "ABC", "", "image/png"},
+            FormCase {"QuotedParameterWithColon", "PHOTO;X-NOTE=\"a:b\";ENCODING=b:QUJD", PhotoForm::Inline,
+                      "ABC", "", ""},
+            FormCase {"DataAddress", "PHOTO:data:image/png;base64,QUJD", PhotoForm::Inline, "ABC", "",
+                      "image/png"},
+            FormCase {"DataAddressWithValueUri", "PHOTO;VALUE=URI:DATA:image/jpeg;charset=x;BASE64,QUJD",
+                      PhotoForm::Inline, "ABC", "", "image/jpeg"},
+            FormCase {"DataAddressWithEncodingB", "PHOTO;ENCODING=b:data:image/gif;base64,QUJD",
+                      PhotoForm::Inline, "ABC", "", "image/gif"},
+            FormCase {"BlanksBeforeTheData", "PHOTO;ENCODING=b:   QUJD", PhotoForm::Inline, "ABC", "", ""},
+            FormCase {"Https", "PHOTO;VALUE=URI:https://example.com/me.jpg", PhotoForm::Link,
+                      "https://example.com/me.jpg", "", ""},
+            FormCase {"HttpWithoutValue", "PHOTO;TYPE=JPEG:http://example.com/me.jpg", PhotoForm::Link,
+                      "http://example.com/me.jpg", "", "JPEG"},
+            FormCase {"OtherScheme", "PHOTO:cid:photo-1@example.com", PhotoForm::Link,
+                      "cid:photo-1@example.com", "", ""},
+            FormCase {"QuotedPrintableLeftAlone", "PHOTO;ENCODING=QUOTED-PRINTABLE:=FF=D8=FF",
+                      PhotoForm::Unsupported, "", "quoted-printable"},
+            FormCase {"DataAddressNotBase64", "PHOTO:data:image/png,%89PNG", PhotoForm::Unsupported, "",
+                      "not hold Base64", "image/png"},
+            FormCase {"DataAddressWithoutData", "PHOTO:data:image/png;base64", PhotoForm::Unsupported, "",
+                      "ends before its data"},
+            FormCase {"OtherEncoding", "PHOTO;ENCODING=8BIT:abc", PhotoForm::Unsupported, "",
+                      "\"8BIT\" is not Base64"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CardReader, AnEmptyPhotoPropertyIsNoPhoto)
@@ -173,7 +195,8 @@ namespace {
 
     TEST(CardReader, TakesLogosOnlyWhenAsked)
     {
-        const std::string card = "BEGIN:VCARD\r\nLOGO;ENCODING=b:QUJD\r\nX-PHOTO:QUJD\r\nPHOTOGRAPH:QUJD\r\nEND:VCARD\r\n";
+        const std::string card
+            = "BEGIN:VCARD\r\nLOGO;ENCODING=b:QUJD\r\nX-PHOTO:QUJD\r\nPHOTOGRAPH:QUJD\r\nEND:VCARD\r\n";
         EXPECT_TRUE(ReadCards(card).photos.empty());
         EXPECT_EQ(ReadCards(card, {SIZE_MAX, true}).photos.size(), 1u);
     }
@@ -187,7 +210,7 @@ namespace {
                                        "BEGIN:VCARD\r\nFN:Three, no end\r\n"
                                        "BEGIN:VCARD\r\nFN:Four\r\nPHOTO:QUI=\r\n");
         ASSERT_EQ(handler.cards.size(), 4u);
-        EXPECT_EQ(handler.started, (std::vector<std::size_t>{1, 2, 3, 4}));
+        EXPECT_EQ(handler.started, (std::vector<std::size_t> {1, 2, 3, 4}));
         EXPECT_EQ(handler.cards[0].fn, "Before any begin");
         EXPECT_EQ(handler.cards[2].fn, "Three, no end");
         EXPECT_EQ(handler.cards[3].fn, "Four");
@@ -199,8 +222,8 @@ namespace {
 
     TEST(CardReader, GivesAPhotoTheFieldsKnownWhenItEnds)
     {
-        const auto handler
-            = ReadCards("BEGIN:VCARD\r\nPHOTO:QUJD\r\nFN:Later\r\nUID:u-1\r\nPHOTO:QUJD\r\nFN:Second FN\r\nEND:VCARD\r\n");
+        const auto handler = ReadCards("BEGIN:VCARD\r\nPHOTO:QUJD\r\nFN:Later\r\nUID:u-1\r\nPHOTO:QUJD\r\nFN:"
+                                       "Second FN\r\nEND:VCARD\r\n");
         ASSERT_EQ(handler.photos.size(), 2u);
         EXPECT_EQ(handler.photos[0].cardAtEnd.fn, "");
         EXPECT_EQ(handler.photos[1].cardAtEnd.fn, "Later");
@@ -230,47 +253,53 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         FnTest,
-        ::testing::Values(FnCase{"Plain", "FN:Ann Smith", "Ann Smith"},
-                          FnCase{"Escapes", "FN:Smith\\, Ann\\; Jr\\\\", "Smith, Ann; Jr\\"},
-                          FnCase{"QuotedPrintableUtf8", "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=C3=A9e", "Renée"},
-                          FnCase{"QuotedPrintableSoftBreak", "FN;ENCODING=QUOTED-PRINTABLE:Ann=\r\n Smith=\r\nson", "Ann Smithson"},
-                          FnCase{"Latin1", "FN;CHARSET=ISO-8859-1:Ren\xE9", "René"},
-                          FnCase{"Folded", "FN:Ann\r\n  Smith", "Ann Smith"},
-                          FnCase{"GroupAndCase", "item1.fn:ann", "ann"},
-                          FnCase{"BlanksTrimmed", "FN:  Ann  ", "Ann"},
-                          FnCase{"EmptyFnDoesNotCount", "FN:\r\nFN:Real", "Real"}),
+        ::testing::Values(FnCase {"Plain", "FN:Ann Smith", "Ann Smith"},
+                          FnCase {"Escapes", "FN:Smith\\, Ann\\; Jr\\\\", "Smith, Ann; Jr\\"},
+                          FnCase {"QuotedPrintableUtf8",
+                                  "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=C3=A9e", "Renée"},
+                          FnCase {"QuotedPrintableSoftBreak",
+                                  "FN;ENCODING=QUOTED-PRINTABLE:Ann=\r\n Smith=\r\nson", "Ann Smithson"},
+                          FnCase {"Latin1", "FN;CHARSET=ISO-8859-1:Ren\xE9", "René"},
+                          FnCase {"Folded", "FN:Ann\r\n  Smith", "Ann Smith"},
+                          FnCase {"GroupAndCase", "item1.fn:ann", "ann"},
+                          FnCase {"BlanksTrimmed", "FN:  Ann  ", "Ann"},
+                          FnCase {"EmptyFnDoesNotCount", "FN:\r\nFN:Real", "Real"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CardReader, ABrokenSoftBreakDoesNotSwallowTheCardEnd)
     {
-        const auto handler = ReadCards("BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:broken=\r\nEND:VCARD\r\n"
-                                       "BEGIN:VCARD\r\nFN:Next\r\nEND:VCARD\r\n");
+        const auto handler
+            = ReadCards("BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:broken=\r\nEND:VCARD\r\n"
+                        "BEGIN:VCARD\r\nFN:Next\r\nEND:VCARD\r\n");
         ASSERT_EQ(handler.cards.size(), 2u);
         EXPECT_EQ(handler.cards[1].fn, "Next");
     }
 
     TEST(CardReader, ReadsAHeaderFoldedInsideItsName)
     {
-        const auto handler = ReadCards("BEGIN:VCARD\r\nPHO\r\n TO;ENCO\r\n DING=b:QU\r\n JD\r\nEND:VCARD\r\n");
+        const auto handler
+            = ReadCards("BEGIN:VCARD\r\nPHO\r\n TO;ENCO\r\n DING=b:QU\r\n JD\r\nEND:VCARD\r\n");
         ASSERT_EQ(handler.photos.size(), 1u);
         EXPECT_EQ(handler.photos[0].bytes, "ABC");
     }
 
     TEST(CardReader, ReadsFilesJoinedWithTheirByteOrderMarks)
     {
-        const std::string card = "\xEF\xBB\xBF" "BEGIN:VCARD\r\nFN:A\r\nPHOTO:QUJD\r\nEND:VCARD\r\n";
+        const std::string card = "\xEF\xBB\xBF"
+                                 "BEGIN:VCARD\r\nFN:A\r\nPHOTO:QUJD\r\nEND:VCARD\r\n";
         const auto handler = ReadCards(card + card);
         EXPECT_EQ(handler.cards.size(), 2u);
-        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string>{"ABC", "ABC"}));
+        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string> {"ABC", "ABC"}));
     }
 
     TEST(CardReader, SkipsALineTooLongForAnyProperty)
     {
         const std::string junk(20000, 'x');
-        const auto handler = ReadCards("BEGIN:VCARD\r\n" + junk + "\r\n " + junk + "\r\nFN:After\r\nPHOTO:QUJD\r\nEND:VCARD\r\n");
+        const auto handler = ReadCards("BEGIN:VCARD\r\n" + junk + "\r\n " + junk
+                                       + "\r\nFN:After\r\nPHOTO:QUJD\r\nEND:VCARD\r\n");
         ASSERT_EQ(handler.cards.size(), 1u);
         EXPECT_EQ(handler.cards[0].fn, "After");
-        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string>{"ABC"}));
+        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string> {"ABC"}));
     }
 
     TEST(CardReader, ReadsALongLineAlikeHoweverTheInputArrives)
@@ -279,38 +308,43 @@ namespace {
         for (int i = 0; i < 3000; ++i)
             manyFolds += "\r\n ";
         manyFolds += ";ENCODING=b:QUJD\r\nFN:A\r\nEND:VCARD\r\n";
-        const std::string blanksThenMark = std::string(8190, ' ') + "\xEF\xBB\xBF" "BEGIN:VCARD\r\nPHOTO:QUJD\r\nEND:VCARD\r\n";
+        const std::string blanksThenMark = std::string(8190, ' ')
+            + "\xEF\xBB\xBF"
+              "BEGIN:VCARD\r\nPHOTO:QUJD\r\nEND:VCARD\r\n";
         for (const std::string& input : {manyFolds, blanksThenMark}) {
             const auto whole = ReadCards(input);
-            for (const std::size_t piece : {std::size_t{1}, std::size_t{5}, std::size_t{8000}}) {
+            for (const std::size_t piece : {std::size_t {1}, std::size_t {5}, std::size_t {8000}}) {
                 const auto pieces = ReadCards(input, {piece});
                 EXPECT_EQ(InlineBytes(pieces), InlineBytes(whole)) << piece;
                 ASSERT_EQ(pieces.cards.size(), whole.cards.size());
                 EXPECT_EQ(pieces.cards.back().fn, whole.cards.back().fn);
             }
         }
-        EXPECT_EQ(InlineBytes(ReadCards(blanksThenMark)), (std::vector<std::string>{"ABC"}));
+        EXPECT_EQ(InlineBytes(ReadCards(blanksThenMark)), (std::vector<std::string> {"ABC"}));
     }
 
     TEST(CardReader, Base64WithoutIndentEndsAtTheFirstLineThatIsNotBase64)
     {
-        const auto handler = ReadCards("BEGIN:VCARD\r\nPHOTO;ENCODING=BASE64:QU\r\nJD\r\nnot Base64: a stray line\r\n"
-                                       "FN:After\r\nEND:VCARD\r\n");
-        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string>{"ABC"}));
+        const auto handler
+            = ReadCards("BEGIN:VCARD\r\nPHOTO;ENCODING=BASE64:QU\r\nJD\r\nnot Base64: a stray line\r\n"
+                        "FN:After\r\nEND:VCARD\r\n");
+        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string> {"ABC"}));
         EXPECT_EQ(handler.cards.at(0).fn, "After");
     }
 
     TEST(CardReader, Base64WithoutIndentEndsAtABlankLine)
     {
-        const auto handler = ReadCards("BEGIN:VCARD\r\nPHOTO;ENCODING=BASE64:\r\nQUJD\r\nQUJD\r\n\r\nQUJD\r\nEND:VCARD\r\n");
-        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string>{"ABCABC"}));
+        const auto handler
+            = ReadCards("BEGIN:VCARD\r\nPHOTO;ENCODING=BASE64:\r\nQUJD\r\nQUJD\r\n\r\nQUJD\r\nEND:VCARD\r\n");
+        EXPECT_EQ(InlineBytes(handler), (std::vector<std::string> {"ABCABC"}));
     }
 
     // --- Lines and failures. ---
 
     TEST(CardReader, TellsTheLinesOfPhotosAndOfWhatCannotBeDecoded)
     {
-        const auto handler = ReadCards("BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=b:QUJD\r\n QUJD\r\n QU%D\r\nEND:VCARD\r\n");
+        const auto handler
+            = ReadCards("BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=b:QUJD\r\n QUJD\r\n QU%D\r\nEND:VCARD\r\n");
         ASSERT_EQ(handler.photos.size(), 1u);
         EXPECT_EQ(handler.photos[0].start.line, 3u);
         EXPECT_FALSE(handler.photos[0].end.ok);
@@ -322,8 +356,8 @@ namespace {
     TEST(CardReader, StreamsAPhotoInPiecesOfBoundedSize)
     {
         std::string image = JpegImage(std::string(3 * 1024 * 1024, 'z'));
-        const auto handler = ReadCards("BEGIN:VCARD\r\nPHOTO;ENCODING=b:" + Fold(ToBase64(image), 76, " ", "\r\n")
-                                       + "\r\nEND:VCARD\r\n");
+        const auto handler = ReadCards("BEGIN:VCARD\r\nPHOTO;ENCODING=b:"
+                                       + Fold(ToBase64(image), 76, " ", "\r\n") + "\r\nEND:VCARD\r\n");
         ASSERT_EQ(handler.photos.size(), 1u);
         EXPECT_EQ(handler.photos[0].bytes, image);
         EXPECT_GT(handler.photos[0].writes, 10u);
@@ -336,7 +370,7 @@ namespace {
         RecordingCardHandler handler;
         MemoryByteSource source(text);
         TextSource utf8(source);
-        CardReader reader(utf8, handler, CardReaderOptions{false, 16 * 1024});
+        CardReader reader(utf8, handler, CardReaderOptions {false, 16 * 1024});
         while (handler.photos.empty())
             ASSERT_TRUE(reader.pump());
         reader.abandon("the input broke off");

@@ -15,8 +15,8 @@ namespace {
         const std::string johnny = JpegImage(std::string(300, 'j'));
         const std::string kate = PngImage(std::string(200, 'k'));
         std::string text;
-        const std::tuple<std::string, std::string, std::string> people[] = {
-            {"Johnny Appleseed", "Appleseed;Johnny;;;", johnny}, {"Kate Bell", "Bell;Kate;;;", kate}};
+        const std::tuple<std::string, std::string, std::string> people[]
+            = {{"Johnny Appleseed", "Appleseed;Johnny;;;", johnny}, {"Kate Bell", "Bell;Kate;;;", kate}};
         for (const auto& [fn, n, image] : people) {
             text += "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Apple Inc.//iPhone OS 17.2//EN\r\n";
             text += std::string("N:") + n + "\r\nFN:" + fn + "\r\n";
@@ -25,7 +25,12 @@ namespace {
             text += "PHOTO;ENCODING=b;TYPE=JPEG:" + Fold(ToBase64(image), 74, " ", "\r\n") + "\r\n";
             text += "END:VCARD\r\n";
         }
-        return {"IPhone", "iPhone export.vcf", text, false, {{"Johnny Appleseed.jpg", johnny}, {"Kate Bell.png", kate}}, {}};
+        return {"IPhone",
+                "iPhone export.vcf",
+                text,
+                false,
+                {{"Johnny Appleseed.jpg", johnny}, {"Kate Bell.png", kate}},
+                {}};
     }
 
     // Android 2.1: quoted-printable UTF-8 names (one with a soft line break), a bare JPEG
@@ -44,7 +49,8 @@ namespace {
                 "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=C3=A9e =\r\nDupont\r\n"
                 "PHOTO;ENCODING=BASE64;GIF:"
             + Fold(ToBase64(second), 76, " ", "\r\n") + "\r\n\r\nEND:VCARD\r\n";
-        return {"Android21", "contacts.vcf", text, false, {{"张三.jpg", first}, {"Renée Dupont.gif", second}}, {}};
+        return {"Android21", "contacts.vcf", text, false, {{"张三.jpg", first}, {"Renée Dupont.gif", second}},
+                {}};
     }
 
     // Android 3.0: LF alone, "ENCODING=B" without a type, folded with one blank.
@@ -67,7 +73,12 @@ namespace {
                                  "PHOTO;TYPE=JPEG;ENCODING=BASE64:"
             + data + "X-MS-CARDPICTURE;TYPE=JPEG;ENCODING=BASE64:" + data
             + "X-MS-OL-DEFAULT-POSTAL-ADDRESS:0\r\nFN:Ruth Okafor\r\nREV:20240101T000000Z\r\nEND:VCARD\r\n";
-        return {"Outlook", "Ruth Okafor.vcf", text, false, {{"Ruth Okafor.jpg", image}, {"Ruth Okafor (2).jpg", image}}, {}};
+        return {"Outlook",
+                "Ruth Okafor.vcf",
+                text,
+                false,
+                {{"Ruth Okafor.jpg", image}, {"Ruth Okafor (2).jpg", image}},
+                {}};
     }
 
     // Thunderbird: vCard 4.0 with a data: address, and the older "VALUE=URL:data:" form.
@@ -81,7 +92,12 @@ namespace {
             + "\r\nUID:7d2c1f4e-0000-4000-8000-000000000001\r\nEND:VCARD\r\n"
               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Otto Brenner\r\nPHOTO;VALUE=URL:"
             + Fold("data:image/jpeg;base64," + ToBase64(otto), 75, " ", "\r\n") + "\r\nEND:VCARD\r\n";
-        return {"ThunderbirdVCard4", "abook.vcf", text, false, {{"Mara Lind.png", mara}, {"Otto Brenner.jpg", otto}}, {}};
+        return {"ThunderbirdVCard4",
+                "abook.vcf",
+                text,
+                false,
+                {{"Mara Lind.png", mara}, {"Otto Brenner.jpg", otto}},
+                {}};
     }
 
     // An old Mac address book: UTF-16 big-endian without a byte-order mark, CR alone, a bare
@@ -92,7 +108,12 @@ namespace {
         const std::string text = "BEGIN:VCARD\rVERSION:3.0\rN:Marchand;Hélène;;;\rFN:Hélène Marchand\r"
                                  "PHOTO;BASE64:\r  "
             + Fold(ToBase64(image), 76, "  ", "\r") + "\rX-ABUID:5E1F:ABPerson\rEND:VCARD\r";
-        return {"OldMacUtf16", "Address Book.vcf", ToUtf16(text, true, false), false, {{"Hélène Marchand.tif", image}}, {}};
+        return {"OldMacUtf16",
+                "Address Book.vcf",
+                ToUtf16(text, true, false),
+                false,
+                {{"Hélène Marchand.tif", image}},
+                {}};
     }
 
     // BlackBerry: each photo's Base64 on one long line.
@@ -100,18 +121,31 @@ namespace {
     {
         const std::string first = JpegImage(std::string(3000, 'x'));
         const std::string second = GifImage(std::string(2000, 'y'));
-        const std::string text = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Dana Kerr\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:"
-            + ToBase64(first) + "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN:Eli Ward\r\nPHOTO;ENCODING=BASE64;TYPE=GIF:"
+        const std::string text
+            = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Dana Kerr\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:"
+            + ToBase64(first)
+            + "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN:Eli Ward\r\nPHOTO;ENCODING=BASE64;TYPE=GIF:"
             + ToBase64(second) + "\r\nEND:VCARD\r\n";
-        return {"BlackBerryOneLine", "bb.vcf", text, false, {{"Dana Kerr.jpg", first}, {"Eli Ward.gif", second}}, {}};
+        return {"BlackBerryOneLine",
+                "bb.vcf",
+                text,
+                false,
+                {{"Dana Kerr.jpg", first}, {"Eli Ward.gif", second}},
+                {}};
     }
 
     // Google: the photo is only a link, with an "=" in it.
     ExporterShape Google()
     {
-        const std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Sam Lee\r\nN:Lee;Sam;;;\r\n"
-                                 "PHOTO:https://lh3.googleusercontent.com/contacts/AbC-123_x=s100\r\nEND:VCARD\r\n";
-        return {"GoogleLinkOnly", "contacts (1).vcf", text, false, {}, {"https://lh3.googleusercontent.com/contacts/AbC-123_x=s100"}};
+        const std::string text
+            = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Sam Lee\r\nN:Lee;Sam;;;\r\n"
+              "PHOTO:https://lh3.googleusercontent.com/contacts/AbC-123_x=s100\r\nEND:VCARD\r\n";
+        return {"GoogleLinkOnly",
+                "contacts (1).vcf",
+                text,
+                false,
+                {},
+                {"https://lh3.googleusercontent.com/contacts/AbC-123_x=s100"}};
     }
 
     // vCard 2.1 Base64 lines without any indent, up to an empty line, its padding lost.
@@ -121,7 +155,8 @@ namespace {
         std::string data = ToBase64(image);
         while (data.back() == '=')
             data.pop_back();
-        const std::string text = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Pekka Virtanen\r\nPHOTO;ENCODING=BASE64;TYPE=GIF:\r\n"
+        const std::string text
+            = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Pekka Virtanen\r\nPHOTO;ENCODING=BASE64;TYPE=GIF:\r\n"
             + Fold(data, 64, "", "\r\n") + "\r\n\r\nTEL:555\r\nEND:VCARD\r\n";
         return {"Unindented21", "nokia.vcf", text, false, {{"Pekka Virtanen.gif", image}}, {}};
     }
@@ -132,7 +167,9 @@ namespace {
         const std::string image = WebPImage(std::string(170, 'w'));
         const std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zoë 😀\r\nPHOTO;ENCODING=b;TYPE=WEBP:"
             + Fold(ToBase64(image), 75, " ", "\r\n") + "\r\nEND:VCARD\r\n";
-        return {"Utf16LittleEndianWithMark", "windows.vcf", ToUtf16(text, false, true), false, {{"Zoë 😀.webp", image}}, {}};
+        return {"Utf16LittleEndianWithMark", "windows.vcf",
+                ToUtf16(text, false, true),  false,
+                {{"Zoë 😀.webp", image}},     {}};
     }
 
     // vCard 4.0 with MEDIATYPE, a HEIC photo and an AVIF logo, logos asked for.
@@ -143,14 +180,20 @@ namespace {
         const std::string text = "BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:org\r\nFN:Studio Nine\r\n"
                                  "PHOTO;MEDIATYPE=image/heic:data:image/heic;base64,"
             + ToBase64(photo) + "\r\nLOGO:data:image/avif;base64," + ToBase64(logo) + "\r\nEND:VCARD\r\n";
-        return {"Vcard4LogosAsked", "org.vcf", text, true, {{"Studio Nine.heic", photo}, {"Studio Nine.avif", logo}}, {}};
+        return {"Vcard4LogosAsked",
+                "org.vcf",
+                text,
+                true,
+                {{"Studio Nine.heic", photo}, {"Studio Nine.avif", logo}},
+                {}};
     }
 
     // Names and parameters in lower case, a group prefix and a UTF-8 byte-order mark.
     ExporterShape LowerCase()
     {
         const std::string image = JpegImage("lower");
-        const std::string text = "\xEF\xBB\xBF" "begin:vcard\nversion:3.0\nfn:lower case\nitem7.photo;type=jpeg;encoding=b:"
+        const std::string text = "\xEF\xBB\xBF"
+                                 "begin:vcard\nversion:3.0\nfn:lower case\nitem7.photo;type=jpeg;encoding=b:"
             + ToBase64(image) + "\nend:vcard\n";
         return {"LowerCaseGroupAndMark", "lower.vcf", text, false, {{"lower case.jpg", image}}, {}};
     }
@@ -159,9 +202,8 @@ namespace {
 
 std::vector<ExporterShape> ExporterShapes()
 {
-    return {IPhone(),     Android21(),  Android30(),         Outlook(), Thunderbird(), OldMac(),
-            BlackBerry(), Google(),     Unindented21(),      Utf16LittleEndian(),      Logos(),
-            LowerCase()};
+    return {IPhone(),     Android21(), Android30(),    Outlook(),           Thunderbird(), OldMac(),
+            BlackBerry(), Google(),    Unindented21(), Utf16LittleEndian(), Logos(),       LowerCase()};
 }
 
 } // namespace orvandel::test

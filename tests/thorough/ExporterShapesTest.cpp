@@ -1,4 +1,5 @@
 #include "ExporterShapes.h"
+
 #include "ThoroughRecordingHost.h"
 #include "extract/thorough/ThoroughRun.h"
 #include "support/TempDir.h"

@@ -1,5 +1,6 @@
-#include "TestImages.h"
 #include "extract/thorough/ImageType.h"
+
+#include "TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -37,26 +38,28 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         SniffTest,
-        ::testing::Values(SniffCase{"Jpeg", JpegImage(), ImageType::Jpeg, ".jpg"},
-                          SniffCase{"JpegWithoutApp0", std::string("\xFF\xD8\xFF\xDB", 4), ImageType::Jpeg, ".jpg"},
-                          SniffCase{"Png", PngImage(), ImageType::Png, ".png"},
-                          SniffCase{"Gif89a", GifImage(), ImageType::Gif, ".gif"},
-                          SniffCase{"Gif87a", "GIF87a...", ImageType::Gif, ".gif"},
-                          SniffCase{"Bmp", BmpImage(), ImageType::Bmp, ".bmp"},
-                          SniffCase{"TextStartingWithBM", "BMW is a car, not a bitmap", ImageType::Unknown, ".bin"},
-                          SniffCase{"TiffLittleEndian", TiffImage(), ImageType::Tiff, ".tif"},
-                          SniffCase{"TiffBigEndian", TiffImage("x", true), ImageType::Tiff, ".tif"},
-                          SniffCase{"WebP", WebPImage(), ImageType::WebP, ".webp"},
-                          SniffCase{"RiffThatIsNotWebP", std::string("RIFF\x10\0\0\0WAVEfmt ", 16), ImageType::Unknown, ".bin"},
-                          SniffCase{"Heic", HeicImage(), ImageType::Heic, ".heic"},
-                          SniffCase{"Avif", AvifImage(), ImageType::Avif, ".avif"},
-                          SniffCase{"GeneralBrandWithAvif", FileTypeBox("mif1", "mif1avif"), ImageType::Avif, ".avif"},
-                          SniffCase{"GeneralBrandWithHeic", FileTypeBox("mif1", "heic"), ImageType::Heic, ".heic"},
-                          SniffCase{"GeneralBrandAlone", FileTypeBox("mif1", "mif1"), ImageType::Heif, ".heif"},
-                          SniffCase{"Mp4Video", FileTypeBox("isom", "isomiso2mp41"), ImageType::Unknown, ".bin"},
-                          SniffCase{"Empty", "", ImageType::Unknown, ".bin"},
-                          SniffCase{"CutShortJpeg", std::string("\xFF\xD8", 2), ImageType::Unknown, ".bin"},
-                          SniffCase{"Text", "hello", ImageType::Unknown, ".bin"}),
+        ::testing::Values(
+            SniffCase {"Jpeg", JpegImage(), ImageType::Jpeg, ".jpg"},
+            SniffCase {"JpegWithoutApp0", std::string("\xFF\xD8\xFF\xDB", 4), ImageType::Jpeg, ".jpg"},
+            SniffCase {"Png", PngImage(), ImageType::Png, ".png"},
+            SniffCase {"Gif89a", GifImage(), ImageType::Gif, ".gif"},
+            SniffCase {"Gif87a", "GIF87a...", ImageType::Gif, ".gif"},
+            SniffCase {"Bmp", BmpImage(), ImageType::Bmp, ".bmp"},
+            SniffCase {"TextStartingWithBM", "BMW is a car, not a bitmap", ImageType::Unknown, ".bin"},
+            SniffCase {"TiffLittleEndian", TiffImage(), ImageType::Tiff, ".tif"},
+            SniffCase {"TiffBigEndian", TiffImage("x", true), ImageType::Tiff, ".tif"},
+            SniffCase {"WebP", WebPImage(), ImageType::WebP, ".webp"},
+            SniffCase {"RiffThatIsNotWebP", std::string("RIFF\x10\0\0\0WAVEfmt ", 16), ImageType::Unknown,
+                       ".bin"},
+            SniffCase {"Heic", HeicImage(), ImageType::Heic, ".heic"},
+            SniffCase {"Avif", AvifImage(), ImageType::Avif, ".avif"},
+            SniffCase {"GeneralBrandWithAvif", FileTypeBox("mif1", "mif1avif"), ImageType::Avif, ".avif"},
+            SniffCase {"GeneralBrandWithHeic", FileTypeBox("mif1", "heic"), ImageType::Heic, ".heic"},
+            SniffCase {"GeneralBrandAlone", FileTypeBox("mif1", "mif1"), ImageType::Heif, ".heif"},
+            SniffCase {"Mp4Video", FileTypeBox("isom", "isomiso2mp41"), ImageType::Unknown, ".bin"},
+            SniffCase {"Empty", "", ImageType::Unknown, ".bin"},
+            SniffCase {"CutShortJpeg", std::string("\xFF\xD8", 2), ImageType::Unknown, ".bin"},
+            SniffCase {"Text", "hello", ImageType::Unknown, ".bin"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     struct DeclaredCase
@@ -76,23 +79,23 @@ namespace {
 
     INSTANTIATE_TEST_SUITE_P(Table,
                              DeclaredTest,
-                             ::testing::Values(DeclaredCase{"JPEG", ImageType::Jpeg},
-                                               DeclaredCase{"jpeg", ImageType::Jpeg},
-                                               DeclaredCase{"JPG", ImageType::Jpeg},
-                                               DeclaredCase{"image/jpeg", ImageType::Jpeg},
-                                               DeclaredCase{"IMAGE/PJPEG", ImageType::Jpeg},
-                                               DeclaredCase{"\"image/png\"", ImageType::Png},
-                                               DeclaredCase{"image/x-png", ImageType::Png},
-                                               DeclaredCase{"image/jpeg; q=0.9", ImageType::Jpeg},
-                                               DeclaredCase{"GIF", ImageType::Gif},
-                                               DeclaredCase{"image/bmp", ImageType::Bmp},
-                                               DeclaredCase{"TIFF", ImageType::Tiff},
-                                               DeclaredCase{"image/webp", ImageType::WebP},
-                                               DeclaredCase{"image/heic", ImageType::Heic},
-                                               DeclaredCase{"image/avif", ImageType::Avif},
-                                               DeclaredCase{"WORK", ImageType::Unknown},
-                                               DeclaredCase{"image/svg+xml", ImageType::Unknown},
-                                               DeclaredCase{"", ImageType::Unknown}));
+                             ::testing::Values(DeclaredCase {"JPEG", ImageType::Jpeg},
+                                               DeclaredCase {"jpeg", ImageType::Jpeg},
+                                               DeclaredCase {"JPG", ImageType::Jpeg},
+                                               DeclaredCase {"image/jpeg", ImageType::Jpeg},
+                                               DeclaredCase {"IMAGE/PJPEG", ImageType::Jpeg},
+                                               DeclaredCase {"\"image/png\"", ImageType::Png},
+                                               DeclaredCase {"image/x-png", ImageType::Png},
+                                               DeclaredCase {"image/jpeg; q=0.9", ImageType::Jpeg},
+                                               DeclaredCase {"GIF", ImageType::Gif},
+                                               DeclaredCase {"image/bmp", ImageType::Bmp},
+                                               DeclaredCase {"TIFF", ImageType::Tiff},
+                                               DeclaredCase {"image/webp", ImageType::WebP},
+                                               DeclaredCase {"image/heic", ImageType::Heic},
+                                               DeclaredCase {"image/avif", ImageType::Avif},
+                                               DeclaredCase {"WORK", ImageType::Unknown},
+                                               DeclaredCase {"image/svg+xml", ImageType::Unknown},
+                                               DeclaredCase {"", ImageType::Unknown}));
 
     TEST(ImageTypes, DisagreeOnlyWhenBothSidesAreKnownAndDiffer)
     {

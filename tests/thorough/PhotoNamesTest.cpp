@@ -24,26 +24,31 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         SafeNameTest,
-        ::testing::Values(SafeCase{"Plain", "Ann Smith", "Ann Smith"},
-                          SafeCase{"ForbiddenCharacters", "a/b\\c:d*e?f\"g<h>i|j", "a_b_c_d_e_f_g_h_i_j"},
-                          SafeCase{"ControlCharacters", std::string("a\x01" "b\x7F" "c\0d", 7), "a_b_c_d"},
-                          SafeCase{"LineBreaksAndTabsBecomeBlanks", "Ann\nSmith\tJr", "Ann Smith Jr"},
-                          SafeCase{"TrailingDotsAndBlanks", "Ann Smith. . ", "Ann Smith"},
-                          SafeCase{"LeadingBlanks", "  Ann", "Ann"},
-                          SafeCase{"LeadingDotWouldHide", ".hidden", "_hidden"},
-                          SafeCase{"OnlyDots", "...", ""},
-                          SafeCase{"DotDot", "..", ""},
-                          SafeCase{"ReservedDevice", "CON", "CON_"},
-                          SafeCase{"ReservedInLowerCase", "nul", "nul_"},
-                          SafeCase{"ReservedWithNumber", "com1", "com1_"},
-                          SafeCase{"ReservedBeforeADot", "aux.txt", "aux_.txt"},
-                          SafeCase{"ReservedBeforeBlankAndDot", "Lpt9 .x", "Lpt9_ .x"},
-                          SafeCase{"NotReservedWhenLonger", "CONSOLE", "CONSOLE"},
-                          SafeCase{"Utf8Kept", "Zoë Ōtsuka 张三", "Zoë Ōtsuka 张三"},
-                          SafeCase{"BrokenUtf8", "Zo\xEB", "Zo_"},
-                          SafeCase{"LongNameCutAtACharacter", std::string(149, 'a') + "é" + "tail",
-                                   std::string(149, 'a')},
-                          SafeCase{"Empty", "", ""}),
+        ::testing::Values(SafeCase {"Plain", "Ann Smith", "Ann Smith"},
+                          SafeCase {"ForbiddenCharacters", "a/b\\c:d*e?f\"g<h>i|j", "a_b_c_d_e_f_g_h_i_j"},
+                          SafeCase {"ControlCharacters",
+                                    std::string("a\x01"
+                                                "b\x7F"
+                                                "c\0d",
+                                                7),
+                                    "a_b_c_d"},
+                          SafeCase {"LineBreaksAndTabsBecomeBlanks", "Ann\nSmith\tJr", "Ann Smith Jr"},
+                          SafeCase {"TrailingDotsAndBlanks", "Ann Smith. . ", "Ann Smith"},
+                          SafeCase {"LeadingBlanks", "  Ann", "Ann"},
+                          SafeCase {"LeadingDotWouldHide", ".hidden", "_hidden"},
+                          SafeCase {"OnlyDots", "...", ""},
+                          SafeCase {"DotDot", "..", ""},
+                          SafeCase {"ReservedDevice", "CON", "CON_"},
+                          SafeCase {"ReservedInLowerCase", "nul", "nul_"},
+                          SafeCase {"ReservedWithNumber", "com1", "com1_"},
+                          SafeCase {"ReservedBeforeADot", "aux.txt", "aux_.txt"},
+                          SafeCase {"ReservedBeforeBlankAndDot", "Lpt9 .x", "Lpt9_ .x"},
+                          SafeCase {"NotReservedWhenLonger", "CONSOLE", "CONSOLE"},
+                          SafeCase {"Utf8Kept", "Zoë Ōtsuka 张三", "Zoë Ōtsuka 张三"},
+                          SafeCase {"BrokenUtf8", "Zo\xEB", "Zo_"},
+                          SafeCase {"LongNameCutAtACharacter", std::string(149, 'a') + "é" + "tail",
+                                    std::string(149, 'a')},
+                          SafeCase {"Empty", "", ""}),
         [](const auto& info) { return std::string(info.param.name); });
 
     struct TemplateCase
@@ -63,22 +68,23 @@ namespace {
         EXPECT_EQ(NameTemplate::parse(GetParam().pattern).expand(GetParam().fields), GetParam().expanded);
     }
 
-    const NameFields kAnn{"export", "Ann Smith", 3, "urn:uuid:1234"};
-    const NameFields kNoFn{"export", "", 7, ""};
+    const NameFields kAnn {"export", "Ann Smith", 3, "urn:uuid:1234"};
+    const NameFields kNoFn {"export", "", 7, ""};
 
     INSTANTIATE_TEST_SUITE_P(
         Table,
         TemplateTest,
-        ::testing::Values(TemplateCase{"Default", "{fn}", kAnn, "Ann Smith"},
-                          TemplateCase{"DefaultWithoutFn", "{fn}", kNoFn, "export-7"},
-                          TemplateCase{"AllFields", "{file} {n} {fn} {uid}", kAnn, "export 3 Ann Smith urn_uuid_1234"},
-                          TemplateCase{"FnMissingInsideText", "photo of {fn}", kNoFn, "photo of export-7"},
-                          TemplateCase{"EmptyUidFallsBack", "{uid}", kNoFn, "export-7"},
-                          TemplateCase{"Braces", "{{{n}}}", kAnn, "{3}"},
-                          TemplateCase{"SlashInTemplateStaysInTheFolder", "{file}/{fn}", kAnn, "export_Ann Smith"},
-                          TemplateCase{"UnsafeFn", "{fn}", NameFields{"x", "AC/DC: Live?", 1, ""}, "AC_DC_ Live_"},
-                          TemplateCase{"NothingLeftFallsBack", "{fn}", NameFields{"x", "...", 2, ""}, "x-2"},
-                          TemplateCase{"LiteralOnly", "photo", kAnn, "photo"}),
+        ::testing::Values(
+            TemplateCase {"Default", "{fn}", kAnn, "Ann Smith"},
+            TemplateCase {"DefaultWithoutFn", "{fn}", kNoFn, "export-7"},
+            TemplateCase {"AllFields", "{file} {n} {fn} {uid}", kAnn, "export 3 Ann Smith urn_uuid_1234"},
+            TemplateCase {"FnMissingInsideText", "photo of {fn}", kNoFn, "photo of export-7"},
+            TemplateCase {"EmptyUidFallsBack", "{uid}", kNoFn, "export-7"},
+            TemplateCase {"Braces", "{{{n}}}", kAnn, "{3}"},
+            TemplateCase {"SlashInTemplateStaysInTheFolder", "{file}/{fn}", kAnn, "export_Ann Smith"},
+            TemplateCase {"UnsafeFn", "{fn}", NameFields {"x", "AC/DC: Live?", 1, ""}, "AC_DC_ Live_"},
+            TemplateCase {"NothingLeftFallsBack", "{fn}", NameFields {"x", "...", 2, ""}, "x-2"},
+            TemplateCase {"LiteralOnly", "photo", kAnn, "photo"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(NameTemplate, RefusesWhatItCannotExpand)

@@ -40,9 +40,8 @@ RecordingCardHandler ReadCards(std::string_view bytes, ReadOptions options)
     RecordingCardHandler handler;
     MemoryByteSource source(bytes, options.pieceSize);
     TextSource text(source);
-    CardReader reader(text, handler, CardReaderOptions{options.logos});
-    while (reader.pump()) {
-    }
+    CardReader reader(text, handler, CardReaderOptions {options.logos});
+    while (reader.pump()) { }
     return handler;
 }
 

@@ -18,7 +18,7 @@ public:
         PhotoEnd end;
         bool ended = false;
         std::string bytes;
-        std::size_t writes = 0;      // how many pieces the bytes came in
+        std::size_t writes = 0; // how many pieces the bytes came in
         std::size_t largestWrite = 0;
         CardFields cardAtEnd;
     };
@@ -45,7 +45,7 @@ private:
     private:
         RecordingCardHandler& m_owner;
     };
-    Output m_output{*this};
+    Output m_output {*this};
 };
 
 struct ReadOptions

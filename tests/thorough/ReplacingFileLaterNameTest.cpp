@@ -14,7 +14,8 @@ namespace {
 
     std::size_t EntriesIn(const std::string& folder)
     {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
 
     TEST(ReplacingFile, TakesTheNameChosenAfterWriting)

@@ -37,18 +37,18 @@ namespace {
         Vectors,
         Sha256Test,
         ::testing::Values(
-            DigestCase{"Empty", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-            DigestCase{"Abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-            DigestCase{"FiftyFiveBytes", std::string(55, 'a'),
-                       "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
-            DigestCase{"FiftySixBytes", "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-                       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-            DigestCase{"SixtyThreeBytes", std::string(63, 'a'),
-                       "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34"},
-            DigestCase{"SixtyFourBytes", std::string(64, 'a'),
-                       "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
-            DigestCase{"AMillionA", std::string(1000000, 'a'),
-                       "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"}),
+            DigestCase {"Empty", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+            DigestCase {"Abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+            DigestCase {"FiftyFiveBytes", std::string(55, 'a'),
+                        "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+            DigestCase {"FiftySixBytes", "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+                        "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+            DigestCase {"SixtyThreeBytes", std::string(63, 'a'),
+                        "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34"},
+            DigestCase {"SixtyFourBytes", std::string(64, 'a'),
+                        "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+            DigestCase {"AMillionA", std::string(1000000, 'a'),
+                        "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(Sha256, StartsAfreshAfterFinish)
@@ -57,7 +57,8 @@ namespace {
         sha.update("something else first");
         sha.finish();
         sha.update("abc");
-        EXPECT_EQ(Sha256::hex(sha.finish()), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+        EXPECT_EQ(Sha256::hex(sha.finish()),
+                  "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     }
 
 } // namespace

@@ -36,7 +36,8 @@ std::string JpegImage(std::string_view payload)
 std::string PngImage(std::string_view payload)
 {
     std::string image("\x89PNG\r\n\x1A\n", 8);
-    image += BigEndian32(13) + "IHDR" + BigEndian32(1) + BigEndian32(1) + std::string("\x08\x00\x00\x00\x00", 5);
+    image += BigEndian32(13) + "IHDR" + BigEndian32(1) + BigEndian32(1)
+        + std::string("\x08\x00\x00\x00\x00", 5);
     image += payload;
     return image;
 }

@@ -1,5 +1,6 @@
 #include "TestImages.h"
 #include "app/CommandLine.h"
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,21 +10,6 @@ namespace orvandel {
 namespace {
 
     using namespace test;
-
-    struct Outcome
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome RunCli(const std::vector<std::string>& args)
-    {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = RunCommandLine(args, out, err, false);
-        return {status, out.str(), err.str()};
-    }
 
     std::string Card(const std::string& fn, const std::string& photo)
     {
@@ -35,9 +21,10 @@ namespace {
     protected:
         TempDir dir;
         std::string out = dir.mkdir("out");
-        std::string mixed = dir.write("mixed.vcf", Card("Ann", "PHOTO;ENCODING=b;TYPE=JPEG:" + ToBase64(PngImage()))
-                                                       + Card("Sam\tLee", "PHOTO;VALUE=URI:https://example.com/s.jpg")
-                                                       + Card("Bob", "PHOTO;ENCODING=b:QU%D"));
+        std::string mixed = dir.write("mixed.vcf",
+                                      Card("Ann", "PHOTO;ENCODING=b;TYPE=JPEG:" + ToBase64(PngImage()))
+                                          + Card("Sam\tLee", "PHOTO;VALUE=URI:https://example.com/s.jpg")
+                                          + Card("Bob", "PHOTO;ENCODING=b:QU%D"));
         std::string plain = dir.write("plain.vcf", Card("Nobody", "NOTE:no photo"));
         std::string missing = dir.file("missing.vcf");
     };
@@ -46,37 +33,49 @@ namespace {
     {
         const auto result = RunCli({"extract", "--thorough", "-o", out, mixed, plain, missing});
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.out, "written\t" + mixed + "\t1\tAnn\t" + out + "/Ann.png\tpng, declared jpeg\n"
-                                  + "link\t" + mixed + "\t2\tSam Lee\thttps://example.com/s.jpg\n"
-                                  + "error\t" + mixed + "\t3\tBob\tCannot decode the photo: the character \"%\" is not Base64. Input: "
-                                  + mixed + ", card 3 (FN \"Bob\"), line 14.\n"
-                                  + "no-photo\t" + plain + "\n"
-                                  + "error\t" + missing + "\t\t\tFile not found: " + missing + "\n");
-        EXPECT_NE(result.err.find("Application Error\nCannot decode the photo"), std::string::npos) << result.err;
-        EXPECT_NE(result.err.find("in Tessivor2021/08/31.Form1.ThoroughExtract at line 132\n"), std::string::npos);
-        EXPECT_NE(result.err.find("in Tessivor2021/08/31.Form1.ThoroughExtract at line 120\n"), std::string::npos);
+        EXPECT_EQ(result.out,
+                  "written\t" + mixed + "\t1\tAnn\t" + out + "/Ann.png\tpng, declared jpeg\n" + "link\t"
+                      + mixed + "\t2\tSam Lee\thttps://example.com/s.jpg\n" + "error\t" + mixed
+                      + "\t3\tBob\tCannot decode the photo: the character \"%\" is not Base64. Input: "
+                      + mixed + ", card 3 (FN \"Bob\"), line 14.\n" + "no-photo\t" + plain + "\n" + "error\t"
+                      + missing + "\t\t\tFile not found: " + missing + "\n");
+        EXPECT_NE(result.err.find("Application Error\nCannot decode the photo"), std::string::npos)
+            << result.err;
+        EXPECT_NE(result.err.find("in Tessivor2021/08/31.Form1.ThoroughExtract at line 132\n"),
+                  std::string::npos);
+        EXPECT_NE(result.err.find("in Tessivor2021/08/31.Form1.ThoroughExtract at line 120\n"),
+                  std::string::npos);
         EXPECT_EQ(Slurp(out + "/Ann.png"), PngImage());
     }
 
     TEST_F(ThoroughCommandTest, JsonGivesOneObjectPerLine)
     {
-        const auto result = RunCli({"extract", "--thorough", "--json", "--unique", "-o", out, mixed, plain, missing});
+        const auto result
+            = RunCli({"extract", "--thorough", "--json", "--unique", "-o", out, mixed, plain, missing});
         EXPECT_EQ(result.status, 1);
         std::istringstream lines(result.out);
         std::vector<std::string> objects;
         for (std::string line; std::getline(lines, line);)
             objects.push_back(line);
         ASSERT_EQ(objects.size(), 5u) << result.out;
-        EXPECT_EQ(objects[0].substr(0, objects[0].find("\"sha256\"") + 10), "{\"input\":\"" + mixed + "\",\"status\":\"written\",\"card\":1,\"fn\":\"Ann\",\"line\":4,"
-                                  "\"output\":\"" + out + "/Ann.png\",\"type\":\"png\",\"declared\":\"jpeg\","
-                                  "\"type_mismatch\":true,\"sha256\":\"");
-        EXPECT_EQ(objects[1], "{\"input\":\"" + mixed + "\",\"status\":\"link\",\"card\":2,\"fn\":\"Sam\\tLee\",\"line\":9,"
-                                  "\"url\":\"https://example.com/s.jpg\"}");
+        EXPECT_EQ(objects[0].substr(0, objects[0].find("\"sha256\"") + 10),
+                  "{\"input\":\"" + mixed
+                      + "\",\"status\":\"written\",\"card\":1,\"fn\":\"Ann\",\"line\":4,"
+                        "\"output\":\""
+                      + out
+                      + "/Ann.png\",\"type\":\"png\",\"declared\":\"jpeg\","
+                        "\"type_mismatch\":true,\"sha256\":\"");
+        EXPECT_EQ(objects[1],
+                  "{\"input\":\"" + mixed
+                      + "\",\"status\":\"link\",\"card\":2,\"fn\":\"Sam\\tLee\",\"line\":9,"
+                        "\"url\":\"https://example.com/s.jpg\"}");
         EXPECT_EQ(objects[2].substr(0, objects[2].find("\"error\":")),
                   "{\"input\":\"" + mixed + "\",\"status\":\"error\",\"card\":3,\"fn\":\"Bob\",\"line\":14,");
         EXPECT_EQ(objects[0].size(), objects[0].find("\"sha256\"") + 10 + 64 + 2) << "64 hexadecimal digits";
         EXPECT_EQ(objects[3], "{\"input\":\"" + plain + "\",\"status\":\"no-photo\"}");
-        EXPECT_EQ(objects[4], "{\"input\":\"" + missing + "\",\"status\":\"error\",\"error\":\"File not found: " + missing + "\"}");
+        EXPECT_EQ(objects[4],
+                  "{\"input\":\"" + missing + "\",\"status\":\"error\",\"error\":\"File not found: " + missing
+                      + "\"}");
     }
 
     TEST_F(ThoroughCommandTest, TellsDuplicatesAndExitsWithZeroWhenAllWentWell)
@@ -85,8 +84,9 @@ namespace {
         const auto file = dir.write("twice.vcf", Card("Ann", photo) + Card("Ann", photo));
         const auto result = RunCli({"extract", "--thorough", "--unique", "--name={fn} {n}", "-o", out, file});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, "written\t" + file + "\t1\tAnn\t" + out + "/Ann 1.jpg\tjpeg\n" + "duplicate\t" + file
-                                  + "\t2\tAnn\t" + out + "/Ann 1.jpg\n");
+        EXPECT_EQ(result.out,
+                  "written\t" + file + "\t1\tAnn\t" + out + "/Ann 1.jpg\tjpeg\n" + "duplicate\t" + file
+                      + "\t2\tAnn\t" + out + "/Ann 1.jpg\n");
         EXPECT_EQ(result.err, "");
     }
 
@@ -97,15 +97,19 @@ namespace {
         dir.write("tree/sub/notes.txt", Card("Cid", "PHOTO;ENCODING=b:" + ToBase64(PngImage())));
         const auto result = RunCli({"extract", "--thorough", "-o", out, dir.file("tree")});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, "written\t" + dir.file("tree/a.vcf") + "\t1\tAnn\t" + out + "/Ann.jpg\tjpeg\n"
-                                  + "written\t" + dir.file("tree/sub/b.VCARD") + "\t1\tBea\t" + out + "/Bea.gif\tgif\n");
-        const auto text = RunCli({"extract", "--thorough", "--pattern", "*.txt", "-o", out, dir.file("tree")});
-        EXPECT_EQ(text.out, "written\t" + dir.file("tree/sub/notes.txt") + "\t1\tCid\t" + out + "/Cid.png\tpng\n");
+        EXPECT_EQ(result.out,
+                  "written\t" + dir.file("tree/a.vcf") + "\t1\tAnn\t" + out + "/Ann.jpg\tjpeg\n" + "written\t"
+                      + dir.file("tree/sub/b.VCARD") + "\t1\tBea\t" + out + "/Bea.gif\tgif\n");
+        const auto text
+            = RunCli({"extract", "--thorough", "--pattern", "*.txt", "-o", out, dir.file("tree")});
+        EXPECT_EQ(text.out,
+                  "written\t" + dir.file("tree/sub/notes.txt") + "\t1\tCid\t" + out + "/Cid.png\tpng\n");
     }
 
     TEST_F(ThoroughCommandTest, LogosOnlyWhenAsked)
     {
-        const auto file = dir.write("org.vcf", Card("Org", "LOGO:data:image/gif;base64," + ToBase64(GifImage())));
+        const auto file
+            = dir.write("org.vcf", Card("Org", "LOGO:data:image/gif;base64," + ToBase64(GifImage())));
         EXPECT_EQ(RunCli({"extract", "--thorough", "-o", out, file}).out, "no-photo\t" + file + "\n");
         EXPECT_EQ(RunCli({"extract", "--thorough", "--logos", "-o", out, file}).out,
                   "written\t" + file + "\t1\tOrg\t" + out + "/Org.gif\tgif\n");
@@ -150,25 +154,41 @@ namespace {
         Table,
         ThoroughRefusalTest,
         ::testing::Values(
-            RefusalCase{"LogosWithoutThorough", {"extract", "--logos", "-o", "OUT", "CARD"}, "orvandel: option '--logos' needs --thorough\n" + kTryHelp},
-            RefusalCase{"UniqueWithoutThorough", {"extract", "-o", "OUT", "--unique", "CARD"}, "orvandel: option '--unique' needs --thorough\n" + kTryHelp},
-            RefusalCase{"NameWithoutThorough", {"extract", "--name={n}", "-o", "OUT", "CARD"}, "orvandel: option '--name' needs --thorough\n" + kTryHelp},
-            RefusalCase{"NameWithoutTemplate", {"extract", "--thorough", "-o", "OUT", "CARD", "--name"}, "orvandel: option '--name' needs a template\n" + kTryHelp},
-            RefusalCase{"UnknownField", {"extract", "--thorough", "--name", "{who}", "-o", "OUT", "CARD"},
-                        "orvandel: --name '{who}': unknown field {who}: use {file}, {fn}, {n} or {uid}\n" + kTryHelp},
-            RefusalCase{"UnclosedBrace", {"extract", "--thorough", "--name", "{fn", "-o", "OUT", "CARD"},
-                        "orvandel: --name '{fn': a \"{\" without its \"}\" (write \"{{\" for a brace)\n" + kTryHelp},
-            RefusalCase{"NoFiles", {"extract", "--thorough", "-o", "OUT"}, "No files added.\n"},
-            RefusalCase{"NoSuchFolder", {"extract", "--thorough", "-o", "/nonexistent/out", "CARD"},
-                        "Folder does not exist. Please select another folder.\n"},
-            RefusalCase{"NoOutputOption", {"extract", "--thorough", "CARD"}, "orvandel: extract needs the output folder: -o DIR\n" + kTryHelp}),
+            RefusalCase {"LogosWithoutThorough",
+                         {"extract", "--logos", "-o", "OUT", "CARD"},
+                         "orvandel: option '--logos' needs --thorough\n" + kTryHelp},
+            RefusalCase {"UniqueWithoutThorough",
+                         {"extract", "-o", "OUT", "--unique", "CARD"},
+                         "orvandel: option '--unique' needs --thorough\n" + kTryHelp},
+            RefusalCase {"NameWithoutThorough",
+                         {"extract", "--name={n}", "-o", "OUT", "CARD"},
+                         "orvandel: option '--name' needs --thorough\n" + kTryHelp},
+            RefusalCase {"NameWithoutTemplate",
+                         {"extract", "--thorough", "-o", "OUT", "CARD", "--name"},
+                         "orvandel: option '--name' needs a template\n" + kTryHelp},
+            RefusalCase {"UnknownField",
+                         {"extract", "--thorough", "--name", "{who}", "-o", "OUT", "CARD"},
+                         "orvandel: --name '{who}': unknown field {who}: use {file}, {fn}, {n} or {uid}\n"
+                             + kTryHelp},
+            RefusalCase {"UnclosedBrace",
+                         {"extract", "--thorough", "--name", "{fn", "-o", "OUT", "CARD"},
+                         "orvandel: --name '{fn': a \"{\" without its \"}\" (write \"{{\" for a brace)\n"
+                             + kTryHelp},
+            RefusalCase {"NoFiles", {"extract", "--thorough", "-o", "OUT"}, "No files added.\n"},
+            RefusalCase {"NoSuchFolder",
+                         {"extract", "--thorough", "-o", "/nonexistent/out", "CARD"},
+                         "Folder does not exist. Please select another folder.\n"},
+            RefusalCase {"NoOutputOption",
+                         {"extract", "--thorough", "CARD"},
+                         "orvandel: extract needs the output folder: -o DIR\n" + kTryHelp}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(ThoroughCommand, HelpTellsOfTheThoroughRun)
     {
         const auto result = RunCli({"--help"});
         EXPECT_EQ(result.status, 0);
-        for (const char* text : {"--thorough", "--logos", "--name TEMPLATE", "--unique", "\"type_mismatch\"", "\"sha256\""})
+        for (const char* text :
+             {"--thorough", "--logos", "--name TEMPLATE", "--unique", "\"type_mismatch\"", "\"sha256\""})
             EXPECT_NE(result.out.find(text), std::string::npos) << text;
         EXPECT_EQ(RunCli({"extract", "--thorough", "--help"}).out, result.out);
     }

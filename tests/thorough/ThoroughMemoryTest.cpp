@@ -35,12 +35,12 @@ namespace {
             return position == 1 ? std::optional<std::string>(m_input) : std::nullopt;
         }
         std::string outputFolderText() override { return m_folder; }
-        void setProgressValue(double) override {}
-        void setProgressCaption(const std::string&) override {}
+        void setProgressValue(double) override { }
+        void setProgressCaption(const std::string&) override { }
         bool yield() override { return true; }
-        void setBusyPointer(bool) override {}
+        void setBusyPointer(bool) override { }
         bool isBusyPointer() override { return false; }
-        void showMessage(const std::string&) override {}
+        void showMessage(const std::string&) override { }
         void reportError(const ErrorReport& report) override { reports.push_back(report.text()); }
         void photoFinished(const PhotoResult& result) override
         {
@@ -68,7 +68,7 @@ namespace {
 
     long PeakKilobytes()
     {
-        rusage usage{};
+        rusage usage {};
         getrusage(RUSAGE_SELF, &usage);
         return usage.ru_maxrss; // kilobytes on Linux
     }
@@ -98,8 +98,8 @@ namespace {
         EXPECT_EQ(DigestOfFile(dir.file("out/Huge One Line.jpg")), oneLine);
 
         const long peak = PeakKilobytes();
-        std::cout << "Read " << writer.bytesWritten() << " bytes, " << cards << " cards; peak memory " << peak / 1024
-                  << " MB\n";
+        std::cout << "Read " << writer.bytesWritten() << " bytes, " << cards << " cards; peak memory "
+                  << peak / 1024 << " MB\n";
         EXPECT_LT(peak, kLimitKilobytes);
     }
 

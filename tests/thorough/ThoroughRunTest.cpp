@@ -1,6 +1,7 @@
+#include "extract/thorough/ThoroughRun.h"
+
 #include "TestImages.h"
 #include "ThoroughRecordingHost.h"
-#include "extract/thorough/ThoroughRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -54,18 +55,18 @@ namespace {
         input("a.vcf", Card("Ann", Photo(JpegImage())));
         EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_EQ(host.events,
-                  (std::vector<std::string>{"progress 0", "caption Processing: a.vcf", "yield", "busy", "progress 100",
-                                            "caption Processing: a.vcf (0.0 of 0.0 MB)", "idle", "progress 0",
-                                            "caption Progress Bar", "message Done."}));
+                  (std::vector<std::string> {"progress 0", "caption Processing: a.vcf", "yield", "busy",
+                                             "progress 100", "caption Processing: a.vcf (0.0 of 0.0 MB)",
+                                             "idle", "progress 0", "caption Progress Bar", "message Done."}));
         EXPECT_FALSE(run.IsRunning());
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage()}}));
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Ann.jpg", JpegImage()}}));
     }
 
     TEST_F(ThoroughRunTest, EmptyListIsToldBeforeTheFolder)
     {
         host.folder = dir.file("missing/");
         EXPECT_EQ(start(), RunOutcome::NoFiles);
-        EXPECT_EQ(host.events, (std::vector<std::string>{"message No files added."}));
+        EXPECT_EQ(host.events, (std::vector<std::string> {"message No files added."}));
     }
 
     TEST_F(ThoroughRunTest, RefusesAFolderThatDoesNotExist)
@@ -75,8 +76,9 @@ namespace {
             host.folder = folder;
             host.events.clear();
             EXPECT_EQ(start(), RunOutcome::NoFolder) << folder;
-            EXPECT_EQ(host.events,
-                      (std::vector<std::string>{"message Folder does not exist. Please select another folder."}));
+            EXPECT_EQ(
+                host.events,
+                (std::vector<std::string> {"message Folder does not exist. Please select another folder."}));
         }
     }
 
@@ -90,23 +92,28 @@ namespace {
         };
         EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_EQ(second, RunOutcome::AlreadyRunning);
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
     }
 
     TEST_F(ThoroughRunTest, ReportsAPhotoThatCannotBeDecodedWithItsInputCardFnAndLine)
     {
-        const auto path = input("export.vcf", Card("Ann", Photo(JpegImage())) + Card("Bob Stone", "PHOTO;ENCODING=b:QUJD\r\n Q%JD\r\n")
-                                                  + Card("", "PHOTO:Q\r\n") + Card("Cy", Photo(GifImage())));
+        const auto path
+            = input("export.vcf",
+                    Card("Ann", Photo(JpegImage())) + Card("Bob Stone", "PHOTO;ENCODING=b:QUJD\r\n Q%JD\r\n")
+                        + Card("", "PHOTO:Q\r\n") + Card("Cy", Photo(GifImage())));
         EXPECT_EQ(start(), RunOutcome::Finished);
         ASSERT_EQ(host.reports.size(), 2u);
-        EXPECT_EQ(host.reports[0].description, "Cannot decode the photo: the character \"%\" is not Base64 at line 10. Input: "
-                                                   + path + ", card 2 (FN \"Bob Stone\"), line 9.");
+        EXPECT_EQ(host.reports[0].description,
+                  "Cannot decode the photo: the character \"%\" is not Base64 at line 10. Input: " + path
+                      + ", card 2 (FN \"Bob Stone\"), line 9.");
         EXPECT_EQ(host.reports[0].locator, "in Tessivor2021/08/31.Form1.ThoroughExtract ");
         EXPECT_EQ(host.reports[0].line, 132);
-        EXPECT_EQ(host.reports[1].description, "Cannot decode the photo: its Base64 data ends with a single character, "
-                                               "which makes no byte. Input: "
-                                                   + path + ", card 3 (no FN), line 14.");
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage()}, {"Cy.gif", GifImage()}}))
+        EXPECT_EQ(host.reports[1].description,
+                  "Cannot decode the photo: its Base64 data ends with a single character, "
+                  "which makes no byte. Input: "
+                      + path + ", card 3 (no FN), line 14.");
+        EXPECT_EQ(outputs(),
+                  (std::map<std::string, std::string> {{"Ann.jpg", JpegImage()}, {"Cy.gif", GifImage()}}))
             << "the rest goes on";
         ASSERT_EQ(host.photos.size(), 4u);
         EXPECT_EQ(host.photos[1].status, PhotoStatus::Failed);
@@ -117,7 +124,7 @@ namespace {
         EXPECT_EQ(host.photos[1].line, 9u);
         ASSERT_EQ(host.results.size(), 1u);
         EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
     }
 
     TEST_F(ThoroughRunTest, AFailedPhotoLeavesAFileOfItsNameAlone)
@@ -126,7 +133,8 @@ namespace {
         input("a.vcf", Card("Ann", "PHOTO;ENCODING=b:" + ToBase64(JpegImage()) + "!\r\n"));
         start();
         EXPECT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", "kept"}})) << "no temporary file is left";
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Ann.jpg", "kept"}}))
+            << "no temporary file is left";
     }
 
     TEST_F(ThoroughRunTest, ReplacesAFileThatStoodThereBeforeTheRun)
@@ -134,7 +142,7 @@ namespace {
         dir.write("out/Ann.jpg", "an older image");
         input("a.vcf", Card("Ann", Photo(JpegImage())));
         start();
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage()}}));
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Ann.jpg", JpegImage()}}));
     }
 
     TEST_F(ThoroughRunTest, AMissingInputIsReportedAndTheRunGoesOn)
@@ -157,7 +165,8 @@ namespace {
         start();
         ASSERT_EQ(host.reports.size(), 1u);
         EXPECT_EQ(host.reports[0].line, 120);
-        EXPECT_EQ(host.reports[0].description, "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
+        EXPECT_EQ(host.reports[0].description,
+                  "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
     }
 
     TEST_F(ThoroughRunTest, APhotoThatCannotBeCreatedIsReportedAndTheNextInputGoesOn)
@@ -173,45 +182,57 @@ namespace {
         start();
         ASSERT_EQ(host.reports.size(), 1u);
         EXPECT_EQ(host.reports[0].line, 130);
-        EXPECT_EQ(host.reports[0].description, "Cannot create the photo's file: Path not found: " + dir.file("gone/")
-                                                   + ". Input: " + dir.file("cards/a.vcf") + ", card 1 (FN \"Ann\"), line 4.");
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Bob.jpg", JpegImage("b")}}));
+        EXPECT_EQ(host.reports[0].description,
+                  "Cannot create the photo's file: Path not found: " + dir.file("gone/")
+                      + ". Input: " + dir.file("cards/a.vcf") + ", card 1 (FN \"Ann\"), line 4.");
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Bob.jpg", JpegImage("b")}}));
     }
 
     TEST_F(ThoroughRunTest, NamesPhotosByPersonAndNumbersNamesWrittenBefore)
     {
-        input("one.vcf", Card("Ann", Photo(JpegImage("1"))) + Card("", Photo(JpegImage("2"))) + Card("AC/DC: Live?", Photo(JpegImage("3"))));
-        input("two.vcf", Card("ann", Photo(JpegImage("4"))) + Card("CON", Photo(JpegImage("5"))) + Card("Ann", Photo(PngImage("6"))));
+        input("one.vcf",
+              Card("Ann", Photo(JpegImage("1"))) + Card("", Photo(JpegImage("2")))
+                  + Card("AC/DC: Live?", Photo(JpegImage("3"))));
+        input("two.vcf",
+              Card("ann", Photo(JpegImage("4"))) + Card("CON", Photo(JpegImage("5")))
+                  + Card("Ann", Photo(PngImage("6"))));
         start();
         EXPECT_TRUE(host.reports.empty());
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", JpegImage("1")},
-                                                                 {"one-2.jpg", JpegImage("2")},
-                                                                 {"AC_DC_ Live_.jpg", JpegImage("3")},
-                                                                 {"ann (2).jpg", JpegImage("4")},
-                                                                 {"CON_.jpg", JpegImage("5")},
-                                                                 {"Ann.png", PngImage("6")}}));
+        EXPECT_EQ(outputs(),
+                  (std::map<std::string, std::string> {{"Ann.jpg", JpegImage("1")},
+                                                       {"one-2.jpg", JpegImage("2")},
+                                                       {"AC_DC_ Live_.jpg", JpegImage("3")},
+                                                       {"ann (2).jpg", JpegImage("4")},
+                                                       {"CON_.jpg", JpegImage("5")},
+                                                       {"Ann.png", PngImage("6")}}));
     }
 
     TEST_F(ThoroughRunTest, NamesByTheTemplate)
     {
-        input("export.vcf", Card("Ann", "UID:u-17\r\n" + Photo(JpegImage("1"))) + Card("Bob", Photo(JpegImage("2"))));
+        input("export.vcf",
+              Card("Ann", "UID:u-17\r\n" + Photo(JpegImage("1"))) + Card("Bob", Photo(JpegImage("2"))));
         ThoroughOptions options;
         options.name = NameTemplate::parse("{file} {n} {fn} [{uid}]");
         start(options);
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"export 1 Ann [u-17].jpg", JpegImage("1")},
-                                                                 {"export 2 Bob [].jpg", JpegImage("2")}}));
+        EXPECT_EQ(outputs(),
+                  (std::map<std::string, std::string> {{"export 1 Ann [u-17].jpg", JpegImage("1")},
+                                                       {"export 2 Bob [].jpg", JpegImage("2")}}));
     }
 
     TEST_F(ThoroughRunTest, TypesPhotosByTheirBytes)
     {
         const std::string unknown = "neither image nor text \x01\x02";
-        input("a.vcf", Card("Png Said Jpeg", Photo(PngImage())) + Card("Gif Said", Photo(unknown, ";ENCODING=b;TYPE=GIF"))
-                           + Card("Nothing Said", Photo(unknown, ";ENCODING=b")) + Card("Webp", Photo(WebPImage(), ";ENCODING=b;TYPE=image/webp")));
+        input("a.vcf",
+              Card("Png Said Jpeg", Photo(PngImage()))
+                  + Card("Gif Said", Photo(unknown, ";ENCODING=b;TYPE=GIF"))
+                  + Card("Nothing Said", Photo(unknown, ";ENCODING=b"))
+                  + Card("Webp", Photo(WebPImage(), ";ENCODING=b;TYPE=image/webp")));
         start();
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Png Said Jpeg.png", PngImage()},
-                                                                 {"Gif Said.gif", unknown},
-                                                                 {"Nothing Said.bin", unknown},
-                                                                 {"Webp.webp", WebPImage()}}));
+        EXPECT_EQ(outputs(),
+                  (std::map<std::string, std::string> {{"Png Said Jpeg.png", PngImage()},
+                                                       {"Gif Said.gif", unknown},
+                                                       {"Nothing Said.bin", unknown},
+                                                       {"Webp.webp", WebPImage()}}));
         ASSERT_EQ(host.photos.size(), 4u);
         EXPECT_EQ(host.photos[0].type, "png");
         EXPECT_EQ(host.photos[0].declared, "jpeg");
@@ -227,12 +248,15 @@ namespace {
     TEST_F(ThoroughRunTest, UniqueSkipsBytesWrittenBefore)
     {
         const std::string same = JpegImage("same");
-        input("a.vcf", Card("Ann", Photo(same) + "X-MS-CARDPICTURE;ENCODING=b:" + ToBase64(same) + "\r\n") + Card("Bob", Photo(JpegImage("other"))));
+        input("a.vcf",
+              Card("Ann", Photo(same) + "X-MS-CARDPICTURE;ENCODING=b:" + ToBase64(same) + "\r\n")
+                  + Card("Bob", Photo(JpegImage("other"))));
         input("b.vcf", Card("Cy", Photo(same, ";ENCODING=BASE64;TYPE=JPEG")));
         ThoroughOptions options;
         options.unique = true;
         start(options);
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", same}, {"Bob.jpg", JpegImage("other")}}));
+        EXPECT_EQ(outputs(),
+                  (std::map<std::string, std::string> {{"Ann.jpg", same}, {"Bob.jpg", JpegImage("other")}}));
         ASSERT_EQ(host.photos.size(), 4u);
         EXPECT_EQ(host.photos[1].status, PhotoStatus::Duplicate);
         EXPECT_EQ(host.photos[1].output, host.folder + "Ann.jpg");
@@ -249,7 +273,7 @@ namespace {
         const std::string same = JpegImage("same");
         input("a.vcf", Card("Ann", Photo(same) + Photo(same)));
         start();
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Ann.jpg", same}, {"Ann (2).jpg", same}}));
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Ann.jpg", same}, {"Ann (2).jpg", same}}));
         EXPECT_TRUE(host.photos[0].sha256.empty());
     }
 
@@ -272,8 +296,10 @@ namespace {
         start();
         ASSERT_EQ(host.reports.size(), 1u);
         EXPECT_EQ(host.reports[0].description,
-                  "The photo cannot be taken out: it is written as quoted-printable text, not as Base64, and is left "
-                  "alone. Input: " + host.items[0] + ", card 1 (FN \"Quinn\"), line 4.");
+                  "The photo cannot be taken out: it is written as quoted-printable text, not as Base64, and "
+                  "is left "
+                  "alone. Input: "
+                      + host.items[0] + ", card 1 (FN \"Quinn\"), line 4.");
     }
 
     TEST_F(ThoroughRunTest, TakesLogosOnlyWhenAsked)
@@ -284,7 +310,7 @@ namespace {
         ThoroughOptions options;
         options.logos = true;
         start(options);
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string>{{"Org.png", PngImage()}}));
+        EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Org.png", PngImage()}}));
     }
 
     TEST_F(ThoroughRunTest, AFolderWithoutTrailingSeparatorIsUsedAsAFolder)
@@ -310,7 +336,9 @@ namespace {
     {
         std::string text;
         for (int i = 0; i < cards; ++i)
-            text += Card("Person " + std::to_string(i), Photo(JpegImage(std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i))));
+            text += Card(
+                "Person " + std::to_string(i),
+                Photo(JpegImage(std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i))));
         return text;
     }
 
@@ -378,16 +406,21 @@ namespace {
         test::TempDir dir;
         FailingOnceHost host;
         host.folder = dir.mkdir("out");
-        host.items.push_back(dir.write("a.vcf", "BEGIN:VCARD\r\nFN:Ann\r\nPHOTO:" + test::ToBase64(test::JpegImage()) + "\r\nEND:VCARD\r\n"));
-        host.items.push_back(dir.write("b.vcf", "BEGIN:VCARD\r\nFN:Bob\r\nPHOTO:" + test::ToBase64(test::GifImage()) + "\r\nEND:VCARD\r\n"));
+        host.items.push_back(dir.write("a.vcf",
+                                       "BEGIN:VCARD\r\nFN:Ann\r\nPHOTO:" + test::ToBase64(test::JpegImage())
+                                           + "\r\nEND:VCARD\r\n"));
+        host.items.push_back(dir.write("b.vcf",
+                                       "BEGIN:VCARD\r\nFN:Bob\r\nPHOTO:" + test::ToBase64(test::GifImage())
+                                           + "\r\nEND:VCARD\r\n"));
         ThoroughRun run;
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
         ASSERT_EQ(host.reports.size(), 1u);
         EXPECT_EQ(host.reports[0].line, 122);
         EXPECT_EQ(host.reports[0].description, "the window is gone");
         EXPECT_EQ(test::FilesIn(host.folder),
-                  (std::map<std::string, std::string>{{"Ann.jpg", test::JpegImage()}, {"Bob.gif", test::GifImage()}}));
-        EXPECT_EQ(host.messages, (std::vector<std::string>{"Done."}));
+                  (std::map<std::string, std::string> {{"Ann.jpg", test::JpegImage()},
+                                                       {"Bob.gif", test::GifImage()}}));
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
         EXPECT_FALSE(run.IsRunning());
     }
 

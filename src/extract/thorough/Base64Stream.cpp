@@ -1,5 +1,7 @@
 #include "Base64Stream.h"
 
+#include "extract/Base64Alphabet.h"
+
 #include <array>
 #include <cstdio>
 
@@ -22,12 +24,7 @@ namespace {
 
     constexpr std::array<std::uint8_t, 256> MakeTable()
     {
-        std::array<std::uint8_t, 256> table{};
-        for (auto& value : table)
-            value = kBad;
-        constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        for (std::size_t i = 0; i < alphabet.size(); ++i)
-            table[static_cast<unsigned char>(alphabet[i])] = static_cast<std::uint8_t>(i);
+        auto table = Base64ValueTable(kBad);
         table['='] = kPad;
         table[' '] = kBlank;
         table['\t'] = kBlank;

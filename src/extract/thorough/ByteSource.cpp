@@ -22,7 +22,8 @@ namespace {
 
     FileError NotARegularFile(const std::string& path)
     {
-        const std::string what = IsDirectory(path) ? "This is a folder, not a file: " : "This is not a regular file: ";
+        const std::string what
+            = IsDirectory(path) ? "This is a folder, not a file: " : "This is not a regular file: ";
         return FileError(FileErrorKind::NotRegularFile, what + path);
     }
 

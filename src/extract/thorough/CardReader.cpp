@@ -85,7 +85,8 @@ namespace {
 
     bool StartsWithNoCase(std::string_view text, std::string_view prefix)
     {
-        return text.size() >= prefix.size() && AsciiUpper(text.substr(0, prefix.size())) == AsciiUpper(prefix);
+        return text.size() >= prefix.size()
+            && AsciiUpper(text.substr(0, prefix.size())) == AsciiUpper(prefix);
     }
 
 } // namespace
@@ -177,7 +178,8 @@ void CardReader::stepLineStart()
         if (i < windowEnd && IsBlank(b[i])) {
             ++i;
         } else if (i + 2 < windowEnd && static_cast<unsigned char>(b[i]) == 0xEF
-                   && static_cast<unsigned char>(b[i + 1]) == 0xBB && static_cast<unsigned char>(b[i + 2]) == 0xBF) {
+                   && static_cast<unsigned char>(b[i + 1]) == 0xBB
+                   && static_cast<unsigned char>(b[i + 2]) == 0xBF) {
             i += 3;
         } else {
             break;
@@ -271,7 +273,8 @@ void CardReader::beginProperty()
         if (equals == std::string_view::npos) {
             // vCard 2.1 writes bare values: "PHOTO;ENCODING=BASE64;JPEG".
             const std::string value = AsciiUpper(Unquote(parameter));
-            if (value == "B" || value == "BASE64" || value == "QUOTED-PRINTABLE" || value == "8BIT" || value == "7BIT")
+            if (value == "B" || value == "BASE64" || value == "QUOTED-PRINTABLE" || value == "8BIT"
+                || value == "7BIT")
                 m_encoding = value;
             else if (value == "URL" || value == "URI")
                 m_valueType = value;
@@ -314,13 +317,14 @@ void CardReader::beginProperty()
     if (upperName == "BEGIN" || upperName == "END" || upperName == "FN" || upperName == "UID") {
         m_kind = ValueKind::Text;
         m_textField = upperName == "BEGIN" ? TextField::Begin
-            : upperName == "END"          ? TextField::End
-            : upperName == "FN"           ? TextField::Fn
-                                          : TextField::Uid;
+            : upperName == "END"           ? TextField::End
+            : upperName == "FN"            ? TextField::Fn
+                                           : TextField::Uid;
         m_textValue.clear();
-    } else if (upperName == "PHOTO" || upperName == "X-MS-CARDPICTURE" || (upperName == "LOGO" && m_options.logos)) {
+    } else if (upperName == "PHOTO" || upperName == "X-MS-CARDPICTURE"
+               || (upperName == "LOGO" && m_options.logos)) {
         m_kind = ValueKind::Photo;
-        m_photo = PhotoStart{};
+        m_photo = PhotoStart {};
         m_photo.property = upperName;
         m_photo.line = m_propertyLine;
         m_photo.declaredType = declared;
@@ -430,8 +434,9 @@ void CardReader::takeSegment(const char* begin, const char* end)
     case ValueKind::Skip:
         break;
     case ValueKind::Text:
-        m_textValue.append(begin, std::min<std::size_t>(static_cast<std::size_t>(end - begin),
-                                                        kMaxText - std::min(kMaxText, m_textValue.size())));
+        m_textValue.append(begin,
+                           std::min<std::size_t>(static_cast<std::size_t>(end - begin),
+                                                 kMaxText - std::min(kMaxText, m_textValue.size())));
         break;
     case ValueKind::Photo:
         takePhotoSegment(begin, end);
@@ -630,7 +635,7 @@ void CardReader::endText()
 void CardReader::openCard()
 {
     closeCard(); // a card without END:VCARD ends where the next begins
-    m_card = CardFields{};
+    m_card = CardFields {};
     m_card.number = ++m_cardCount;
     m_card.line = m_propertyLine;
     m_cardOpen = true;

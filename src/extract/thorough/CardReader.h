@@ -13,39 +13,39 @@ namespace orvandel {
 
 enum class PhotoForm
 {
-    Inline,      // Base64 in the card, plain or as a data: address; its bytes are decoded
-    Link,        // only an address elsewhere (http, https, ...): nothing to decode
+    Inline, // Base64 in the card, plain or as a data: address; its bytes are decoded
+    Link, // only an address elsewhere (http, https, ...): nothing to decode
     Unsupported, // written in a way that carries no image this program can take out
 };
 
 // A photo property as it begins.
 struct PhotoStart
 {
-    std::string property;     // "PHOTO", "X-MS-CARDPICTURE" or "LOGO"
-    std::uint64_t line = 0;   // the input line where its property starts, from 1
+    std::string property; // "PHOTO", "X-MS-CARDPICTURE" or "LOGO"
+    std::uint64_t line = 0; // the input line where its property starts, from 1
     std::string declaredType; // its TYPE, MEDIATYPE, bare type parameter or data: media type, as written
     PhotoForm form = PhotoForm::Inline;
-    std::string address;      // Link: the address
-    std::string problem;      // Unsupported: why it is left alone
+    std::string address; // Link: the address
+    std::string problem; // Unsupported: why it is left alone
 };
 
 // How a photo's data ended.
 struct PhotoEnd
 {
     bool ok = true;
-    std::string error;           // what could not be decoded, when not ok
+    std::string error; // what could not be decoded, when not ok
     std::uint64_t errorLine = 0; // the input line where it went wrong, when known
-    bool repaired = false;       // Base64 had to be repaired
-    std::uint64_t bytes = 0;     // decoded bytes
+    bool repaired = false; // Base64 had to be repaired
+    std::uint64_t bytes = 0; // decoded bytes
 };
 
 // What is known of a card.
 struct CardFields
 {
-    std::size_t number = 0;     // from 1, in its file
-    std::uint64_t line = 0;     // the input line where it starts
-    std::string fn;             // the first FN that is not empty
-    std::string uid;            // the first UID that is not empty
+    std::size_t number = 0; // from 1, in its file
+    std::uint64_t line = 0; // the input line where it starts
+    std::string fn; // the first FN that is not empty
+    std::string uid; // the first UID that is not empty
 };
 
 // Receives the cards as they are read. Photos come between their card's start and end; a card's
@@ -65,7 +65,7 @@ public:
 
 struct CardReaderOptions
 {
-    bool logos = false;                // LOGO properties are photos too
+    bool logos = false; // LOGO properties are photos too
     std::size_t bufferSize = 256 * 1024; // at least 16 KB
 };
 
@@ -110,7 +110,7 @@ private:
     };
     enum class PhotoMode
     {
-        Prefix,     // the first characters tell Base64 from an address
+        Prefix, // the first characters tell Base64 from an address
         DataHeader, // a data: address up to its ","
         Base64,
         Link,

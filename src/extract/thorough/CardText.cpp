@@ -48,7 +48,8 @@ std::string DecodeQuotedPrintable(std::string_view text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0
+            && HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {
@@ -99,7 +100,8 @@ std::string UnescapeCardText(std::string_view text)
 
 std::string DecodeCardTextValue(std::string_view raw, std::string_view encoding, std::string_view charset)
 {
-    std::string text = AsciiUpper(encoding) == "QUOTED-PRINTABLE" ? DecodeQuotedPrintable(raw) : std::string(raw);
+    std::string text
+        = AsciiUpper(encoding) == "QUOTED-PRINTABLE" ? DecodeQuotedPrintable(raw) : std::string(raw);
     if (IsLatin1Charset(charset))
         text = Latin1ToUtf8(text);
     return std::string(Trim(UnescapeCardText(text)));

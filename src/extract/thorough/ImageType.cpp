@@ -102,7 +102,7 @@ namespace {
         ImageType type;
     };
 
-    constexpr std::array<DeclaredName, 18> kDeclaredNames{{
+    constexpr std::array<DeclaredName, 18> kDeclaredNames {{
         {"jpeg", ImageType::Jpeg},
         {"jpg", ImageType::Jpeg},
         {"jpe", ImageType::Jpeg},

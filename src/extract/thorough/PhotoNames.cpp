@@ -1,5 +1,7 @@
 #include "PhotoNames.h"
 
+#include "util/Utf8.h"
+
 #include <array>
 #include <cstdint>
 
@@ -17,43 +19,6 @@ namespace {
                 c = static_cast<char>(c - 'A' + 'a');
         }
         return out;
-    }
-
-    // Length of the valid UTF-8 sequence at `at`, or 0 when the bytes there are not one.
-    std::size_t Utf8Length(std::string_view text, std::size_t at)
-    {
-        const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-        const std::uint8_t lead = byte(at);
-        if (lead < 0x80)
-            return 1;
-        std::size_t length = 0;
-        std::uint32_t code = 0;
-        std::uint32_t min = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-            min = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0F;
-            min = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-            min = 0x10000;
-        } else {
-            return 0;
-        }
-        if (at + length > text.size())
-            return 0;
-        for (std::size_t i = 1; i < length; ++i) {
-            if ((byte(at + i) & 0xC0) != 0x80)
-                return 0;
-            code = (code << 6) | (byte(at + i) & 0x3F);
-        }
-        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return 0;
-        return length;
     }
 
     bool IsForbidden(char c)
@@ -81,8 +46,8 @@ namespace {
             if (lower == name)
                 return true;
         }
-        return lower.size() == 4 && (lower.rfind("com", 0) == 0 || lower.rfind("lpt", 0) == 0) && lower[3] >= '0'
-            && lower[3] <= '9';
+        return lower.size() == 4 && (lower.rfind("com", 0) == 0 || lower.rfind("lpt", 0) == 0)
+            && lower[3] >= '0' && lower[3] <= '9';
     }
 
     void TrimEnd(std::string& name)
@@ -95,7 +60,7 @@ namespace {
 
 NameTemplate::NameTemplate()
     : m_text("{fn}")
-    , m_pieces{{Field::Fn, {}}}
+    , m_pieces {{Field::Fn, {}}}
 {
 }
 
@@ -137,7 +102,8 @@ NameTemplate NameTemplate::parse(std::string_view text)
         else if (name == "uid")
             field = Field::Uid;
         else
-            throw NameTemplateError("unknown field {" + std::string(name) + "}: use {file}, {fn}, {n} or {uid}");
+            throw NameTemplateError("unknown field {" + std::string(name)
+                                    + "}: use {file}, {fn}, {n} or {uid}");
         flush();
         result.m_pieces.push_back({field, {}});
         i = close;
@@ -188,13 +154,13 @@ std::string MakeSafeFileName(std::string_view text)
     name.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
-        const std::size_t length = Utf8Length(text, i);
-        if (length == 0) {
+        const Utf8Char character = DecodeUtf8At(text, i);
+        if (!character.valid) {
             name += '_';
             ++i;
-        } else if (length > 1) {
-            name.append(text.substr(i, length));
-            i += length;
+        } else if (character.length > 1) {
+            name.append(text.substr(i, character.length));
+            i += character.length;
         } else {
             if (c == '\t' || c == '\n' || c == '\r')
                 name += ' ';

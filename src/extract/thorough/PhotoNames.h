@@ -13,10 +13,10 @@ namespace orvandel {
 // What a name template can draw on for one card.
 struct NameFields
 {
-    std::string file;        // the input's file name without its extension
-    std::string fn;          // the card's FN; empty when it has none
-    std::size_t number = 0;  // the card's number in its file, from 1
-    std::string uid;         // the card's UID; empty when it has none
+    std::string file; // the input's file name without its extension
+    std::string fn; // the card's FN; empty when it has none
+    std::size_t number = 0; // the card's number in its file, from 1
+    std::string uid; // the card's UID; empty when it has none
 };
 
 // A wrong name template: an unknown field or an unclosed brace.
@@ -82,7 +82,7 @@ public:
     void release(const std::string& path);
 
 private:
-    std::unordered_set<std::string> m_taken;                  // folded paths
+    std::unordered_set<std::string> m_taken; // folded paths
     std::unordered_map<std::string, std::size_t> m_nextNumber; // folded folder+stem+extension
 };
 

@@ -6,7 +6,7 @@ namespace orvandel {
 
 namespace {
 
-    constexpr std::array<std::uint32_t, 64> kRoundConstants{
+    constexpr std::array<std::uint32_t, 64> kRoundConstants {
         0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
         0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
         0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -17,7 +17,7 @@ namespace {
         0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
     };
 
-    constexpr std::array<std::uint32_t, 8> kInitialState{
+    constexpr std::array<std::uint32_t, 8> kInitialState {
         0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
     };
 
@@ -114,7 +114,7 @@ Sha256::Digest Sha256::finish()
         tail[zeros + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bitLength >> (56 - 8 * i));
     update(std::string_view(reinterpret_cast<const char*>(tail), zeros + 8));
 
-    Digest digest{};
+    Digest digest {};
     for (std::size_t i = 0; i < 8; ++i) {
         digest[4 * i] = static_cast<std::uint8_t>(m_state[i] >> 24);
         digest[4 * i + 1] = static_cast<std::uint8_t>(m_state[i] >> 16);

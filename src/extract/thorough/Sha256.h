@@ -27,8 +27,8 @@ private:
     void compress(const std::uint8_t* block);
     void reset();
 
-    std::array<std::uint32_t, 8> m_state{};
-    std::array<std::uint8_t, 64> m_block{};
+    std::array<std::uint32_t, 8> m_state {};
+    std::array<std::uint8_t, 64> m_block {};
     std::size_t m_blockLength = 0;
     std::uint64_t m_totalLength = 0;
 };

@@ -66,8 +66,7 @@ bool TextSource::fillRaw()
 void TextSource::detect()
 {
     m_detected = true;
-    while (rawAvailable() < kDetectionLength && fillRaw()) {
-    }
+    while (rawAvailable() < kDetectionLength && fillRaw()) { }
     const auto* raw = reinterpret_cast<const unsigned char*>(m_raw.data());
     const std::size_t size = rawAvailable();
     if (size >= 3 && raw[0] == 0xEF && raw[1] == 0xBB && raw[2] == 0xBF) {
@@ -135,8 +134,8 @@ std::size_t TextSource::readUtf16(char* into, std::size_t size)
         if (rawAvailable() < 2)
             continue;
         const auto* raw = reinterpret_cast<const unsigned char*>(m_raw.data() + m_rawPos);
-        const std::uint32_t unit = little ? (raw[0] | (std::uint32_t(raw[1]) << 8))
-                                          : ((std::uint32_t(raw[0]) << 8) | raw[1]);
+        const std::uint32_t unit
+            = little ? (raw[0] | (std::uint32_t(raw[1]) << 8)) : ((std::uint32_t(raw[0]) << 8) | raw[1]);
         m_rawPos += 2;
         if (m_highSurrogate != 0) {
             const std::uint32_t high = m_highSurrogate;

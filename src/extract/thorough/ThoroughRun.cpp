@@ -5,6 +5,7 @@
 #include "ImageType.h"
 #include "Sha256.h"
 #include "TextSource.h"
+#include "extract/FirstReport.h"
 #include "extract/OutputNames.h"
 #include "util/FileError.h"
 #include "util/PathHelpers.h"
@@ -54,38 +55,6 @@ namespace {
     // so that an absurd card cannot make the run hold an unbounded list.
     constexpr std::size_t kMaxPendingPhotos = 256;
 
-    // Forwards reports to the host and remembers the first one of the current input.
-    class InputReports : public ErrorSink
-    {
-    public:
-        explicit InputReports(RunHost& host)
-            : m_host(host)
-        {
-        }
-
-        void reportError(const ErrorReport& report) override
-        {
-            if (!m_failed) {
-                m_failed = true;
-                m_first = report;
-            }
-            m_host.reportError(report);
-        }
-
-        void startInput()
-        {
-            m_failed = false;
-            m_first = {};
-        }
-        bool failed() const { return m_failed; }
-        const ErrorReport& first() const { return m_first; }
-
-    private:
-        RunHost& m_host;
-        bool m_failed = false;
-        ErrorReport m_first;
-    };
-
     std::string Megabytes(std::uint64_t bytes)
     {
         char text[32];
@@ -102,7 +71,7 @@ namespace {
         std::unique_ptr<ReplacingFile> file;
         std::string firstBytes;
         std::unique_ptr<Sha256> sha;
-        Sha256::Digest digest{};
+        Sha256::Digest digest {};
         PhotoEnd end;
         bool failed = false;
         std::string error;
@@ -291,7 +260,8 @@ namespace {
             if (photo.sha) {
                 result.sha256 = Sha256::hex(photo.digest);
                 digestKey.assign(reinterpret_cast<const char*>(photo.digest.data()), photo.digest.size());
-                if (const auto earlier = m_writtenDigests.find(digestKey); earlier != m_writtenDigests.end()) {
+                if (const auto earlier = m_writtenDigests.find(digestKey);
+                    earlier != m_writtenDigests.end()) {
                     photo.file->discard();
                     result.status = PhotoStatus::Duplicate;
                     result.output = earlier->second;
@@ -300,7 +270,7 @@ namespace {
                 }
             }
 
-            const NameFields fields{m_fileStem, card.fn, card.number, card.uid};
+            const NameFields fields {m_fileStem, card.fn, card.number, card.uid};
             const std::string target
                 = m_names.claim(photo.folder, m_options.name.expand(fields), ImageTypeExtension(type));
             try {
@@ -353,9 +323,9 @@ RunOutcome ThoroughRun::start(RunHost& host)
     {
         bool& flag;
         ~ClearOnExit() { flag = false; }
-    } clearOnExit{m_isRunning};
+    } clearOnExit {m_isRunning};
 
-    InputReports reports(host);
+    FirstReport reports(host);
     StepRunner steps(std::string(kThoroughLocator), reports);
 
     if (steps.test(kLineEmptyList, [&] { return host.itemCount() == 0; })) {
@@ -388,7 +358,7 @@ RunOutcome ThoroughRun::start(RunHost& host)
     };
 
     for (std::size_t position = 1; position <= count; ++position) {
-        reports.startInput();
+        reports.restart();
         std::optional<std::string> input;
         steps.step(kLineItem, [&] { input = host.itemText(position); });
         if (!input)
@@ -410,7 +380,7 @@ RunOutcome ThoroughRun::start(RunHost& host)
         const bool opened = steps.step(kLineOpen, [&] {
             bytes = std::make_unique<FileByteSource>(*input);
             text = std::make_unique<TextSource>(*bytes);
-            reader = std::make_unique<CardReader>(*text, writer, CardReaderOptions{m_options.logos});
+            reader = std::make_unique<CardReader>(*text, writer, CardReaderOptions {m_options.logos});
         });
         std::uint64_t inputSize = 0;
         if (opened) {
@@ -419,7 +389,8 @@ RunOutcome ThoroughRun::start(RunHost& host)
             for (bool more = true; more;) {
                 if (!steps.step(kLineRead, [&] { more = reader->pump(); })) {
                     // What was read stays: finished photos are written, the one under way fails.
-                    steps.step(kLineRead, [&] { reader->abandon("the rest of the input could not be read"); });
+                    steps.step(kLineRead,
+                               [&] { reader->abandon("the rest of the input could not be read"); });
                     break;
                 }
                 const std::uint64_t taken = text->bytesTaken();

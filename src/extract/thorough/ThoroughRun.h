@@ -12,8 +12,8 @@ inline constexpr std::string_view kThoroughLocator = "in Tessivor2021/08/31.Form
 
 struct ThoroughOptions
 {
-    bool logos = false;  // LOGO properties are photos too
-    NameTemplate name;   // "{fn}" unless set
+    bool logos = false; // LOGO properties are photos too
+    NameTemplate name; // "{fn}" unless set
     bool unique = false; // a photo whose bytes were written before in the run is skipped
 };
 
