@@ -3,6 +3,7 @@
 #include "extract/Base64.h"
 #include "extract/ClassicPhotoFinder.h"
 #include "extract/ExtractionRun.h"
+#include "support/QuietRunHost.h"
 #include "util/TextFile.h"
 
 #include <benchmark/benchmark.h>
@@ -72,24 +73,6 @@ void BM_FindClassicPhoto(benchmark::State& state)
 }
 BENCHMARK(BM_FindClassicPhoto)->Arg(20 * 1024);
 
-// The surroundings of a run without a window: a list, a folder, nothing shown.
-class QuietHost : public RunHost
-{
-public:
-    std::vector<std::string> items;
-    std::string folder;
-    std::size_t itemCount() override { return items.size(); }
-    std::optional<std::string> itemText(std::size_t position) override { return items.at(position - 1); }
-    std::string outputFolderText() override { return folder; }
-    void setProgressValue(double) override { }
-    void setProgressCaption(const std::string&) override { }
-    bool yield() override { return true; }
-    void setBusyPointer(bool) override { }
-    bool isBusyPointer() override { return false; }
-    void showMessage(const std::string&) override { }
-    void reportError(const ErrorReport& report) override { throw std::runtime_error(report.text()); }
-};
-
 // A whole run over `files` card files with a 20 KB photo each, into a fresh folder.
 void BM_ExtractionRun(benchmark::State& state)
 {
@@ -97,21 +80,23 @@ void BM_ExtractionRun(benchmark::State& state)
         = fs::temp_directory_path() / ("orvandel-bench-" + std::to_string(std::random_device {}()));
     fs::create_directories(root / "cards");
     fs::create_directories(root / "out");
-    QuietHost host;
-    host.folder = (root / "out").string() + "/";
     const auto files = static_cast<std::size_t>(state.range(0));
     std::size_t bytes = 0;
+    std::vector<std::string> items;
     for (std::size_t i = 0; i < files; ++i) {
         const auto path = root / "cards" / ("card" + std::to_string(i) + ".vcf");
         const std::string card = MakeCard(20 * 1024, static_cast<unsigned>(i));
         std::ofstream(path, std::ios::binary) << card;
         bytes += card.size();
-        host.items.push_back(path.string());
+        items.push_back(path.string());
     }
+    test::QuietRunHost host(std::move(items), (root / "out").string() + "/");
     for (auto _ : state) {
         ExtractionRun run;
         run.start(host);
     }
+    if (!host.reports.empty())
+        state.SkipWithError(host.reports.front().c_str());
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
     state.counters["files/s"]
         = benchmark::Counter(static_cast<double>(state.iterations() * files), benchmark::Counter::kIsRate);

@@ -10,6 +10,7 @@
 #include "extract/RunHost.h"
 #include "extract/thorough/ThoroughRun.h"
 #include "support/ExportGenerator.h"
+#include "support/QuietRunHost.h"
 
 #include <array>
 #include <benchmark/benchmark.h>
@@ -163,45 +164,6 @@ std::size_t TightExtract(const std::string& input, const std::string& folder)
     return count;
 }
 
-// The surroundings of a run that shows nothing.
-class QuietHost : public RunHost
-{
-public:
-    QuietHost(std::string input, std::string folder)
-        : m_input(std::move(input))
-        , m_folder(std::move(folder))
-    {
-    }
-    std::size_t itemCount() override { return 1; }
-    std::optional<std::string> itemText(std::size_t position) override
-    {
-        return position == 1 ? std::optional<std::string>(m_input) : std::nullopt;
-    }
-    std::string outputFolderText() override { return m_folder; }
-    void setProgressValue(double) override { }
-    void setProgressCaption(const std::string&) override { }
-    bool yield() override { return true; }
-    void setBusyPointer(bool) override { }
-    bool isBusyPointer() override { return false; }
-    void showMessage(const std::string&) override { }
-    void reportError(const ErrorReport& report) override
-    {
-        std::cerr << report.text() << '\n';
-        ++failures;
-    }
-    void photoFinished(const PhotoResult& result) override
-    {
-        photos += result.status == PhotoStatus::Written;
-    }
-
-    std::size_t photos = 0;
-    std::size_t failures = 0;
-
-private:
-    std::string m_input;
-    std::string m_folder;
-};
-
 // The export, made once for all benchmarks, in a folder of its own that goes at the end.
 struct Export
 {
@@ -281,11 +243,11 @@ void RunThorough(benchmark::State& state, bool unique)
         ThoroughOptions options;
         options.unique = unique;
         ThoroughRun run(options);
-        QuietHost host(data.path, out);
+        test::QuietRunHost host({data.path}, out);
         state.ResumeTiming();
         run.start(host);
-        photos = host.photos;
-        if (host.failures > 0)
+        photos = host.written.size();
+        if (!host.reports.empty())
             state.SkipWithError("the thorough run reported failures");
     }
     SetCounters(state, photos);

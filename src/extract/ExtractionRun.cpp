@@ -61,20 +61,9 @@ namespace {
 
 } // namespace
 
-RunOutcome ExtractionRun::start(RunHost& host)
+std::optional<RunOutcome> RefuseToStart(StepRunner& steps, RunHost& host)
 {
-    if (m_isRunning)
-        return RunOutcome::AlreadyRunning;
-    m_isRunning = true;
-    struct ClearOnExit
-    {
-        bool& flag;
-        ~ClearOnExit() { flag = false; }
-    } clearOnExit {m_isRunning};
-
-    FirstReport reports(host);
-    StepRunner steps(std::string(kExtractionLocator), reports);
-
+    // The list is looked at first, so an empty list is told even when the folder is missing.
     if (steps.test(104, [&] { return host.itemCount() == 0; })) {
         steps.step(196, [&] { host.showMessage(std::string(kNoFilesMessage)); });
         return RunOutcome::NoFiles;
@@ -83,6 +72,28 @@ RunOutcome ExtractionRun::start(RunHost& host)
         steps.step(194, [&] { host.showMessage(std::string(kNoFolderMessage)); });
         return RunOutcome::NoFolder;
     }
+    return std::nullopt;
+}
+
+RunOutcome FinishRun(StepRunner& steps, RunHost& host)
+{
+    steps.step(186, [&] { host.setBusyPointer(false); });
+    steps.step(188, [&] { host.setProgressValue(0); });
+    steps.step(190, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
+    steps.step(192, [&] { host.showMessage(std::string(kDoneMessage)); });
+    return RunOutcome::Finished;
+}
+
+RunOutcome ExtractionRun::start(RunHost& host)
+{
+    const RunningFlag running(m_isRunning);
+    if (!running.entered())
+        return RunOutcome::AlreadyRunning;
+
+    FirstReport reports(host);
+    StepRunner steps(std::string(kExtractionLocator), reports);
+    if (const auto refused = RefuseToStart(steps, host))
+        return *refused;
 
     std::size_t count = 0;
     steps.step(108, [&] { count = host.itemCount(); });
@@ -121,11 +132,7 @@ RunOutcome ExtractionRun::start(RunHost& host)
         host.itemFinished(result);
     }
 
-    steps.step(186, [&] { host.setBusyPointer(false); });
-    steps.step(188, [&] { host.setProgressValue(0); });
-    steps.step(190, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
-    steps.step(192, [&] { host.showMessage(std::string(kDoneMessage)); });
-    return RunOutcome::Finished;
+    return FinishRun(steps, host);
 }
 
 } // namespace orvandel

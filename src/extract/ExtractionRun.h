@@ -2,6 +2,7 @@
 
 #include "RunHost.h"
 
+#include <optional>
 #include <string_view>
 
 namespace orvandel {
@@ -19,6 +20,40 @@ enum class RunOutcome
     NoFolder, // the output folder does not exist
     Finished, // every position was taken up and "Done." was shown
     Stopped, // the surroundings went away during a yield
+};
+
+class StepRunner;
+
+// What every extraction run does first and last, under its own steps.
+// Shows "No files added." for an empty list, or the missing folder's message, and returns the
+// outcome then; nothing when the run may go on.
+std::optional<RunOutcome> RefuseToStart(StepRunner& steps, RunHost& host);
+// Puts the pointer, the progress bar and its caption back and shows "Done.".
+RunOutcome FinishRun(StepRunner& steps, RunHost& host);
+
+// Holds a run's busy flag for the length of the run.
+class RunningFlag
+{
+public:
+    // Sets `flag` unless it is set already: then entered() is false and nothing changes.
+    explicit RunningFlag(bool& flag)
+        : m_flag(flag)
+        , m_entered(!flag)
+    {
+        m_flag = true;
+    }
+    ~RunningFlag()
+    {
+        if (m_entered)
+            m_flag = false;
+    }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+    bool entered() const noexcept { return m_entered; }
+
+private:
+    bool& m_flag;
+    bool m_entered;
 };
 
 // The extraction run: every listed card file, top to bottom, gives at most one image file,

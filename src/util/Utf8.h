@@ -9,8 +9,8 @@ namespace orvandel {
 struct Utf8Char
 {
     std::size_t length; // bytes: 1 to 4; an invalid or cut-off sequence counts as one byte
-    bool valid;         // false for such a byte
-    char32_t code;      // the code point, when valid
+    bool valid; // false for such a byte
+    char32_t code; // the code point, when valid
 };
 
 // The character that starts at `at` (which must lie inside `text`). Overlong forms, surrogates

@@ -5,6 +5,7 @@
 #include "extract/RunHost.h"
 #include "extract/thorough/ThoroughRun.h"
 #include "support/ExportGenerator.h"
+#include "support/QuietRunHost.h"
 #include "support/TempDir.h"
 
 #include <fstream>
@@ -20,41 +21,6 @@ namespace {
 
     constexpr std::uint64_t kTarget = 1024ull * 1024 * 1024;
     constexpr long kLimitKilobytes = 64 * 1024;
-
-    class CountingHost : public RunHost
-    {
-    public:
-        CountingHost(std::string input, std::string folder)
-            : m_input(std::move(input))
-            , m_folder(std::move(folder))
-        {
-        }
-        std::size_t itemCount() override { return 1; }
-        std::optional<std::string> itemText(std::size_t position) override
-        {
-            return position == 1 ? std::optional<std::string>(m_input) : std::nullopt;
-        }
-        std::string outputFolderText() override { return m_folder; }
-        void setProgressValue(double) override { }
-        void setProgressCaption(const std::string&) override { }
-        bool yield() override { return true; }
-        void setBusyPointer(bool) override { }
-        bool isBusyPointer() override { return false; }
-        void showMessage(const std::string&) override { }
-        void reportError(const ErrorReport& report) override { reports.push_back(report.text()); }
-        void photoFinished(const PhotoResult& result) override
-        {
-            if (result.status == PhotoStatus::Written)
-                written.push_back(result.output);
-        }
-
-        std::vector<std::string> reports;
-        std::vector<std::string> written;
-
-    private:
-        std::string m_input;
-        std::string m_folder;
-    };
 
     Sha256::Digest DigestOfFile(const std::string& path)
     {
@@ -89,7 +55,7 @@ namespace {
         writer.close();
         ASSERT_GE(writer.bytesWritten(), kTarget);
 
-        CountingHost host(input, dir.mkdir("out"));
+        test::QuietRunHost host({input}, dir.mkdir("out"));
         ThoroughRun run;
         ASSERT_EQ(run.start(host), RunOutcome::Finished);
         EXPECT_TRUE(host.reports.empty()) << host.reports.front();

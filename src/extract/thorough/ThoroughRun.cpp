@@ -25,8 +25,6 @@ namespace {
     // Line numbers of the run's steps, as its reports show them.
     enum Line : int
     {
-        kLineEmptyList = 104,
-        kLineNoFolder = 106,
         kLineCount = 108,
         kLineItem = 110,
         kLineProgress = 112,
@@ -42,12 +40,6 @@ namespace {
         kLineDecode = 132,
         kLineWrite = 134,
         kLineCommit = 136,
-        kLineIdle = 186,
-        kLineProgressReset = 188,
-        kLineCaptionReset = 190,
-        kLineDone = 192,
-        kLineNoFolderMessage = 194,
-        kLineNoFilesMessage = 196,
     };
 
     constexpr std::uint64_t kProgressEvery = 1024 * 1024;
@@ -316,26 +308,14 @@ ThoroughRun::ThoroughRun(ThoroughOptions options)
 
 RunOutcome ThoroughRun::start(RunHost& host)
 {
-    if (m_isRunning)
+    const RunningFlag running(m_isRunning);
+    if (!running.entered())
         return RunOutcome::AlreadyRunning;
-    m_isRunning = true;
-    struct ClearOnExit
-    {
-        bool& flag;
-        ~ClearOnExit() { flag = false; }
-    } clearOnExit {m_isRunning};
 
     FirstReport reports(host);
     StepRunner steps(std::string(kThoroughLocator), reports);
-
-    if (steps.test(kLineEmptyList, [&] { return host.itemCount() == 0; })) {
-        steps.step(kLineNoFilesMessage, [&] { host.showMessage(std::string(kNoFilesMessage)); });
-        return RunOutcome::NoFiles;
-    }
-    if (steps.test(kLineNoFolder, [&] { return !IsDirectory(host.outputFolderText()); })) {
-        steps.step(kLineNoFolderMessage, [&] { host.showMessage(std::string(kNoFolderMessage)); });
-        return RunOutcome::NoFolder;
-    }
+    if (const auto refused = RefuseToStart(steps, host))
+        return *refused;
 
     std::size_t count = 0;
     std::uint64_t totalBytes = 0;
@@ -427,11 +407,7 @@ RunOutcome ThoroughRun::start(RunHost& host)
         host.itemFinished(result);
     }
 
-    steps.step(kLineIdle, [&] { host.setBusyPointer(false); });
-    steps.step(kLineProgressReset, [&] { host.setProgressValue(0); });
-    steps.step(kLineCaptionReset, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
-    steps.step(kLineDone, [&] { host.showMessage(std::string(kDoneMessage)); });
-    return RunOutcome::Finished;
+    return FinishRun(steps, host);
 }
 
 } // namespace orvandel
