@@ -30,8 +30,24 @@ namespace {
 #endif
     }
 
+    int UsageError(const QString& error)
+    {
+        std::cerr << "orvandel: " << error.toStdString() << "\nTry 'orvandel --help' for more information.\n";
+        return 2;
+    }
+
     int RunWindow(int argc, char* argv[])
     {
+        // A long option the window does not know is told before a display is looked for; the
+        // short ones may be Qt's own (-platform, -style), which Qt takes out below.
+        for (int i = 1; i < argc; ++i) {
+            const QString argument = QString::fromLocal8Bit(argv[i]);
+            if (argument == QLatin1String("--"))
+                break;
+            if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--thorough"))
+                return UsageError(QStringLiteral("unknown option '%1'").arg(argument));
+        }
+
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("orvandel"));
         QApplication::setDesktopFileName(QStringLiteral("orvandel"));
@@ -42,11 +58,8 @@ namespace {
         // Files and folders named on the command line (as "Open with" passes them) are listed
         // as if they had been dropped on the list.
         const WindowArguments arguments = ParseWindowArguments(QCoreApplication::arguments().mid(1));
-        if (!arguments.error.isEmpty()) {
-            std::cerr << "orvandel: " << arguments.error.toStdString()
-                      << "\nTry 'orvandel --help' for more information.\n";
-            return 2;
-        }
+        if (!arguments.error.isEmpty())
+            return UsageError(arguments.error);
 
         SettingsStore settings;
         QtPrompts prompts;

@@ -224,7 +224,6 @@ void Form1::ApplySkin()
 void Form1::SetApplicationTitle()
 {
     m_applicationTitle = ApplicationTitle(kProductName);
-    QApplication::setApplicationDisplayName(m_applicationTitle);
 }
 
 void Form1::setPointer(Pointer pointer)
