@@ -3,6 +3,7 @@
 #include "extract/Base64.h"
 #include "extract/ClassicPhotoFinder.h"
 #include "extract/ExtractionRun.h"
+#include "support/Base64Encode.h"
 #include "support/QuietRunHost.h"
 #include "util/TextFile.h"
 
@@ -25,26 +26,10 @@ std::string RandomBytes(std::size_t size, unsigned seed)
     return bytes;
 }
 
-std::string Encode(const std::string& bytes)
-{
-    static const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const auto at
-            = [&](std::size_t k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u; };
-        const unsigned group = (at(i) << 16) | (at(i + 1) << 8) | at(i + 2);
-        out += alphabet[(group >> 18) & 63];
-        out += alphabet[(group >> 12) & 63];
-        out += i + 1 < bytes.size() ? alphabet[(group >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? alphabet[group & 63] : '=';
-    }
-    return out;
-}
-
 // A vCard 3.0 card with a photo of `photoSize` bytes, folded at 75 characters.
 std::string MakeCard(std::size_t photoSize, unsigned seed)
 {
-    std::string line = "PHOTO;ENCODING=B;TYPE=JPEG:" + Encode(RandomBytes(photoSize, seed));
+    std::string line = "PHOTO;ENCODING=B;TYPE=JPEG:" + test::ToBase64(RandomBytes(photoSize, seed));
     std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Person;Some;;;\r\nFN:Some Person\r\n"
                        "TEL;TYPE=CELL:+1 555 0100\r\nEMAIL:some@example.org\r\n";
     card += line.substr(0, 75) + "\r\n";
@@ -55,7 +40,7 @@ std::string MakeCard(std::size_t photoSize, unsigned seed)
 
 void BM_Base64Decode(benchmark::State& state)
 {
-    const std::string text = Encode(RandomBytes(static_cast<std::size_t>(state.range(0)), 1));
+    const std::string text = test::ToBase64(RandomBytes(static_cast<std::size_t>(state.range(0)), 1));
     for (auto _ : state)
         benchmark::DoNotOptimize(Base64Decode(text));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));

@@ -19,14 +19,6 @@ namespace {
 
 } // namespace
 
-std::string WithTrailingSeparator(std::string_view folderText)
-{
-    std::string folder(folderText);
-    if (!folder.empty() && folder.back() != kSeparator)
-        folder += kSeparator;
-    return folder;
-}
-
 std::string OutputNames::claim(std::string_view folderText,
                                const std::string& input,
                                std::string_view stem,

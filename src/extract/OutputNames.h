@@ -25,7 +25,4 @@ private:
     std::map<std::string, std::string, std::less<>> m_ownerOf; // output path -> input identity
 };
 
-// The folder text with a trailing "/".
-std::string WithTrailingSeparator(std::string_view folderText);
-
 } // namespace orvandel

@@ -20,7 +20,9 @@ namespace {
         }
     };
 
-    std::string WithTrailingSeparator(std::string folder)
+    // A folder list entry: the path with its trailing "/"; the empty text (the root without its
+    // "/") becomes the root.
+    std::string AsFolderEntry(std::string folder)
     {
         if (folder.empty() || folder.back() != kSeparator)
             folder += kSeparator;
@@ -187,7 +189,7 @@ ScanOutcome GetSubDirectories2016(std::vector<std::string>& folders, bool wholeT
 
 std::vector<std::string> GetFilesInFolder(std::string folder, const NamePattern& pattern)
 {
-    folder = WithTrailingSeparator(std::move(folder));
+    folder = AsFolderEntry(std::move(folder));
     FolderListing listing;
     if (listing.open(folder) != FolderListing::Opened::Yes)
         return {};
@@ -233,7 +235,7 @@ AddFolderTreeFiles(const std::string& folder, const NamePattern& pattern, ScanHo
     };
 
     std::vector<std::string> folders;
-    step(114, [&] { folders.push_back(WithTrailingSeparator(folder)); });
+    step(114, [&] { folders.push_back(AsFolderEntry(folder)); });
     FolderTreeScan scan(host, &pattern, addFiles);
     ScanOutcome outcome = ScanOutcome::Finished;
     step(116, [&] { outcome = scan.collect(folders, true); });

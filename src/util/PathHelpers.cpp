@@ -127,13 +127,6 @@ namespace {
         return home;
     }
 
-    std::string WithTrailingSeparator(std::string folder)
-    {
-        if (folder.empty() || folder.back() != kSeparator)
-            folder += kSeparator;
-        return folder;
-    }
-
     // The XDG_DESKTOP_DIR entry of user-dirs.dirs: a quoted absolute path or "$HOME/...".
     std::string XdgDesktopFolder(const std::string& home)
     {
@@ -158,6 +151,14 @@ namespace {
     }
 
 } // namespace
+
+std::string WithTrailingSeparator(std::string_view folder)
+{
+    std::string out(folder);
+    if (!out.empty() && out.back() != kSeparator)
+        out += kSeparator;
+    return out;
+}
 
 std::string GetDesktopFolder()
 {

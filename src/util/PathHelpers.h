@@ -34,6 +34,9 @@ std::string StripExtension(std::string_view name);
 // leading "/" (the root) stays single.
 std::string NormalizeBackslashes(std::string_view path);
 
+// The folder text with a trailing "/" (added unless it has one); an empty text stays empty.
+std::string WithTrailingSeparator(std::string_view folder);
+
 // The user's desktop folder with a trailing "/": the XDG desktop folder when it exists,
 // else the home folder. Throws std::runtime_error when neither can be found.
 std::string GetDesktopFolder();

@@ -1,5 +1,7 @@
 #include "ExportGenerator.h"
 
+#include "Base64Encode.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -57,31 +59,6 @@ namespace {
         std::uint64_t m_at = 0;
     };
 
-    void EncodeBase64(const std::string& bytes, std::string& out)
-    {
-        out.clear();
-        std::size_t i = 0;
-        for (; i + 3 <= bytes.size(); i += 3) {
-            const std::uint32_t group = (std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16)
-                | (std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8)
-                | std::uint32_t(static_cast<unsigned char>(bytes[i + 2]));
-            out += kAlphabet[(group >> 18) & 63];
-            out += kAlphabet[(group >> 12) & 63];
-            out += kAlphabet[(group >> 6) & 63];
-            out += kAlphabet[group & 63];
-        }
-        const std::size_t rest = bytes.size() - i;
-        if (rest > 0) {
-            std::uint32_t group = std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16;
-            if (rest == 2)
-                group |= std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8;
-            out += kAlphabet[(group >> 18) & 63];
-            out += kAlphabet[(group >> 12) & 63];
-            out += rest == 2 ? kAlphabet[(group >> 6) & 63] : '=';
-            out += '=';
-        }
-    }
-
 } // namespace
 
 ExportWriter::ExportWriter(const std::string& path)
@@ -119,7 +96,8 @@ ExportWriter::addCard(const std::string& fn, std::uint64_t photoSize, std::uint6
     std::size_t column = 27;
     while (photo.next(piece)) {
         sha.update(piece);
-        EncodeBase64(piece, text);
+        text.clear();
+        AppendBase64(piece, text);
         if (oneLine) {
             put(text);
             continue;

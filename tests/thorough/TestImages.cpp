@@ -77,31 +77,6 @@ std::string AvifImage(std::string_view payload)
     return BigEndian32(28) + "ftypavif" + BigEndian32(0) + "avifmif1miaf" + std::string(payload);
 }
 
-std::string ToBase64(std::string_view bytes)
-{
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    std::size_t i = 0;
-    for (; i + 3 <= bytes.size(); i += 3) {
-        const std::uint32_t group = (std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16)
-            | (std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8)
-            | std::uint32_t(static_cast<unsigned char>(bytes[i + 2]));
-        for (int shift = 18; shift >= 0; shift -= 6)
-            out += kAlphabet[(group >> shift) & 63];
-    }
-    const std::size_t rest = bytes.size() - i;
-    if (rest > 0) {
-        std::uint32_t group = std::uint32_t(static_cast<unsigned char>(bytes[i])) << 16;
-        if (rest == 2)
-            group |= std::uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8;
-        out += kAlphabet[(group >> 18) & 63];
-        out += kAlphabet[(group >> 12) & 63];
-        out += rest == 2 ? kAlphabet[(group >> 6) & 63] : '=';
-        out += '=';
-    }
-    return out;
-}
-
 std::string Fold(std::string_view text, std::size_t width, std::string_view indent, std::string_view lineEnd)
 {
     std::string out;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Base64Encode.h" // ToBase64
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -16,9 +18,6 @@ std::string TiffImage(std::string_view payload = "tiff payload", bool bigEndian 
 std::string WebPImage(std::string_view payload = "webp payload");
 std::string HeicImage(std::string_view payload = "heic payload");
 std::string AvifImage(std::string_view payload = "avif payload");
-
-// Standard Base64 with padding, written here for the tests alone.
-std::string ToBase64(std::string_view bytes);
 
 // `text` cut into lines of `width` characters; every line after the first starts with `indent`.
 // Lines are joined with `lineEnd`.
