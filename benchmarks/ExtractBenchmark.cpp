@@ -1,5 +1,10 @@
 // The classic engine's speed: decoding, finding the photo in a card, and whole runs over many
-// card files. Run: build/benchmarks/extract_benchmark
+// card files.
+//
+//   extract_benchmark                                   the timings (Google Benchmark flags apply)
+//   extract_benchmark --generate-card FILE [MEGABYTES]  one card whose photo is one Base64 line of
+//                                                       about MEGABYTES (200 unless told), for
+//                                                       /usr/bin/time -v build/orvandel extract
 #include "extract/Base64.h"
 #include "extract/ClassicPhotoFinder.h"
 #include "extract/ExtractionRun.h"
@@ -8,8 +13,10 @@
 #include "util/TextFile.h"
 
 #include <benchmark/benchmark.h>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <random>
 
 namespace {
@@ -58,6 +65,38 @@ void BM_FindClassicPhoto(benchmark::State& state)
 }
 BENCHMARK(BM_FindClassicPhoto)->Arg(20 * 1024);
 
+// A card of "PHOTO:", a run of `blanks` spaces and 75,000 more "PHOTO:" lines: every one of
+// them has the blank data of the first, and none is a photo.
+void BM_FindClassicPhotoRepeatedHeaders(benchmark::State& state)
+{
+    std::string card = "PHOTO:\r\n" + std::string(static_cast<std::size_t>(state.range(0)), ' ') + "\r\n";
+    for (int i = 0; i < 75000; ++i)
+        card += "PHOTO:\r\n";
+    const auto lines = TextLines::fromBytes(card);
+    for (auto _ : state) {
+        if (FindClassicPhoto(lines))
+            state.SkipWithError("found a photo where there is none");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(card.size()));
+}
+BENCHMARK(BM_FindClassicPhotoRepeatedHeaders)
+    ->Arg(1024 * 1024)
+    ->Arg(2 * 1024 * 1024)
+    ->Unit(benchmark::kMillisecond);
+
+// Reading a card file and decoding its photo within the card's own text, as the run does.
+void BM_DecodeClassicPhoto(benchmark::State& state)
+{
+    const std::string card = MakeCard(static_cast<std::size_t>(state.range(0)), 3);
+    for (auto _ : state) {
+        auto lines = TextLines::fromBytes(card);
+        const auto place = LocateClassicPhoto(lines);
+        benchmark::DoNotOptimize(DecodeClassicPhoto(lines, *place));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(card.size()));
+}
+BENCHMARK(BM_DecodeClassicPhoto)->Arg(20 * 1024)->Arg(1024 * 1024);
+
 // A whole run over `files` card files with a 20 KB photo each, into a fresh folder.
 void BM_ExtractionRun(benchmark::State& state)
 {
@@ -89,6 +128,34 @@ void BM_ExtractionRun(benchmark::State& state)
 }
 BENCHMARK(BM_ExtractionRun)->Arg(1000)->Unit(benchmark::kMillisecond);
 
+// Writes a card whose photo is one line of Base64 of about `megabytes` million characters, a
+// piece at a time.
+void WriteLargeCard(const char* path, std::size_t megabytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Large Photo\r\nPHOTO;ENCODING=B;TYPE=JPEG:";
+    const std::size_t pieceBytes = 750000; // a million characters of Base64
+    for (std::size_t i = 0; i < megabytes; ++i)
+        out << test::ToBase64(RandomBytes(pieceBytes, static_cast<unsigned>(i)));
+    out << "\r\nEND:VCARD\r\n";
+    if (!out.flush())
+        throw std::runtime_error(std::string("cannot write ") + path);
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && std::strcmp(argv[1], "--generate-card") == 0) {
+        const std::size_t megabytes = argc >= 4 ? std::stoul(argv[3]) : 200;
+        WriteLargeCard(argv[2], megabytes);
+        std::cout << argv[2] << ": " << fs::file_size(argv[2]) << " bytes\n";
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

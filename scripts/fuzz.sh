@@ -14,6 +14,15 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${2:-$root/build-fuzz}"
 targets=(fuzz_base64_decode fuzz_classic_photo_finder fuzz_card_reader)
 
+# The longest input each target is given: the classic finder reads whole card files, some of
+# whose seeds are megabytes long.
+max_len() {
+    case "$1" in
+    fuzz_classic_photo_finder) echo 4194304 ;;
+    *) echo 65536 ;;
+    esac
+}
+
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
     echo "usage: scripts/fuzz.sh [SECONDS] [BUILD_DIR]" >&2
     exit 2
@@ -34,7 +43,7 @@ for target in "${targets[@]}"; do
     echo "== $target: $seconds s"
     # The first corpus folder takes what the fuzzer finds; the seeds are only read.
     if ! "$build/fuzz/$target" \
-        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
         -artifact_prefix="$artifacts/" -print_final_stats=1 \
         "$corpus" "$root/fuzz/corpus/$target"; then
         echo "== $target: FINDING, see $artifacts" >&2

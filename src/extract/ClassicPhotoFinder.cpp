@@ -1,5 +1,6 @@
 #include "ClassicPhotoFinder.h"
 
+#include "Base64.h"
 #include "util/TextFile.h"
 
 #include <array>
@@ -51,25 +52,20 @@ namespace {
     };
     constexpr std::array<EndMarker, 3> kEndMarkers {{{"==", 2}, {"=", 1}, {"ZENDVCARD", 1}}};
 
-    std::string_view CutData(std::string_view photoText)
+    // The length of the data at the start of `photoText`.
+    std::size_t DataLength(std::string_view photoText)
     {
         for (const auto& marker : kEndMarkers) {
             const auto at = photoText.find(marker.text);
             if (at != std::string_view::npos)
-                return photoText.substr(0, at + marker.kept);
+                return at + marker.kept;
         }
-        return photoText;
+        return photoText.size();
     }
 
-    std::string RemoveBlanksAndBreaks(std::string_view data)
+    bool IsRemovedFromData(char c)
     {
-        std::string out;
-        out.reserve(data.size());
-        for (const char c : data) {
-            if (c != ' ' && c != '\n' && c != '\r')
-                out += c;
-        }
-        return out;
+        return c == ' ' || c == '\n' || c == '\r';
     }
 
 } // namespace
@@ -79,9 +75,13 @@ bool IsClassicPhotoHeader(std::string_view header)
     return FindHeader(header) != nullptr;
 }
 
-std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
+std::optional<ClassicPhotoPlace> LocateClassicPhoto(const TextLines& card)
 {
     const std::string_view text = card.text();
+    // A header's data starts at the first occurrence of the header and ":" in the card text,
+    // whichever line carries it, so every line with that header has the same data. A header
+    // whose data is blank is therefore looked at once, however many lines repeat it.
+    std::array<bool, kPhotoHeaders.size()> blank {};
     for (std::size_t j = 0; j < card.lineCount(); ++j) {
         const std::string_view line = card.line(j);
         const auto colon = line.find(':');
@@ -90,17 +90,53 @@ std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
         const PhotoHeader* header = FindHeader(line.substr(0, colon));
         if (!header)
             continue;
+        bool& knownBlank = blank[static_cast<std::size_t>(header - kPhotoHeaders.data())];
+        if (knownBlank)
+            continue;
 
         // The first occurrence may stand before this line when the same text appears earlier.
         const std::string_view key = line.substr(0, colon + 1);
         const std::size_t dataStart = text.find(key) + key.size();
         const std::size_t photoEnd = PhotoTextEnd(card, dataStart);
-        std::string data = RemoveBlanksAndBreaks(CutData(text.substr(dataStart, photoEnd - dataStart)));
-        if (data.find_first_not_of('\t') == std::string::npos)
-            continue; // nothing but blanks: no photo here
-        return ClassicPhoto {j, header->header, header->extension, std::move(data)};
+        const std::size_t dataEnd = dataStart + DataLength(text.substr(dataStart, photoEnd - dataStart));
+        if (text.substr(dataStart, dataEnd - dataStart).find_first_not_of(" \n\r\t")
+            == std::string_view::npos) {
+            knownBlank = true; // nothing but blanks: no photo here
+            continue;
+        }
+        return ClassicPhotoPlace {j, header->header, header->extension, dataStart, dataEnd};
     }
     return std::nullopt;
+}
+
+std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
+{
+    const auto place = LocateClassicPhoto(card);
+    if (!place)
+        return std::nullopt;
+    std::string data;
+    data.reserve(place->dataEnd - place->dataStart);
+    for (const char c :
+         std::string_view(card.text()).substr(place->dataStart, place->dataEnd - place->dataStart)) {
+        if (!IsRemovedFromData(c))
+            data += c;
+    }
+    return ClassicPhoto {place->lineIndex, place->header, place->extension, std::move(data)};
+}
+
+std::string DecodeClassicPhoto(TextLines& card, const ClassicPhotoPlace& place)
+{
+    // The data moves to the front of the text as it is cleaned: the writing never overtakes
+    // the reading, and nothing after the photo is needed any more.
+    std::string text = card.takeText();
+    std::size_t length = 0;
+    for (std::size_t at = place.dataStart; at < place.dataEnd; ++at) {
+        if (!IsRemovedFromData(text[at]))
+            text[length++] = text[at];
+    }
+    text.resize(length);
+    Base64DecodeInPlace(text);
+    return text;
 }
 
 } // namespace orvandel

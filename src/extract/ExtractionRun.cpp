@@ -1,6 +1,5 @@
 #include "ExtractionRun.h"
 
-#include "Base64.h"
 #include "ClassicPhotoFinder.h"
 #include "FirstReport.h"
 #include "OutputNames.h"
@@ -29,17 +28,18 @@ namespace {
         if (!steps.step(120, [&] { card = ReadTextLines(input); }))
             return {}; // never the text of an earlier file
 
-        std::optional<ClassicPhoto> photo;
-        steps.step(122, [&] { photo = FindClassicPhoto(card); });
+        std::optional<ClassicPhotoPlace> photo;
+        steps.step(122, [&] { photo = LocateClassicPhoto(card); });
         if (!photo)
             return {};
 
         const WriteLines lines
             = photo->extension == ".gif" ? WriteLines {170, 172, 174} : WriteLines {176, 178, 180};
         // Decoding comes first: a photo that cannot be decoded creates no file and leaves a
-        // file already standing under that name as it was.
+        // file already standing under that name as it was. A run looks at nothing after the
+        // photo it writes, so the card's text is decoded in its own buffer.
         std::string bytes;
-        if (!steps.step(lines.write, [&] { bytes = Base64Decode(photo->data); }))
+        if (!steps.step(lines.write, [&] { bytes = DecodeClassicPhoto(card, *photo); }))
             return {};
 
         std::string target;

@@ -61,6 +61,14 @@ std::size_t TextLines::firstLineAfter(std::size_t offset) const
                                     - m_starts.begin());
 }
 
+std::string TextLines::takeText()
+{
+    std::string text = std::move(m_text);
+    m_text.clear();
+    m_starts.assign(1, 0);
+    return text;
+}
+
 namespace {
 
     FileError NotARegularFile(const std::string& path)

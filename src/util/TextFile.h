@@ -23,6 +23,8 @@ public:
     std::string_view line(std::size_t index) const;
     // The index of the first line that starts after `offset`, or lineCount() when none does.
     std::size_t firstLineAfter(std::size_t offset) const;
+    // Hands the text over without copying it; what is left is an empty file's one empty line.
+    std::string takeText();
 
 private:
     std::string m_text;

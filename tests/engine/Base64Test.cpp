@@ -1,6 +1,8 @@
 #include "extract/Base64.h"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <random>
 
 namespace orvandel {
 namespace {
@@ -80,6 +82,106 @@ namespace {
             FailCase {"BadCharacterAfterPads", "===-", 2, "Bad character In Base64 string."},
             FailCase {"LengthBeforeCharacters", "-", 1, "Bad Base64 string."}),
         [](const auto& info) { return std::string(info.param.name); });
+
+    // --- Decoding within the text's own buffer: exactly Base64Decode's bytes and errors. ---
+
+    struct Outcome
+    {
+        std::optional<std::string> bytes;
+        int number = 0;
+        std::string description;
+
+        bool operator==(const Outcome&) const = default;
+    };
+
+    std::ostream& operator<<(std::ostream& out, const Outcome& outcome)
+    {
+        if (outcome.bytes)
+            return out << "bytes " << ::testing::PrintToString(*outcome.bytes);
+        return out << "error " << outcome.number << " " << outcome.description;
+    }
+
+    Outcome Copying(const std::string& text)
+    {
+        try {
+            return {Base64Decode(text), 0, {}};
+        } catch (const Base64Error& error) {
+            return {std::nullopt, error.number(), error.what()};
+        }
+    }
+
+    Outcome InPlace(std::string text)
+    {
+        try {
+            Base64DecodeInPlace(text);
+            return {text, 0, {}};
+        } catch (const Base64Error& error) {
+            return {std::nullopt, error.number(), error.what()};
+        }
+    }
+
+    TEST_P(Base64DecodeTest, InPlaceGivesTheSameBytes)
+    {
+        EXPECT_EQ(InPlace(GetParam().input), Copying(GetParam().input));
+    }
+
+    TEST_P(Base64FailTest, InPlaceRaisesTheSameError)
+    {
+        EXPECT_EQ(InPlace(GetParam().input), Copying(GetParam().input));
+    }
+
+    struct SameCase
+    {
+        const char* name;
+        std::string input;
+    };
+
+    class Base64InPlaceTest : public ::testing::TestWithParam<SameCase>
+    {
+    };
+
+    TEST_P(Base64InPlaceTest, GivesWhatBase64DecodeGives)
+    {
+        EXPECT_EQ(InPlace(GetParam().input), Copying(GetParam().input));
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             Base64InPlaceTest,
+                             ::testing::Values(SameCase {"WorkedExample", "/9j/2Q=="},
+                                               SameCase {"CrLfPairsEverywhere", "\r\nQ\r\nU\r\nJ\r\nD\r\n"},
+                                               SameCase {"BlanksBeforeEverything", "\t \t   \r\n  QUJDQUJD"},
+                                               SameCase {"CrCrLfLeavesOneCr", "QUJD\r\r\nQUJD"},
+                                               SameCase {"CrAtTheEnd", "QUJ\r"},
+                                               SameCase {"LfAtTheStart", "\nQUJ"},
+                                               SameCase {"CrTabLf", "QU\r\t\nJD"},
+                                               SameCase {"LengthWrongOnlyAfterCleaning", "QUJD QUJ"},
+                                               SameCase {"BadCharacterLate", "QUJDQUJDQUJDQU*D"},
+                                               SameCase {"FourPadsLate", "QUJDQUJD===="},
+                                               SameCase {"PadsInsideTheData", "QQ==QQ==QUI=QUJD"},
+                                               SameCase {"OnlyPads", "========"},
+                                               SameCase {"NonAsciiAfterBlanks", "   \xFF\xFF\xFF\xFF"}),
+                             [](const auto& info) { return std::string(info.param.name); });
+
+    // Texts of every kind drawn from the characters that matter, long enough for many groups.
+    TEST(Base64DecodeInPlace, AgreesWithBase64DecodeOnGeneratedTexts)
+    {
+        const std::string pieces[]
+            = {"Q", "U", "J", "D", "/", "+", "=", "==", " ", "\t", "\r\n", "\r", "\n", "-", "\xC3"};
+        std::mt19937 generator(7);
+        int decoded = 0;
+        for (int round = 0; round < 20000; ++round) {
+            std::string text;
+            const int length = static_cast<int>(generator() % 64);
+            // Most texts are mostly alphabet, so that a good share of them decodes.
+            const std::size_t choices = round % 2 == 0 ? 6 : std::size(pieces);
+            for (int i = 0; i < length; ++i)
+                text += pieces[generator() % choices];
+            const Outcome expected = Copying(text);
+            decoded += expected.bytes ? 1 : 0;
+            ASSERT_EQ(InPlace(text), expected) << ::testing::PrintToString(text);
+        }
+        EXPECT_GT(decoded, 1000) << "too few of the texts decode to test the bytes";
+    }
 
     TEST(Base64Decode, RoundTripsEveryByteValue)
     {

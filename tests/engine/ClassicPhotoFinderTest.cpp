@@ -1,8 +1,11 @@
 #include "extract/ClassicPhotoFinder.h"
 
+#include "extract/Base64.h"
+#include "support/LineByLineClassicFinder.h"
 #include "util/TextFile.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace orvandel {
 namespace {
@@ -31,6 +34,40 @@ namespace {
         EXPECT_EQ(photo->extension, c.extension);
         EXPECT_EQ(photo->data, c.data);
         EXPECT_EQ(photo->lineIndex, c.lineIndex);
+    }
+
+    // What the run writes: the bytes decoded within the card's own text, or the error of decoding
+    // the data that FindClassicPhoto gives.
+    std::string DecodedOrError(TextLines card, const ClassicPhotoPlace& place)
+    {
+        try {
+            std::string bytes = DecodeClassicPhoto(card, place);
+            EXPECT_TRUE(card.text().empty()) << "the card handed its text over";
+            return "bytes " + bytes;
+        } catch (const Base64Error& error) {
+            return "error " + std::to_string(error.number()) + " " + error.what();
+        }
+    }
+
+    std::string Base64DecodedOrError(const std::string& data)
+    {
+        try {
+            return "bytes " + Base64Decode(data);
+        } catch (const Base64Error& error) {
+            return "error " + std::to_string(error.number()) + " " + error.what();
+        }
+    }
+
+    TEST_P(FindClassicPhotoTest, DecodesInPlaceWhatBase64DecodeGivesOfTheData)
+    {
+        const auto card = TextLines::fromBytes(GetParam().card);
+        const auto place = LocateClassicPhoto(card);
+        const auto photo = FindClassicPhoto(card);
+        ASSERT_EQ(place.has_value(), photo.has_value());
+        if (!place)
+            return;
+        EXPECT_EQ(place->lineIndex, photo->lineIndex);
+        EXPECT_EQ(DecodedOrError(card, *place), Base64DecodedOrError(photo->data));
     }
 
     INSTANTIATE_TEST_SUITE_P(
@@ -78,6 +115,110 @@ namespace {
             FindCase {"TabsAreLeftForTheDecoder", "PHOTO:QU\tJD\nEND:VCARD", true, ".jpg", "QU\tJD"},
             FindCase {"Utf16HasNoHeader", std::string("P\0H\0O\0T\0O\0:\0Q\0Q\0=\0=\0", 20), false}),
         [](const auto& info) { return std::string(info.param.name); });
+
+    // A card of many lines with the same header: each of them has the data of the first one.
+    std::string
+    Repeated(std::string_view head, std::string_view line, std::size_t times, std::string_view tail)
+    {
+        std::string card(head);
+        for (std::size_t i = 0; i < times; ++i)
+            card += line;
+        return card + std::string(tail);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        RepeatedHeaders,
+        FindClassicPhotoTest,
+        ::testing::Values(
+            FindCase {"BlankRunThenManyHeaders",
+                      Repeated("PHOTO:\n" + std::string(100000, ' ') + "\n", "PHOTO:\n", 5000, ""), false},
+            FindCase {"BlankRunThenManyHeadersThenAnother",
+                      Repeated("PHOTO:\n" + std::string(100000, ' ') + "\n",
+                               "PHOTO:\r\n",
+                               5000,
+                               "X-MS-CARDPICTURE;TYPE=JPEG;ENCODING=BASE64:QUJD\n"),
+                      true, ".jpg", "QUJD", 5002},
+            FindCase {"ALaterLineWithTheHeaderHasTheFirstLinesData", "PHOTO:\nPHOTO:QQ==\nEND:VCARD", false},
+            FindCase {"ManyBlankLinesUnderEachHeader",
+                      Repeated("",
+                               "PHOTO:\n\n\n \n\t\nPHOTO;ENCODING=B;TYPE=JPEG:\n \n",
+                               2000,
+                               "PHOTO;VALUE=URL;TYPE=GIF:R0lG\n"),
+                      true, ".gif", "R0lG", 14000},
+            FindCase {"EarlierMentionHoldsTheData", Repeated("NOTE:PHOTO:QUJD\n", "PHOTO:QQ==\n", 1000, ""),
+                      true, ".jpg", "QUJD", 1}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    // --- The finder against the plainest one, on generated cards. ---
+
+    std::string GeneratedCard(std::mt19937& generator)
+    {
+        static const char* const kHeads[] = {
+            "PHOTO",
+            "PHOTO;ENCODING=B;TYPE=JPEG",
+            "PHOTO;TYPE=JPEG;ENCODING=BASE64",
+            "X-MS-CARDPICTURE;TYPE=JPEG;ENCODING=BASE64",
+            "PHOTO;VALUE=URL;TYPE=GIF",
+            "PHOTO;ENCODING=BASE64;TYPE=JPEG",
+            "photo",
+            "FN",
+            "NOTE",
+            " PHOTO",
+            "",
+        };
+        static const char* const kPieces[] = {
+            "QUJD", "QQ==", "QUI=", "/9j/", "=",      "==",  "ZENDVCARD",
+            "Z",    " ",    "  ",   "\t",   "PHOTO:", "a:b", "-",
+        };
+        static const char* const kEnds[] = {"\n", "\r\n", "\r", "\n\n"};
+        const auto pick = [&](const auto& list) { return list[generator() % std::size(list)]; };
+        std::string card;
+        const std::size_t lines = generator() % 12;
+        for (std::size_t i = 0; i < lines; ++i) {
+            switch (generator() % 4) {
+            case 0:
+            case 1:
+                card += pick(kHeads);
+                card += ':';
+                break;
+            case 2:
+                card += ' ';
+                break;
+            default:
+                break;
+            }
+            const std::size_t pieces = generator() % 5;
+            for (std::size_t k = 0; k < pieces; ++k)
+                card += pick(kPieces);
+            card += pick(kEnds);
+        }
+        return card;
+    }
+
+    TEST(FindClassicPhoto, FindsWhatTheLineByLineFinderFinds)
+    {
+        std::mt19937 generator(12);
+        int found = 0;
+        for (int round = 0; round < 50000; ++round) {
+            const std::string bytes = GeneratedCard(generator);
+            const auto card = TextLines::fromBytes(bytes);
+            const auto expected = test::FindClassicPhotoLineByLine(card);
+            const auto photo = FindClassicPhoto(card);
+            ASSERT_EQ(photo.has_value(), expected.has_value()) << ::testing::PrintToString(bytes);
+            if (!photo)
+                continue;
+            ++found;
+            ASSERT_EQ(photo->lineIndex, expected->lineIndex) << ::testing::PrintToString(bytes);
+            ASSERT_EQ(photo->header, expected->header) << ::testing::PrintToString(bytes);
+            ASSERT_EQ(photo->extension, expected->extension) << ::testing::PrintToString(bytes);
+            ASSERT_EQ(photo->data, expected->data) << ::testing::PrintToString(bytes);
+            const auto place = LocateClassicPhoto(card);
+            ASSERT_TRUE(place.has_value());
+            ASSERT_EQ(DecodedOrError(card, *place), Base64DecodedOrError(expected->data))
+                << ::testing::PrintToString(bytes);
+        }
+        EXPECT_GT(found, 10000) << "too few generated cards carry a photo to compare";
+    }
 
 } // namespace
 } // namespace orvandel

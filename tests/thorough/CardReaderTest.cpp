@@ -2,6 +2,7 @@
 #include "RecordingCardHandler.h"
 #include "TestImages.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace orvandel {
@@ -178,8 +179,19 @@ namespace {
                       "cid:photo-1@example.com", "", ""},
             FormCase {"QuotedPrintableLeftAlone", "PHOTO;ENCODING=QUOTED-PRINTABLE:=FF=D8=FF",
                       PhotoForm::Unsupported, "", "quoted-printable"},
-            FormCase {"DataAddressNotBase64", "PHOTO:data:image/png,%89PNG", PhotoForm::Unsupported, "",
-                      "not hold Base64", "image/png"},
+            FormCase {"DataAddressPercentEncoded", "PHOTO:data:image/png,%89PNG%0d%0A", PhotoForm::Inline,
+                      "\x89PNG\r\n", "", "image/png"},
+            FormCase {"DataAddressPercentEncodedWithoutType", "PHOTO;VALUE=URI:data:,GIF89a%01",
+                      PhotoForm::Inline, "GIF89a\x01", "", ""},
+            FormCase {"DataAddressCommaEscaped", "PHOTO:data:image/png;base64\\,QUJD", PhotoForm::Inline,
+                      "ABC", "", "image/png"},
+            FormCase {"DataAddressSemicolonAndCommaEscaped", "PHOTO:data:image/JPEG\\;base64\\,QUJD",
+                      PhotoForm::Inline, "ABC", "", "image/JPEG"},
+            FormCase {"DataAddressColonEscapedInAParameter",
+                      "PHOTO:data:image/gif\\;x-note=a\\:b\\;base64\\,QUJD", PhotoForm::Inline, "ABC", "",
+                      "image/gif"},
+            FormCase {"DataAddressPercentEncodedCommaEscaped", "PHOTO:data:image/gif\\,GIF89a%01",
+                      PhotoForm::Inline, "GIF89a\x01", "", "image/gif"},
             FormCase {"DataAddressWithoutData", "PHOTO:data:image/png;base64", PhotoForm::Unsupported, "",
                       "ends before its data"},
             FormCase {"OtherEncoding", "PHOTO;ENCODING=8BIT:abc", PhotoForm::Unsupported, "",
@@ -253,17 +265,25 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         FnTest,
-        ::testing::Values(FnCase {"Plain", "FN:Ann Smith", "Ann Smith"},
-                          FnCase {"Escapes", "FN:Smith\\, Ann\\; Jr\\\\", "Smith, Ann; Jr\\"},
-                          FnCase {"QuotedPrintableUtf8",
-                                  "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=C3=A9e", "Renée"},
-                          FnCase {"QuotedPrintableSoftBreak",
-                                  "FN;ENCODING=QUOTED-PRINTABLE:Ann=\r\n Smith=\r\nson", "Ann Smithson"},
-                          FnCase {"Latin1", "FN;CHARSET=ISO-8859-1:Ren\xE9", "René"},
-                          FnCase {"Folded", "FN:Ann\r\n  Smith", "Ann Smith"},
-                          FnCase {"GroupAndCase", "item1.fn:ann", "ann"},
-                          FnCase {"BlanksTrimmed", "FN:  Ann  ", "Ann"},
-                          FnCase {"EmptyFnDoesNotCount", "FN:\r\nFN:Real", "Real"}),
+        ::testing::Values(
+            FnCase {"Plain", "FN:Ann Smith", "Ann Smith"},
+            FnCase {"Escapes", "FN:Smith\\, Ann\\; Jr\\\\", "Smith, Ann; Jr\\"},
+            FnCase {"QuotedPrintableUtf8", "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=C3=A9e", "Renée"},
+            FnCase {"QuotedPrintableSoftBreak", "FN;ENCODING=QUOTED-PRINTABLE:Ann=\r\n Smith=\r\nson",
+                    "Ann Smithson"},
+            FnCase {"Latin1", "FN;CHARSET=ISO-8859-1:Ren\xE9", "René"},
+            FnCase {"Windows1252",
+                    "FN;CHARSET=WINDOWS-1252:Caf\x80 \x93"
+                    "Bar\x94",
+                    "Caf€ “Bar”"},
+            FnCase {"Windows1252QuotedPrintable",
+                    "FN;CHARSET=\"windows-1252\";ENCODING=QUOTED-PRINTABLE:Caf=80 =\r\n=93Bar=94",
+                    "Caf€ “Bar”"},
+            FnCase {"UnknownCharsetIsLatin1", "FN;CHARSET=X-OLD-MAC:Ren\xE9", "René"},
+            FnCase {"Folded", "FN:Ann\r\n  Smith", "Ann Smith"},
+            FnCase {"GroupAndCase", "item1.fn:ann", "ann"},
+            FnCase {"BlanksTrimmed", "FN:  Ann  ", "Ann"},
+            FnCase {"EmptyFnDoesNotCount", "FN:\r\nFN:Real", "Real"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CardReader, ABrokenSoftBreakDoesNotSwallowTheCardEnd)
@@ -351,6 +371,81 @@ namespace {
         EXPECT_EQ(handler.photos[0].end.error, "the character \"%\" is not Base64");
         EXPECT_EQ(handler.photos[0].end.errorLine, 5u);
         ASSERT_EQ(handler.cards.size(), 1u) << "the card goes on after the failed photo";
+    }
+
+    struct PercentFailCase
+    {
+        const char* name;
+        std::string lines; // the photo's lines, ended by CR LF
+        std::string error;
+        std::uint64_t errorLine;
+    };
+
+    class PercentFailTest : public ::testing::TestWithParam<PercentFailCase>
+    {
+    };
+
+    TEST_P(PercentFailTest, FailsThePhotoAndTheCardGoesOn)
+    {
+        const std::string input = "BEGIN:VCARD\r\n" + GetParam().lines + "FN:After\r\nEND:VCARD\r\n";
+        for (const std::size_t piece : {std::size_t {1}, std::size_t {3}, SIZE_MAX}) {
+            const auto handler = ReadCards(input, {piece});
+            ASSERT_EQ(handler.photos.size(), 1u);
+            const auto& photo = handler.photos[0];
+            EXPECT_EQ(photo.start.form, PhotoForm::Inline);
+            EXPECT_FALSE(photo.end.ok);
+            EXPECT_EQ(photo.end.error, GetParam().error);
+            EXPECT_EQ(photo.end.errorLine, GetParam().errorLine);
+            ASSERT_EQ(handler.cards.size(), 1u);
+            EXPECT_EQ(handler.cards[0].fn, "After");
+        }
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        PercentFailTest,
+        ::testing::Values(
+            PercentFailCase {
+                "NotHexadecimal", "PHOTO:data:image/png,%89PN\r\n G%8X\r\n",
+                "its data: address holds a \"%\" followed by \"X\", not by two hexadecimal digits", 3},
+            PercentFailCase {"EscapeAcrossAFold", "PHOTO:data:image/png,%8\r\n 9%\r\n",
+                             "its data: address ends inside a \"%\" escape", 3},
+            PercentFailCase {"BlankInsideAnEscape", "PHOTO:data:,%4 1\r\n",
+                             "its data: address holds a \"%\" followed by the byte 0x20, not by two "
+                             "hexadecimal digits",
+                             2}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    TEST(CardReader, StreamsAPercentEncodedPhotoInPiecesOfBoundedSize)
+    {
+        const std::string image = PngImage(std::string(1024 * 1024, '\x89'));
+        std::string encoded;
+        for (const char c : image) {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
+            encoded += (c >= 'a' && c <= 'z') ? std::string(1, c) : std::string(escape);
+        }
+        const auto handler
+            = ReadCards("BEGIN:VCARD\r\nPHOTO:" + Fold("data:image/png," + encoded, 75, " ", "\r\n")
+                        + "\r\nEND:VCARD\r\n");
+        ASSERT_EQ(handler.photos.size(), 1u);
+        EXPECT_TRUE(handler.photos[0].end.ok) << handler.photos[0].end.error;
+        EXPECT_EQ(handler.photos[0].bytes, image);
+        EXPECT_GT(handler.photos[0].writes, 10u);
+        EXPECT_LE(handler.photos[0].largestWrite, 64u * 1024u);
+    }
+
+    // A card read from UTF-16 is text already; its CHARSET tells nothing more.
+    TEST(CardReader, ACharsetDoesNotConvertTextReadFromUtf16Again)
+    {
+        const std::string card = "BEGIN:VCARD\r\nFN;CHARSET=WINDOWS-1252:Fran\xC3\xA7ois\r\n"
+                                 "UID;CHARSET=WINDOWS-1252;ENCODING=QUOTED-PRINTABLE:=80\r\nEND:VCARD\r\n";
+        for (const bool bigEndian : {false, true}) {
+            const auto handler = ReadCards(ToUtf16(card, bigEndian, true));
+            ASSERT_EQ(handler.cards.size(), 1u);
+            EXPECT_EQ(handler.cards[0].fn, "François");
+            EXPECT_EQ(handler.cards[0].uid, "€") << "quoted-printable bytes are in the set named";
+        }
     }
 
     TEST(CardReader, StreamsAPhotoInPiecesOfBoundedSize)

@@ -198,12 +198,84 @@ namespace {
         return {"LowerCaseGroupAndMark", "lower.vcf", text, false, {{"lower case.jpg", image}}, {}};
     }
 
+    // A contact server and an address-book add-on: vCard 4.0 data: addresses with "," and ";"
+    // escaped as in text values, folded wherever the line is full.
+    ExporterShape EscapedDataAddresses()
+    {
+        const std::string ines = PngImage(std::string(210, 's'));
+        const std::string tomas = JpegImage(std::string(160, 'c'));
+        const std::string text = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ines Moreau\r\nPHOTO:"
+            + Fold("data:image/png;base64\\," + ToBase64(ines), 75, " ", "\r\n")
+            + "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nFN:Tomas Berg\r\nPHOTO:"
+            + Fold("data:image/JPEG\\;base64\\," + ToBase64(tomas), 75, " ", "\r\n") + "\r\nEND:VCARD\r\n";
+        return {"EscapedDataAddresses",
+                "server.vcf",
+                text,
+                false,
+                {{"Ines Moreau.png", ines}, {"Tomas Berg.jpg", tomas}},
+                {}};
+    }
+
+    // A data: address whose bytes are percent-encoded, without ";base64".
+    ExporterShape PercentEncodedDataAddress()
+    {
+        const std::string image = GifImage(std::string(140, '%') + "plain text, and more");
+        std::string encoded;
+        for (const char c : image) {
+            const auto byte = static_cast<unsigned char>(c);
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            const char* digits = "0123456789ABCDEF";
+            encoded += plain ? std::string(1, c) : std::string {'%', digits[byte >> 4], digits[byte & 15]};
+        }
+        const std::string text = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Percy Vale\r\nPHOTO:"
+            + Fold("data:image/gif," + encoded, 75, " ", "\r\n") + "\r\nEND:VCARD\r\n";
+        return {"PercentEncodedDataAddress", "percent.vcf", text, false, {{"Percy Vale.gif", image}}, {}};
+    }
+
+    // Windows-1252 names, one plain and one quoted-printable, as older Windows exports write them,
+    // and a set nobody knows, read as ISO 8859-1, whose control character leaves the file name.
+    ExporterShape CharsetNames()
+    {
+        const std::string first = JpegImage(std::string(120, '1'));
+        const std::string second = JpegImage(std::string(120, '2'));
+        const std::string third = JpegImage(std::string(120, '3'));
+        const std::string text = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=WINDOWS-1252:Caf\x80 \x93"
+                                 "Bar\x94\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:"
+            + ToBase64(first)
+            + "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\n"
+              "FN;CHARSET=Windows-1252;ENCODING=QUOTED-PRINTABLE:Fran=E7oise =96 =\r\nL=F6we\r\n"
+              "PHOTO;ENCODING=BASE64;TYPE=JPEG:"
+            + ToBase64(second)
+            + "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=X-UNHEARD-OF:Ren\xE9\x85Roy\r\n"
+              "PHOTO;ENCODING=BASE64;TYPE=JPEG:"
+            + ToBase64(third) + "\r\nEND:VCARD\r\n";
+        return {"CharsetNames",
+                "charsets.vcf",
+                text,
+                false,
+                {{"Caf€ “Bar”.jpg", first}, {"Françoise – Löwe.jpg", second}, {"René_Roy.jpg", third}},
+                {}};
+    }
+
 } // namespace
 
 std::vector<ExporterShape> ExporterShapes()
 {
-    return {IPhone(),     Android21(), Android30(),    Outlook(),           Thunderbird(), OldMac(),
-            BlackBerry(), Google(),    Unindented21(), Utf16LittleEndian(), Logos(),       LowerCase()};
+    return {IPhone(),
+            Android21(),
+            Android30(),
+            Outlook(),
+            Thunderbird(),
+            OldMac(),
+            BlackBerry(),
+            Google(),
+            Unindented21(),
+            Utf16LittleEndian(),
+            Logos(),
+            LowerCase(),
+            EscapedDataAddresses(),
+            PercentEncodedDataAddress(),
+            CharsetNames()};
 }
 
 } // namespace orvandel::test

@@ -46,6 +46,11 @@ namespace {
                           SafeCase {"NotReservedWhenLonger", "CONSOLE", "CONSOLE"},
                           SafeCase {"Utf8Kept", "Zoë Ōtsuka 张三", "Zoë Ōtsuka 张三"},
                           SafeCase {"BrokenUtf8", "Zo\xEB", "Zo_"},
+                          SafeCase {"C1ControlCharacters",
+                                    "Caf\xC2\x80 \xC2\x93"
+                                    "Bar\xC2\x94\xC2\x9F",
+                                    "Caf_ _Bar__"},
+                          SafeCase {"NextToC1", "\xC2\xA0x\xC2\xA9", "\xC2\xA0x©"},
                           SafeCase {"LongNameCutAtACharacter", std::string(149, 'a') + "é" + "tail",
                                     std::string(149, 'a')},
                           SafeCase {"Empty", "", ""}),

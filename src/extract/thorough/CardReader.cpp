@@ -480,6 +480,14 @@ void CardReader::takePhotoSegment(const char* begin, const char* end)
                 m_decodeErrorLine = m_line;
             break;
         }
+        case PhotoMode::Percent: {
+            const bool failedBefore = m_percent.failed();
+            m_percent.decode(p, end);
+            if (!failedBefore && m_percent.failed())
+                m_decodeErrorLine = m_line;
+            p = end;
+            break;
+        }
         case PhotoMode::Link: {
             const std::size_t room = kMaxAddress - std::min(kMaxAddress, m_photo.address.size());
             m_photo.address.append(p, std::min<std::size_t>(static_cast<std::size_t>(end - p), room));
@@ -529,29 +537,32 @@ void CardReader::decidePhoto()
         m_decodeErrorLine = m_line;
 }
 
-// "image/png;base64": a media type, perhaps parameters, and ";base64" for Base64 data.
+// "image/png;base64": a media type, perhaps parameters, and ";base64" for Base64 data; without
+// it the data is percent-encoded. Some exporters escape the "," ";" and ":" as in text values.
 void CardReader::decideDataHeader()
 {
-    const std::vector<std::string_view> parts = SplitOutsideQuotes(m_dataHeader, ';');
+    // The "," that ended the header counts too, so that the backslash of an escaped one goes.
+    std::string header = UnescapeSeparators(m_dataHeader + ",");
+    header.pop_back();
+    const std::vector<std::string_view> parts = SplitOutsideQuotes(header, ';');
     const std::string_view mediaType = Trim(parts.front());
     bool base64 = false;
     for (std::size_t k = 1; k < parts.size(); ++k)
         base64 = base64 || AsciiUpper(Trim(parts[k])) == "BASE64";
     if (!mediaType.empty())
         m_photo.declaredType = std::string(mediaType);
-    if (!base64) {
-        m_mode = PhotoMode::Unsupported;
-        m_photo.problem = "its data: address does not hold Base64";
-        return;
-    }
-    m_mode = PhotoMode::Base64;
+    m_mode = base64 ? PhotoMode::Base64 : PhotoMode::Percent;
     startInlinePhoto();
 }
 
 void CardReader::startInlinePhoto()
 {
     m_photo.form = PhotoForm::Inline;
-    m_decoder.start(m_handler.photoStarted(m_photo));
+    PhotoOutput* output = m_handler.photoStarted(m_photo);
+    if (m_mode == PhotoMode::Percent)
+        m_percent.start(output);
+    else
+        m_decoder.start(output);
 }
 
 void CardReader::endValue()
@@ -590,6 +601,15 @@ void CardReader::endPhoto()
         end.bytes = m_decoder.bytesDecoded();
         m_handler.photoEnded(end, m_card);
         return;
+    case PhotoMode::Percent:
+        end.ok = m_percent.finish();
+        end.error = m_percent.error();
+        end.errorLine = m_decodeErrorLine;
+        if (!end.ok && end.errorLine == 0)
+            end.errorLine = m_line; // it ended inside an escape, on the value's last line
+        end.bytes = m_percent.bytesDecoded();
+        m_handler.photoEnded(end, m_card);
+        return;
     case PhotoMode::Link:
         m_photo.form = PhotoForm::Link;
         m_photo.address = std::string(Trim(m_photo.address));
@@ -611,7 +631,10 @@ void CardReader::endPhoto()
 
 void CardReader::endText()
 {
-    const std::string value = DecodeCardTextValue(m_textValue, m_encoding, m_charset);
+    // A CHARSET names the set of the value's bytes. An input read from UTF-16 is text already:
+    // only a quoted-printable value still holds bytes of the set it names.
+    const bool bytes = m_text.encoding() == TextEncoding::Utf8 || m_quotedPrintable;
+    const std::string value = DecodeCardTextValue(m_textValue, m_encoding, bytes ? m_charset : "");
     switch (m_textField) {
     case TextField::Begin:
         if (AsciiUpper(value) == "VCARD")
@@ -658,7 +681,8 @@ void CardReader::finishInput()
 
 void CardReader::abandon(const std::string& reason)
 {
-    if (m_state == State::Value && m_kind == ValueKind::Photo && m_mode == PhotoMode::Base64) {
+    if (m_state == State::Value && m_kind == ValueKind::Photo
+        && (m_mode == PhotoMode::Base64 || m_mode == PhotoMode::Percent)) {
         PhotoEnd end;
         end.ok = false;
         end.error = reason;

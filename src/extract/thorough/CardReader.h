@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Base64Stream.h"
+#include "PercentStream.h"
 #include "PhotoOutput.h"
 #include "TextSource.h"
 
@@ -75,11 +76,12 @@ struct CardReaderOptions
 // Recognised: the properties PHOTO and X-MS-CARDPICTURE (and LOGO when asked), with or without a
 // group ("item1.PHOTO"), names and parameters in any case and order; Base64 given by
 // ENCODING=b, ENCODING=BASE64, a bare BASE64 or B parameter, or by no encoding at all; data:
-// addresses with or without VALUE=URI or URL; web and other addresses, which are told and not
-// fetched. Lines end with CR LF, LF, CR or CR CR LF; a line that starts with a blank or tab
-// continues the one before it; so does a line without indent that holds only Base64 while Base64
-// is being read (up to a blank line or the next property); a quoted-printable value goes on after
-// a line that ends with "=".
+// addresses with or without VALUE=URI or URL, holding Base64 or percent-encoded bytes, their
+// "," ";" and ":" perhaps escaped as in text values ("data:image/png\;base64\,..."); web and
+// other addresses, which are told and not fetched. Lines end with CR LF, LF, CR or CR CR LF; a line that
+// starts with a blank or tab continues the one before it; so does a line without indent that holds only
+// Base64 while Base64 is being read (up to a blank line or the next property); a quoted-printable value goes
+// on after a line that ends with "=".
 class CardReader
 {
 public:
@@ -113,6 +115,7 @@ private:
         Prefix, // the first characters tell Base64 from an address
         DataHeader, // a data: address up to its ","
         Base64,
+        Percent, // a data: address without ";base64"
         Link,
         Unsupported,
     };
@@ -181,6 +184,7 @@ private:
     std::string m_prefix;
     std::string m_dataHeader;
     Base64Stream m_decoder;
+    PercentStream m_percent;
     std::uint64_t m_decodeErrorLine = 0;
 
     bool m_cardOpen = false;

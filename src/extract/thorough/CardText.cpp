@@ -1,5 +1,7 @@
 #include "CardText.h"
 
+#include "Charset.h"
+
 namespace orvandel {
 
 namespace {
@@ -13,13 +15,6 @@ namespace {
         if (c >= 'a' && c <= 'f')
             return c - 'a' + 10;
         return -1;
-    }
-
-    bool IsLatin1Charset(std::string_view charset)
-    {
-        const std::string upper = AsciiUpper(charset);
-        return upper == "ISO-8859-1" || upper == "ISO8859-1" || upper == "LATIN1" || upper == "LATIN-1"
-            || upper == "WINDOWS-1252" || upper == "CP1252";
     }
 
     std::string_view Trim(std::string_view text)
@@ -59,22 +54,6 @@ std::string DecodeQuotedPrintable(std::string_view text)
     return out;
 }
 
-std::string Latin1ToUtf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string UnescapeCardText(std::string_view text)
 {
     std::string out;
@@ -98,12 +77,25 @@ std::string UnescapeCardText(std::string_view text)
     return out;
 }
 
+std::string UnescapeSeparators(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()
+            && (text[i + 1] == ',' || text[i + 1] == ';' || text[i + 1] == ':' || text[i + 1] == '\\'))
+            ++i;
+        out += text[i];
+    }
+    return out;
+}
+
 std::string DecodeCardTextValue(std::string_view raw, std::string_view encoding, std::string_view charset)
 {
     std::string text
         = AsciiUpper(encoding) == "QUOTED-PRINTABLE" ? DecodeQuotedPrintable(raw) : std::string(raw);
-    if (IsLatin1Charset(charset))
-        text = Latin1ToUtf8(text);
+    if (!Trim(charset).empty())
+        text = CharsetToUtf8(text, Trim(charset));
     return std::string(Trim(UnescapeCardText(text)));
 }
 

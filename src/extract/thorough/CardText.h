@@ -9,16 +9,17 @@ namespace orvandel {
 // digits stays as it is.
 std::string DecodeQuotedPrintable(std::string_view text);
 
-// Each byte of `text` read as ISO 8859-1 and written as UTF-8.
-std::string Latin1ToUtf8(std::string_view text);
-
 // Undoes the escapes of vCard text: "\," "\;" "\:" and "\\" give the character, "\n" and "\N"
 // a line break. Any other backslash stays.
 std::string UnescapeCardText(std::string_view text);
 
+// Undoes the escapes of the separators only: "\," "\;" "\:" and "\\" give the character; any
+// other backslash stays.
+std::string UnescapeSeparators(std::string_view text);
+
 // The value of a text property (FN, UID) as UTF-8: quoted-printable decoded when `encoding` says
-// so, converted from ISO 8859-1 or Windows-1252 when `charset` names one of them, unescaped, and
-// trimmed of blanks.
+// so, then converted from the character set that `charset` names (see CharsetToUtf8; nothing is
+// converted when it names none), unescaped, and trimmed of blanks.
 std::string DecodeCardTextValue(std::string_view raw, std::string_view encoding, std::string_view charset);
 
 // The text in upper case (ASCII letters only).

@@ -159,7 +159,10 @@ std::string MakeSafeFileName(std::string_view text)
             name += '_';
             ++i;
         } else if (character.length > 1) {
-            name.append(text.substr(i, character.length));
+            if (character.code <= 0x9F)
+                name += '_'; // a C1 control character
+            else
+                name.append(text.substr(i, character.length));
             i += character.length;
         } else {
             if (c == '\t' || c == '\n' || c == '\r')

@@ -63,11 +63,11 @@ private:
 };
 
 // A text turned into a file name that Linux and Windows both accept: "/", "\", ":", "*", "?",
-// quote, "<", ">", "|", control characters and broken UTF-8 become "_" (line breaks and tabs
-// a blank); a leading dot becomes "_" so that the file is not hidden; blanks at either end and
-// dots at the end go; a reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, in any case
-// and before any dot) gets "_" appended; a name longer than 150 bytes is cut at a character
-// boundary. The result may be empty.
+// quote, "<", ">", "|", control characters (C0, DEL and C1, U+0080 to U+009F) and broken UTF-8
+// become "_" (line breaks and tabs a blank); a leading dot becomes "_" so that the file is not hidden; blanks
+// at either end and dots at the end go; a reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, in any
+// case and before any dot) gets "_" appended; a name longer than 150 bytes is cut at a character boundary.
+// The result may be empty.
 std::string MakeSafeFileName(std::string_view text);
 
 // The names written in one run. A name already taken gets " (2)", " (3)" and so on before its
