@@ -15,11 +15,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEnterEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
@@ -256,10 +258,22 @@ void Form1::resetRule()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        if (watched == m_frame1)
+    // A mouse move that a control leaves to others goes on to the control's parent, and the
+    // mouse entering a control enters the control's parents too: so "..." reported its moves to
+    // the frame as well, whose rule then took the hand away. Each rule runs only for the widget
+    // that is itself under the mouse.
+    QPointF at;
+    if (event->type() == QEvent::Enter)
+        at = static_cast<QEnterEvent*>(event)->position();
+    else if (event->type() == QEvent::MouseMove)
+        at = static_cast<QMouseEvent*>(event)->position();
+    else
+        return QWidget::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && !widget->childAt(at.toPoint())) {
+        if (widget == m_frame1)
             resetRule();
-        else if (qobject_cast<QPushButton*>(watched))
+        else if (qobject_cast<QPushButton*>(widget))
             hoverRule();
     }
     return QWidget::eventFilter(watched, event);
