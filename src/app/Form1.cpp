@@ -4,6 +4,7 @@
 #include "CaptionProgressBar.h"
 #include "CursorFile.h"
 #include "Prompts.h"
+#include "TitledFrame.h"
 #include "WindowRunHost.h"
 #include "WindowScanHost.h"
 #include "filelist/FileListModel.h"
@@ -18,7 +19,6 @@
 #include <QEnterEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -68,6 +68,20 @@ namespace {
         return font;
     }
 
+    // `palette` with the window's background and the colour of the texts drawn straight on it
+    // (the frame's title, the caption of some styles' progress bars), so that they stay apart
+    // whatever colours the desktop's palette brings; disabled texts get a colour between the two.
+    QPalette WithBackground(QPalette palette, const QColor& background, const QColor& text)
+    {
+        palette.setColor(QPalette::Window, background);
+        palette.setColor(QPalette::Active, QPalette::WindowText, text);
+        palette.setColor(QPalette::Inactive, QPalette::WindowText, text);
+        palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                         QColor((background.red() + text.red()) / 2, (background.green() + text.green()) / 2,
+                                (background.blue() + text.blue()) / 2));
+        return palette;
+    }
+
     std::string ToStd(const QString& text)
     {
         return text.toStdString();
@@ -103,9 +117,9 @@ void Form1::buildLayout()
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Px(8040), Px(5550));
     setFont(ArialBold(9));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    // White, also in a dark palette. The list, the box and the buttons draw on colours of their
+    // own and keep the palette's.
+    setPalette(WithBackground(palette(), Qt::white, Qt::black));
     setAutoFillBackground(true);
 
     m_fileList = new FileListModel(this);
@@ -137,7 +151,7 @@ void Form1::buildLayout()
     m_pushButton6
         = button("PushButton6", QStringLiteral("Load Sample/Example Files"), {4080, 3090, 3840, 405}, this);
 
-    m_frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
+    m_frame1 = new TitledFrame(QStringLiteral("Save Results To This Folder"), this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
     m_frame1->setGeometry(Px(120), Px(3570), Px(7800), Px(810));
     m_frame1->setAutoFillBackground(true);
@@ -211,11 +225,11 @@ void Form1::ApplySkin()
     const QFileInfo skin(skinFile);
     if (!skin.isFile() || skin.isHidden())
         return;
-    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)}) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
-        widget->setPalette(palette);
-    }
+    // The window and the frame take the button colour, and their texts the button's text colour.
+    const QPalette desktop = QApplication::palette();
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)})
+        widget->setPalette(WithBackground(widget->palette(), desktop.color(QPalette::Button),
+                                          desktop.color(QPalette::ButtonText)));
     QFile file(skinFile);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw std::runtime_error(

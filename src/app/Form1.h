@@ -8,7 +8,6 @@
 #include <QWidget>
 #include <optional>
 
-class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
@@ -19,6 +18,7 @@ class FileListModel;
 class FileListView;
 class Prompts;
 class SettingsStore;
+class TitledFrame;
 
 // What the window works with, handed in so that tests can put their own in its place.
 struct FormServices
@@ -110,7 +110,7 @@ private:
     QPushButton* m_pushButton7 = nullptr;
     QPushButton* m_pushButton8 = nullptr;
     QPushButton* m_pushButton9 = nullptr;
-    QGroupBox* m_frame1 = nullptr;
+    TitledFrame* m_frame1 = nullptr;
     QLineEdit* m_text1 = nullptr;
     CaptionProgressBar* m_progressBar = nullptr;
 
