@@ -244,6 +244,8 @@ void Form1::SetApplicationTitle()
 
 void Form1::setPointer(Pointer pointer)
 {
+    if (m_busyLoops > 0)
+        pointer = Pointer::Busy;
     m_pointer = pointer;
     switch (pointer) {
     case Pointer::Default:
@@ -256,6 +258,19 @@ void Form1::setPointer(Pointer pointer)
         setCursor(Qt::WaitCursor);
         break;
     }
+}
+
+void Form1::holdBusy()
+{
+    ++m_busyLoops;
+    setPointer(Pointer::Busy);
+}
+
+void Form1::releaseBusy()
+{
+    if (m_busyLoops > 0)
+        --m_busyLoops;
+    setPointer(Pointer::Default);
 }
 
 void Form1::hoverRule()
@@ -404,13 +419,15 @@ void Form1::PushButton7_Click()
         m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"),
                                         remembered);
     });
-    steps.step(112, [&] { setPointer(Pointer::Busy); });
+    steps.step(112, [&] { holdBusy(); });
     WindowScanHost host(*this);
     // The typed text is taken as it is: "*" gives "*.*", ".vcf" gives "*..vcf".
     if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, &steps)
-        == ScanOutcome::Stopped)
+        == ScanOutcome::Stopped) {
+        releaseBusy();
         return;
-    steps.step(136, [&] { setPointer(Pointer::Default); });
+    }
+    steps.step(136, [&] { releaseBusy(); });
 }
 
 void Form1::ListView1_OLEDragDrop(const QStringList& paths)
