@@ -42,7 +42,7 @@ namespace {
                                              "| line to right and out of window to reveal "
                                              "full names.");
     const QString kAddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
-    const QString kAddFilesFilter = QStringLiteral("vCard Files (*.vcf, *.vcard)");
+    const QString kAddFilesFilters = QStringLiteral("vCard Files (*.vcf, *.vcard);;All Files (*)");
     const QString kTooManyFiles = QStringLiteral(
         "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
     const QString kSelectFolderPrompt = QStringLiteral("Please select folder:");
@@ -335,7 +335,7 @@ void Form1::PushButton1_Click()
     StepRunner steps(ToStd(kLocatorAddFiles), *this);
     QStringList picked;
     steps.step(112,
-               [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilter); });
+               [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilters); });
     if (steps.test(114, [&] { return picked.isEmpty(); }))
         return;
     if (DialogResultLength(picked) > kMaximumDialogResult) {

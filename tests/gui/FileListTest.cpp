@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(m_fixture->prompts.shown.size(), 1);
         const auto& dialog = m_fixture->prompts.shown.constFirst();
         QCOMPARE(dialog.title, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
-        QCOMPARE(dialog.text, QStringLiteral("vCard Files (*.vcf, *.vcard)"));
+        QCOMPARE(dialog.text, QStringLiteral("vCard Files (*.vcf, *.vcard);;All Files (*)"));
     }
 
     void tooManyFilesAddNothing_data()
