@@ -9,16 +9,18 @@
 
 namespace orvandel {
 
-QStringList FilterPatterns(const QString& filter)
-{
-    const auto bracketed = QRegularExpression(QStringLiteral("\\(([^()]*)\\)\\s*$")).match(filter);
-    return (bracketed.hasMatch() ? bracketed.captured(1) : filter)
-        .split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
-}
-
 namespace {
 
-    // The typed text when it is a pattern rather than names: it holds "*" or "?" outside quotes.
+    // The patterns of a filter text: the words inside its last brackets, however they are
+    // separated ("*.vcf, *.vcard" gives *.vcf and *.vcard); the whole text without brackets.
+    QStringList FilterPatterns(const QString& filter)
+    {
+        const auto bracketed = QRegularExpression(QStringLiteral("\\(([^()]*)\\)\\s*$")).match(filter);
+        return (bracketed.hasMatch() ? bracketed.captured(1) : filter)
+            .split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
+    }
+
+    // True when the typed text is a pattern rather than names: it holds "*" or "?" and no quotes.
     bool IsPattern(const QString& typed)
     {
         return !typed.contains(QLatin1Char('"'))

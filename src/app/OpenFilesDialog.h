@@ -29,8 +29,4 @@ private:
     QStringList m_picked;
 };
 
-// The patterns of a filter text: the words inside its last brackets, however they are
-// separated ("*.vcf, *.vcard" gives *.vcf and *.vcard); the whole text without brackets.
-QStringList FilterPatterns(const QString& filter);
-
 } // namespace orvandel
