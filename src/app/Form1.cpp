@@ -4,6 +4,7 @@
 #include "CaptionProgressBar.h"
 #include "CursorFile.h"
 #include "Prompts.h"
+#include "TitledFrame.h"
 #include "WindowRunHost.h"
 #include "WindowScanHost.h"
 #include "filelist/FileListModel.h"
@@ -15,11 +16,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEnterEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
@@ -40,7 +42,7 @@ namespace {
                                              "| line to right and out of window to reveal "
                                              "full names.");
     const QString kAddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
-    const QString kAddFilesFilter = QStringLiteral("vCard Files (*.vcf, *.vcard)");
+    const QString kAddFilesFilters = QStringLiteral("vCard Files (*.vcf, *.vcard);;All Files (*)");
     const QString kTooManyFiles = QStringLiteral(
         "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
     const QString kSelectFolderPrompt = QStringLiteral("Please select folder:");
@@ -64,6 +66,20 @@ namespace {
         font.setPointSizeF(points);
         font.setBold(true);
         return font;
+    }
+
+    // `palette` with the window's background and the colour of the texts drawn straight on it
+    // (the frame's title, the caption of some styles' progress bars), so that they stay apart
+    // whatever colours the desktop's palette brings; disabled texts get a colour between the two.
+    QPalette WithBackground(QPalette palette, const QColor& background, const QColor& text)
+    {
+        palette.setColor(QPalette::Window, background);
+        palette.setColor(QPalette::Active, QPalette::WindowText, text);
+        palette.setColor(QPalette::Inactive, QPalette::WindowText, text);
+        palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                         QColor((background.red() + text.red()) / 2, (background.green() + text.green()) / 2,
+                                (background.blue() + text.blue()) / 2));
+        return palette;
     }
 
     std::string ToStd(const QString& text)
@@ -101,9 +117,9 @@ void Form1::buildLayout()
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Px(8040), Px(5550));
     setFont(ArialBold(9));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    // White, also in a dark palette. The list, the box and the buttons draw on colours of their
+    // own and keep the palette's.
+    setPalette(WithBackground(palette(), Qt::white, Qt::black));
     setAutoFillBackground(true);
 
     m_fileList = new FileListModel(this);
@@ -135,7 +151,7 @@ void Form1::buildLayout()
     m_pushButton6
         = button("PushButton6", QStringLiteral("Load Sample/Example Files"), {4080, 3090, 3840, 405}, this);
 
-    m_frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
+    m_frame1 = new TitledFrame(QStringLiteral("Save Results To This Folder"), this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
     m_frame1->setGeometry(Px(120), Px(3570), Px(7800), Px(810));
     m_frame1->setAutoFillBackground(true);
@@ -209,11 +225,11 @@ void Form1::ApplySkin()
     const QFileInfo skin(skinFile);
     if (!skin.isFile() || skin.isHidden())
         return;
-    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)}) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
-        widget->setPalette(palette);
-    }
+    // The window and the frame take the button colour, and their texts the button's text colour.
+    const QPalette desktop = QApplication::palette();
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)})
+        widget->setPalette(WithBackground(widget->palette(), desktop.color(QPalette::Button),
+                                          desktop.color(QPalette::ButtonText)));
     QFile file(skinFile);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw std::runtime_error(
@@ -228,6 +244,8 @@ void Form1::SetApplicationTitle()
 
 void Form1::setPointer(Pointer pointer)
 {
+    if (m_busyLoops > 0)
+        pointer = Pointer::Busy;
     m_pointer = pointer;
     switch (pointer) {
     case Pointer::Default:
@@ -240,6 +258,19 @@ void Form1::setPointer(Pointer pointer)
         setCursor(Qt::WaitCursor);
         break;
     }
+}
+
+void Form1::holdBusy()
+{
+    ++m_busyLoops;
+    setPointer(Pointer::Busy);
+}
+
+void Form1::releaseBusy()
+{
+    if (m_busyLoops > 0)
+        --m_busyLoops;
+    setPointer(Pointer::Default);
 }
 
 void Form1::hoverRule()
@@ -256,10 +287,22 @@ void Form1::resetRule()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        if (watched == m_frame1)
+    // A mouse move that a control leaves to others goes on to the control's parent, and the
+    // mouse entering a control enters the control's parents too: so "..." reported its moves to
+    // the frame as well, whose rule then took the hand away. Each rule runs only for the widget
+    // that is itself under the mouse.
+    QPointF at;
+    if (event->type() == QEvent::Enter)
+        at = static_cast<QEnterEvent*>(event)->position();
+    else if (event->type() == QEvent::MouseMove)
+        at = static_cast<QMouseEvent*>(event)->position();
+    else
+        return QWidget::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && !widget->childAt(at.toPoint())) {
+        if (widget == m_frame1)
             resetRule();
-        else if (qobject_cast<QPushButton*>(watched))
+        else if (qobject_cast<QPushButton*>(widget))
             hoverRule();
     }
     return QWidget::eventFilter(watched, event);
@@ -292,7 +335,7 @@ void Form1::PushButton1_Click()
     StepRunner steps(ToStd(kLocatorAddFiles), *this);
     QStringList picked;
     steps.step(112,
-               [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilter); });
+               [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilters); });
     if (steps.test(114, [&] { return picked.isEmpty(); }))
         return;
     if (DialogResultLength(picked) > kMaximumDialogResult) {
@@ -376,13 +419,15 @@ void Form1::PushButton7_Click()
         m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"),
                                         remembered);
     });
-    steps.step(112, [&] { setPointer(Pointer::Busy); });
+    steps.step(112, [&] { holdBusy(); });
     WindowScanHost host(*this);
     // The typed text is taken as it is: "*" gives "*.*", ".vcf" gives "*..vcf".
     if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, &steps)
-        == ScanOutcome::Stopped)
+        == ScanOutcome::Stopped) {
+        releaseBusy();
         return;
-    steps.step(136, [&] { setPointer(Pointer::Default); });
+    }
+    steps.step(136, [&] { releaseBusy(); });
 }
 
 void Form1::ListView1_OLEDragDrop(const QStringList& paths)

@@ -8,7 +8,6 @@
 #include <QWidget>
 #include <optional>
 
-class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
@@ -19,6 +18,7 @@ class FileListModel;
 class FileListView;
 class Prompts;
 class SettingsStore;
+class TitledFrame;
 
 // What the window works with, handed in so that tests can put their own in its place.
 struct FormServices
@@ -63,8 +63,14 @@ public:
     void ListView1_OLEDragDrop(const QStringList& paths);
 
     Pointer pointer() const { return m_pointer; }
+    // Shows `pointer`; while a long loop holds the window busy, the busy pointer stays.
     void setPointer(Pointer pointer);
     bool isBusy() const { return m_pointer == Pointer::Busy; }
+    // A long loop that walks the list (an extraction run, the folder command) holds the window
+    // busy while it runs: the busy pointer shows and nothing is removed from the list until the
+    // last of them lets go, so that one ending in the middle of another opens nothing.
+    void holdBusy();
+    void releaseBusy();
     bool hasCustomCursor() const { return m_customCursor.has_value(); }
 
     FileListModel& fileList() { return *m_fileList; }
@@ -110,11 +116,12 @@ private:
     QPushButton* m_pushButton7 = nullptr;
     QPushButton* m_pushButton8 = nullptr;
     QPushButton* m_pushButton9 = nullptr;
-    QGroupBox* m_frame1 = nullptr;
+    TitledFrame* m_frame1 = nullptr;
     QLineEdit* m_text1 = nullptr;
     CaptionProgressBar* m_progressBar = nullptr;
 
     Pointer m_pointer = Pointer::Default;
+    int m_busyLoops = 0; // the long loops that hold the window busy
     std::optional<QCursor> m_customCursor;
     QString m_applicationTitle;
     bool m_closing = false;

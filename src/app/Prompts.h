@@ -29,8 +29,10 @@ public:
     virtual QString
     inputText(QWidget* owner, const QString& title, const QString& label, const QString& defaultText)
         = 0;
-    // Several existing files of one folder, full paths in the dialog's order; empty on Cancel.
-    virtual QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) = 0;
+    // Files of one folder, full paths in the dialog's order; a typed name is taken as typed,
+    // whether or not it exists. `filters` are the filters' texts, separated by ";;", the first
+    // one chosen. Empty on Cancel.
+    virtual QStringList openFileNames(QWidget* owner, const QString& title, const QString& filters) = 0;
     // A real folder, its path without a trailing "/" (but the root "/"); empty on Cancel.
     virtual QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) = 0;
     // Opens the folder in the desktop's file manager; whether that worked is not looked at.

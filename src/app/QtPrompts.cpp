@@ -1,13 +1,11 @@
 #include "QtPrompts.h"
 
+#include "OpenFilesDialog.h"
 #include "filelist/BrowseForFolder.h"
 
-#include <QComboBox>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QUrl>
 
 namespace orvandel {
@@ -43,28 +41,12 @@ QtPrompts::inputText(QWidget* owner, const QString& title, const QString& label,
     return ok ? text : QString();
 }
 
-QStringList QtPrompts::openFileNames(QWidget* owner, const QString& title, const QString& filter)
+QStringList QtPrompts::openFileNames(QWidget* owner, const QString& title, const QString& filters)
 {
-    // Qt reads a filter's patterns as the words inside its brackets, so "(*.vcf, *.vcard)"
-    // would look for names ending in "vcf,". The dialog filters by the patterns alone and
-    // shows the filter's text as it is written.
-    const auto match = QRegularExpression(QStringLiteral("\\(([^)]*)\\)\\s*$")).match(filter);
-    const QStringList patterns
-        = (match.hasMatch() ? match.captured(1) : filter)
-              .split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
-    const QString name = filter.left(filter.indexOf(QLatin1Char('('))).trimmed();
-
-    QFileDialog dialog(owner, title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        types && types->count() == 1)
-        types->setItemText(0, filter);
+    OpenFilesDialog dialog(owner, title, filters.split(QStringLiteral(";;"), Qt::SkipEmptyParts));
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles();
+    return dialog.pickedFiles();
 }
 
 QString QtPrompts::browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder)

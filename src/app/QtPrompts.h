@@ -14,7 +14,7 @@ public:
                       const QString& title,
                       const QString& label,
                       const QString& defaultText) override;
-    QStringList openFileNames(QWidget* owner, const QString& title, const QString& filter) override;
+    QStringList openFileNames(QWidget* owner, const QString& title, const QString& filters) override;
     QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
     void openInFileManager(const QString& folder) override;
 };

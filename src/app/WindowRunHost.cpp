@@ -44,9 +44,24 @@ bool WindowRunHost::yield()
     return !m_form.isClosing();
 }
 
+WindowRunHost::~WindowRunHost()
+{
+    if (m_holdsBusy)
+        m_form.releaseBusy();
+}
+
 void WindowRunHost::setBusyPointer(bool busy)
 {
-    m_form.setPointer(busy ? Form1::Pointer::Busy : Form1::Pointer::Default);
+    // The run asks for the busy pointer at every file; it holds the window once.
+    if (busy && !m_holdsBusy) {
+        m_form.holdBusy();
+        m_holdsBusy = true;
+    } else if (!busy && m_holdsBusy) {
+        m_form.releaseBusy();
+        m_holdsBusy = false;
+    } else {
+        m_form.setPointer(busy ? Form1::Pointer::Busy : Form1::Pointer::Default);
+    }
 }
 
 bool WindowRunHost::isBusyPointer()

@@ -18,6 +18,10 @@ public:
         : m_form(form)
     {
     }
+    // A run that stopped before its end lets go of the window.
+    ~WindowRunHost() override;
+    WindowRunHost(const WindowRunHost&) = delete;
+    WindowRunHost& operator=(const WindowRunHost&) = delete;
 
     std::size_t itemCount() override;
     std::optional<std::string> itemText(std::size_t position) override;
@@ -34,6 +38,7 @@ public:
 
 private:
     Form1& m_form;
+    bool m_holdsBusy = false; // the run holds the window busy (from its first file on)
     std::vector<PhotoResult> m_links;
 };
 

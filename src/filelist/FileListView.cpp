@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScrollBar>
+#include <algorithm>
 
 namespace orvandel {
 
@@ -144,7 +146,11 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
         return;
     m_list->setText(from, m_list->text(to));
     m_list->setText(to, carried);
+    // Selecting the item would scroll it wholly into view; only the edge rule scrolls here.
+    const bool autoScrolls = hasAutoScroll();
+    setAutoScroll(false);
     selectPosition(to);
+    setAutoScroll(autoScrolls);
     m_draggedItem = QPersistentModelIndex(m_list->index(to - 1));
     scrollAtEdge(to, point.y());
 }
@@ -152,15 +158,25 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
 void FileListView::scrollAtEdge(int hitPosition, int pointerY)
 {
     // Near the list's own top or bottom row the list scrolls, so the item can travel beyond
-    // what is shown.
+    // what is shown. It scrolls one row per swap, whichever way: bringing the next item wholly
+    // into view would scroll two rows when the bottom row shows only in part, and the pointer
+    // would then skip the item in between.
     const QModelIndex top = indexAt(QPoint(1, 1));
     const QModelIndex bottom = indexAt(QPoint(1, viewport()->height() - 2));
-    if (top.isValid() && pointerY <= visualRect(top).bottom() && hitPosition > 1) {
-        scrollTo(m_list->index(hitPosition - 2));
-    } else if (bottom.isValid() && pointerY >= visualRect(bottom).top() && hitPosition < m_list->count()) {
-        m_list->flush();
-        scrollTo(m_list->index(hitPosition));
-    }
+    if (top.isValid() && pointerY <= visualRect(top).bottom() && hitPosition > 1)
+        scrollOneRow(-1);
+    else if (bottom.isValid() && pointerY >= visualRect(bottom).top() && hitPosition < m_list->count())
+        scrollOneRow(1);
+}
+
+void FileListView::scrollOneRow(int direction)
+{
+    m_list->flush();
+    const int row = verticalScrollMode() == QAbstractItemView::ScrollPerItem
+        ? 1
+        : std::max(1, visualRect(m_list->index(0)).height());
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + direction * row);
 }
 
 void FileListView::dragEnterEvent(QDragEnterEvent* event)

@@ -54,6 +54,7 @@ private:
     void removeSelected();
     void itemClicked();
     void scrollAtEdge(int hitPosition, int pointerY);
+    void scrollOneRow(int direction); // -1 up, 1 down
 
     FileListModel* m_list = nullptr;
     std::function<bool()> m_isBusy;

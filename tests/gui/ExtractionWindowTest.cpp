@@ -1,6 +1,7 @@
 #include "FormFixture.h"
 #include "app/CaptionProgressBar.h"
 #include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
 
 #include <QDir>
 #include <QFile>
@@ -153,6 +154,84 @@ private slots:
         QVERIFY(tries > 0);
         QCOMPARE(m_form->fileList().count(), 2);
         QVERIFY(QFile::exists(m_out + "/b.jpg"));
+    }
+
+    void aFolderCommandEndingDuringTheRunLeavesItBusy()
+    {
+        QStringList cards;
+        for (const char* name : {"a.vcf", "b.vcf", "c.vcf", "d.vcf"})
+            cards << m_fixture->file(QStringLiteral("cards/") + name, kCard);
+        m_form->fileList().appendMany(cards);
+        const QString more = m_fixture->folder("more");
+        m_fixture->file("more/x.vcf", kCard);
+        m_fixture->file("more/y.vcf", kCard);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        auto* list = m_fixture->child<FileListView>("ListView1");
+        m_fixture->prompts.answerText("vcf");
+        m_fixture->prompts.answerFolder(more);
+
+        bool scanning = false;
+        bool scanned = false;
+        QStringList tried; // the files whose yields tried to remove items
+        QList<int> pointers;
+        auto* during = new QTimer(m_form);
+        connect(during, &QTimer::timeout, this, [&] {
+            const QString caption = m_form->progressBar()->text();
+            if (scanning)
+                return;
+            if (!scanned && caption == QStringLiteral("Processing: b.vcf")) {
+                // The folder command runs, and ends, inside the second file's yield.
+                scanning = true;
+                m_form->PushButton7_Click();
+                scanning = false;
+                scanned = true;
+                pointers << int(m_form->pointer());
+                return;
+            }
+            if (!scanned || !caption.startsWith(QStringLiteral("Processing: ")))
+                return;
+            tried << caption;
+            pointers << int(m_form->pointer());
+            QTest::mouseClick(m_fixture->child<QPushButton>("PushButton8"), Qt::LeftButton);
+            list->selectPosition(1);
+            QTest::keyClick(list, Qt::Key_Delete);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                               list->visualRect(m_form->fileList().index(0)).center());
+        });
+        m_fixture->prompts.onMessage = [&](const auto&) { during->stop(); };
+        during->start(0);
+        m_form->PushButton2_Click();
+
+        QVERIFY(scanned);
+        QVERIFY(tried.contains(QStringLiteral("Processing: c.vcf")));
+        QVERIFY(tried.contains(QStringLiteral("Processing: d.vcf")));
+        for (const int pointer : pointers)
+            QCOMPARE(pointer, int(Form1::Pointer::Busy));
+        QCOMPARE(m_form->fileList().texts(), cards + QStringList({more + "/x.vcf", more + "/y.vcf"}));
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+            QCOMPARE(ReadAll(m_out + "/" + name), kJpeg);
+        QCOMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));
+        QCOMPARE(m_form->pointer(), Form1::Pointer::Default);
+        // Once nothing runs, removal works again.
+        m_form->PushButton8_Click();
+        QCOMPARE(m_form->fileList().count(), 0);
+    }
+
+    void aRunEndingDuringAnotherLoopLeavesTheWindowBusy()
+    {
+        m_form->fileList().append(m_fixture->file("cards/a.vcf", kCard));
+        // Another long loop, a folder command, is under way.
+        m_form->holdBusy();
+        m_form->PushButton2_Click();
+        QCOMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));
+        QCOMPARE(m_form->pointer(), Form1::Pointer::Busy);
+        m_form->PushButton8_Click();
+        QCOMPARE(m_form->fileList().count(), 1);
+        m_form->releaseBusy();
+        QCOMPARE(m_form->pointer(), Form1::Pointer::Default);
+        m_form->PushButton8_Click();
+        QCOMPARE(m_form->fileList().count(), 0);
     }
 
     void closingTheWindowStopsTheRun()

@@ -187,12 +187,65 @@ private slots:
         press(2);
         moveTo(3);
         QCOMPARE(bar->value(), 0);
-        // A swap into the bottom row brings the next item into view.
+        // A swap into the bottom row scrolls one row, which brings the next item into view.
         moveTo(visible);
-        QVERIFY(bar->value() > 0);
-        QVERIFY(m_list->visualRect(m_form->fileList().index(visible)).bottom()
-                <= m_list->viewport()->height());
-        release(visible);
+        QCOMPARE(bar->value(), scrollPerRow());
+        QVERIFY(m_list->visualRect(m_form->fileList().index(visible)).top() < m_list->viewport()->height());
+        // A swap into the top row scrolls one row back.
+        moveTo(m_list->indexAt(QPoint(1, 1)).row() + 1);
+        QCOMPARE(bar->value(), 0);
+        release(1);
+    }
+
+    void edgeScrollingMovesOneRowAtATime_data()
+    {
+        QTest::addColumn<bool>("down");
+        QTest::newRow("down onto the cut bottom row") << true;
+        QTest::newRow("up onto the top row") << false;
+    }
+
+    void edgeScrollingMovesOneRowAtATime()
+    {
+        QFETCH(bool, down);
+        QStringList items;
+        for (int i = 1; i <= 40; ++i)
+            items << QStringLiteral("p%1").arg(i, 2, 10, QLatin1Char('0'));
+        fill(items);
+        cutTheLastVisibleRow();
+        QScrollBar* bar = m_list->verticalScrollBar();
+        if (!down)
+            bar->setValue(bar->maximum());
+        // Pick up the item in the top (or the last whole) row and carry it to the other edge
+        // in small steps, then move the pointer a little there, up and down, again and again.
+        const int height = m_list->viewport()->height();
+        int y = down ? rowHeight() / 2 : (height / rowHeight() - 1) * rowHeight() + rowHeight() / 2;
+        const int start = m_list->indexAt(QPoint(1, y)).row() + 1;
+        const QString carried = m_form->fileList().text(start);
+        QTest::mousePress(m_list->viewport(), Qt::LeftButton, {}, QPoint(m_list->viewport()->width() / 2, y));
+        const int edgeY = down ? height - 2 : 1;
+        int position = start;
+        for (int move = 0; move < 60; ++move) {
+            if (y != edgeY)
+                y = down ? std::min(y + 3, edgeY) : std::max(y - 3, edgeY);
+            else
+                y += down ? -1 : 1;
+            const int scrolled = bar->value();
+            moveToY(y);
+            // The carried item goes at most one place per move; the others keep their order.
+            const int now = m_list->draggedPosition();
+            QVERIFY2(std::abs(now - position) <= 1,
+                     qPrintable(QStringLiteral("%1 to %2").arg(position).arg(now)));
+            position = now;
+            QStringList expected = items;
+            expected.removeOne(carried);
+            expected.insert(position - 1, carried);
+            QCOMPARE(m_form->fileList().texts(), expected);
+            QVERIFY(std::abs(bar->value() - scrolled) <= scrollPerRow());
+        }
+        // The wiggling at the edge carried it all the way.
+        QCOMPARE(position, down ? 40 : 1);
+        QTest::mouseRelease(m_list->viewport(), Qt::LeftButton, {},
+                            QPoint(m_list->viewport()->width() / 2, y));
     }
 
     void listContainsTextComparesExactly_data()
@@ -242,7 +295,7 @@ private slots:
         QCOMPARE(m_fixture->prompts.shown.size(), 1);
         const auto& dialog = m_fixture->prompts.shown.constFirst();
         QCOMPARE(dialog.title, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
-        QCOMPARE(dialog.text, QStringLiteral("vCard Files (*.vcf, *.vcard)"));
+        QCOMPARE(dialog.text, QStringLiteral("vCard Files (*.vcf, *.vcard);;All Files (*)"));
     }
 
     void tooManyFilesAddNothing_data()
@@ -320,6 +373,31 @@ private:
         const QPoint at = rowCentre(position);
         QMouseEvent move(QEvent::MouseMove, at, m_list->viewport()->mapToGlobal(at), Qt::NoButton, buttons,
                          Qt::NoModifier);
+        QCoreApplication::sendEvent(m_list->viewport(), &move);
+    }
+
+    int rowHeight() { return m_list->visualRect(m_form->fileList().index(0)).height(); }
+
+    // The scroll bar's steps for one row.
+    int scrollPerRow()
+    {
+        return m_list->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : rowHeight();
+    }
+
+    // Makes the list so high that its last visible row shows only in part.
+    void cutTheLastVisibleRow()
+    {
+        const int extra = m_list->height() - m_list->viewport()->height();
+        m_list->resize(m_list->width(), extra + 6 * rowHeight() + rowHeight() / 2);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_list->viewport()->height() % rowHeight(), rowHeight() / 2);
+    }
+
+    void moveToY(int y)
+    {
+        const QPoint at(m_list->viewport()->width() / 2, y);
+        QMouseEvent move(QEvent::MouseMove, at, m_list->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(m_list->viewport(), &move);
     }
 

@@ -35,9 +35,9 @@ ScriptedPrompts::inputText(QWidget*, const QString& title, const QString& label,
     return answer ? answer->text : QString();
 }
 
-QStringList ScriptedPrompts::openFileNames(QWidget*, const QString& title, const QString& filter)
+QStringList ScriptedPrompts::openFileNames(QWidget*, const QString& title, const QString& filters)
 {
-    shown.append({QStringLiteral("files"), title, filter, {}, Icon::None});
+    shown.append({QStringLiteral("files"), title, filters, {}, Icon::None});
     const auto answer = next(QStringLiteral("files"), title);
     return answer ? answer->files : QStringList();
 }

@@ -279,6 +279,53 @@ private slots:
             QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     }
 
+    void hoverFollowsTheWidgetUnderTheMouse_data()
+    {
+        QTest::addColumn<bool>("handFile");
+        QTest::addColumn<QString>("over");
+        QTest::addColumn<int>("pointer");
+        for (const bool hand : {false, true}) {
+            const char* with = hand ? "with HAND-M.CUR" : "without HAND-M.CUR";
+            for (const char* button :
+                 {"PushButton1", "PushButton2", "PushButton6", "PushButton7", "PushButton8", "PushButton9"})
+                QTest::addRow("%s, %s", button, with) << hand << button << int(Form1::Pointer::Custom);
+            QTest::addRow("Frame1, %s", with) << hand << "Frame1" << int(Form1::Pointer::Default);
+        }
+    }
+
+    void hoverFollowsTheWidgetUnderTheMouse()
+    {
+        QFETCH(bool, handFile);
+        QFETCH(QString, over);
+        QFETCH(int, pointer);
+        if (handFile)
+            m_fixture->programFile("HAND-M.CUR", CursorFileBytes(5, 1));
+        Form1& form = m_fixture->start();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* frame = m_fixture->child<QGroupBox>("Frame1");
+        // A point of the frame where none of its controls lies.
+        const QPoint bareFrame(3, frame->height() - 3);
+        QVERIFY(!frame->childAt(bareFrame));
+        // Come from a widget whose rule sets the other pointer, as the user's mouse would.
+        if (over == "Frame1")
+            hover(m_fixture->child<QPushButton>("PushButton2"), {});
+        else
+            hover(frame, bareFrame);
+        QVERIFY(form.pointer() != Form1::Pointer(pointer));
+
+        QWidget* target = form.findChild<QWidget*>(over);
+        const QPoint at = over == "Frame1" ? bareFrame : target->rect().center();
+        hover(target, at);
+        QTest::mouseMove(target, at + QPoint(1, 1));
+        QCOMPARE(int(form.pointer()), pointer);
+        // What the widget really under the mouse shows.
+        QWidget* under = QApplication::widgetAt(target->mapToGlobal(at + QPoint(1, 1)));
+        QCOMPARE(under, target);
+        const bool hand = handFile && form.pointer() == Form1::Pointer::Custom;
+        QCOMPARE(under->cursor().shape(), hand ? Qt::BitmapCursor : Qt::ArrowCursor);
+    }
+
     void browsePutsTheFolderWithSeparator()
     {
         Form1& form = m_fixture->start();
@@ -342,6 +389,13 @@ private slots:
     }
 
 private:
+    // Moves the mouse onto `widget` at `at` (its centre when null).
+    static void hover(QWidget* widget, QPoint at)
+    {
+        QTest::mouseMove(widget, at.isNull() ? widget->rect().center() : at);
+        QCoreApplication::processEvents();
+    }
+
     std::unique_ptr<FormFixture> m_fixture;
 };
 
