@@ -6,8 +6,11 @@
 
 #include <QCursor>
 #include <QWidget>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
+class QAction;
 class QLineEdit;
 class QPushButton;
 
@@ -53,6 +56,9 @@ public:
     // The commands behind the buttons.
     void PushButton1_Click(); // "Add VCF File(s)"
     void PushButton2_Click(); // "Start Extracting VCF Images"
+    // "Start Thorough Extraction", on the start button's and the list's context menus: every
+    // photo of every card, whichever way the start button goes.
+    void startThoroughExtraction();
     void PushButton6_Click(); // "Load Sample/Example Files"
     void PushButton7_Click(); // "Add All VCF File(s) In Folder"
     void PushButton8_Click(); // "Clear List"
@@ -79,6 +85,7 @@ public:
     CaptionProgressBar* progressBar() const { return m_progressBar; }
     const QString& applicationTitle() const { return m_applicationTitle; }
     Prompts& prompts() { return m_services.prompts; }
+    QAction* thoroughAction() const { return m_thoroughAction; }
     const ExtractionRun& extractionRun() const { return m_run; }
     bool isThorough() const { return m_services.thorough; }
     // True while an extraction (classic or thorough) is under way.
@@ -104,6 +111,13 @@ private:
     void resetRule();
     void outputBoxChanged(const QString& text);
     QString programFile(const QString& relative) const;
+    // After a classic run: when the files it took up hold photos that it could not take and the
+    // thorough extraction would, offers to take them.
+    void offerThoroughExtraction(const std::vector<ItemResult>& takenUp);
+    // Any run that starts ends a look of the offer that is under way.
+    void cancelLook() { ++m_lookSerial; }
+    // The controls that change while a run is under way.
+    void showRunning(bool running);
 
     FormServices m_services;
     ExtractionRun m_run;
@@ -119,6 +133,7 @@ private:
     TitledFrame* m_frame1 = nullptr;
     QLineEdit* m_text1 = nullptr;
     CaptionProgressBar* m_progressBar = nullptr;
+    QAction* m_thoroughAction = nullptr;
 
     Pointer m_pointer = Pointer::Default;
     int m_busyLoops = 0; // the long loops that hold the window busy
@@ -126,6 +141,7 @@ private:
     QString m_applicationTitle;
     bool m_closing = false;
     bool m_centred = false;
+    std::uint64_t m_lookSerial = 0; // counts the looks of the offer and the runs that end them
 };
 
 } // namespace orvandel
