@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Form1.h"
 #include "QtPrompts.h"
+#include "TerminalText.h"
 #include "WindowArguments.h"
 #include "settings/SettingsStore.h"
 
@@ -32,7 +33,8 @@ namespace {
 
     int UsageError(const QString& error)
     {
-        std::cerr << "orvandel: " << error.toStdString() << "\nTry 'orvandel --help' for more information.\n";
+        std::cerr << "orvandel: " << TerminalText(error.toStdString())
+                  << "\nTry 'orvandel --help' for more information.\n";
         return 2;
     }
 

@@ -40,7 +40,8 @@ protected:
     void clearProgressLine();
     void markFailed() noexcept { m_anyFailed = true; }
     bool json() const noexcept { return m_json; }
-    std::ostream& out() noexcept { return m_out; }
+    // Writes one line of the report on stdout.
+    void printLine(const std::string& line);
 
 private:
     std::vector<std::string> m_inputs;
@@ -58,7 +59,8 @@ private:
 // else 0.
 int ExitStatus(RunOutcome outcome, bool anyFailed);
 
-// The report as plain text for a terminal: its CR LF and CR line breaks become LF.
+// The report as plain text for a terminal: its CR LF and CR line breaks become LF, and what
+// stands between them is escaped (TerminalText).
 std::string ReportAsPlainText(const ErrorReport& report);
 
 } // namespace orvandel

@@ -1,6 +1,7 @@
 #include "CliScanHost.h"
 
 #include "CliRunHost.h"
+#include "TerminalText.h"
 #include "filelist/FolderListing.h"
 #include "filelist/FolderScan.h"
 #include "util/PathHelpers.h"
@@ -25,7 +26,7 @@ void CliScanHost::reportError(const ErrorReport& report)
 void CliScanHost::reportProblem(const std::string& text)
 {
     m_anyFailed = true;
-    m_err << "orvandel: " << text << '\n' << std::flush;
+    m_err << "orvandel: " << TerminalText(text) << '\n' << std::flush;
 }
 
 std::vector<std::string>

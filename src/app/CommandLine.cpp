@@ -3,6 +3,7 @@
 #include "CliRunHost.h"
 #include "CliScanHost.h"
 #include "OrvandelVersion.h"
+#include "TerminalText.h"
 #include "ThoroughCommand.h"
 #include "extract/ExtractionRun.h"
 
@@ -52,7 +53,7 @@ wrong arguments).
 
     int UsageError(std::ostream& err, const std::string& message)
     {
-        err << "orvandel: " << message << "\nTry 'orvandel --help' for more information.\n";
+        err << "orvandel: " << TerminalText(message) << "\nTry 'orvandel --help' for more information.\n";
         return 2;
     }
 
