@@ -106,7 +106,7 @@ wrong arguments).
             return UsageError(err, "extract needs the output folder: -o DIR");
         if (options.patterns.empty())
             options.patterns = {"*.vcf", "*.vcard"};
-        CliScanHost scanHost(err);
+        CliScanHost scanHost(out, err, options.json, thorough.thorough);
         std::vector<std::string> files
             = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
 
