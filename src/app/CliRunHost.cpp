@@ -58,7 +58,7 @@ CliRunHost::CliRunHost(std::vector<std::string> inputs,
     : m_inputs(std::move(inputs))
     , m_outputFolder(std::move(outputFolder))
     , m_json(json)
-    , m_out(out)
+    , m_lines(out, err)
     , m_err(err)
     , m_showProgress(showProgress)
 {
@@ -138,7 +138,12 @@ void CliRunHost::itemFinished(const ItemResult& result)
 
 void CliRunHost::printLine(const std::string& line)
 {
-    m_out << line << '\n' << std::flush;
+    m_lines.print(line);
+}
+
+bool CliRunHost::yield()
+{
+    return !m_lines.failed();
 }
 
 } // namespace orvandel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StdoutLines.h"
 #include "extract/ExtractionRun.h"
 #include "extract/RunHost.h"
 
@@ -11,7 +12,8 @@ namespace orvandel {
 
 // Runs the extraction for the command line: the inputs are the list, each finished input is
 // one line (or one JSON object) on `out`, reports and messages go to `err` as text, and a
-// progress line is kept on `err` when it is a terminal.
+// progress line is kept on `err` when it is a terminal. Once `out` cannot be written, the run
+// is stopped at its next yield.
 class CliRunHost : public RunHost
 {
 public:
@@ -27,7 +29,7 @@ public:
     std::string outputFolderText() override { return m_outputFolder; }
     void setProgressValue(double value) override;
     void setProgressCaption(const std::string& caption) override;
-    bool yield() override { return true; }
+    bool yield() override;
     void setBusyPointer(bool /*busy*/) override { }
     bool isBusyPointer() override { return false; }
     void showMessage(const std::string& text) override;
@@ -35,9 +37,10 @@ public:
     void itemFinished(const ItemResult& result) override;
 
     bool anyFailed() const noexcept { return m_anyFailed; }
+    // Takes the progress line off the terminal, as a run that was stopped leaves it.
+    void clearProgressLine();
 
 protected:
-    void clearProgressLine();
     void markFailed() noexcept { m_anyFailed = true; }
     bool json() const noexcept { return m_json; }
     // Writes one line of the report on stdout.
@@ -47,7 +50,7 @@ private:
     std::vector<std::string> m_inputs;
     std::string m_outputFolder;
     bool m_json;
-    std::ostream& m_out;
+    StdoutLines m_lines;
     std::ostream& m_err;
     bool m_showProgress;
     bool m_progressShown = false;

@@ -27,7 +27,7 @@ std::string SkipReasonText(const SkippedFolder& folder)
 }
 
 CliScanHost::CliScanHost(std::ostream& out, std::ostream& err, bool json, bool thorough)
-    : m_out(out)
+    : m_lines(out, err)
     , m_err(err)
     , m_json(json)
     , m_thorough(thorough)
@@ -50,13 +50,12 @@ void CliScanHost::folderSkipped(const SkippedFolder& folder)
     if (m_json) {
         JsonObject line;
         line.add("input", folder.path).add("status", "skipped").add("error", reason);
-        m_out << line.str() << '\n';
+        m_lines.print(line.str());
     } else {
         // The reason stands where the lines of the run put an error's description.
-        m_out << "skipped\t" << TerminalText(folder.path) << (m_thorough ? "\t\t\t" : "\t")
-              << TerminalText(reason) << '\n';
+        m_lines.print("skipped\t" + TerminalText(folder.path) + (m_thorough ? "\t\t\t" : "\t")
+                      + TerminalText(reason));
     }
-    m_out.flush();
 }
 
 std::vector<std::string>
@@ -64,10 +63,10 @@ ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pa
 {
     StepRunner steps(std::string(kAddFolderLocator), host);
     for (const std::string& input : inputs) {
-        if (IsDirectory(input))
-            AddFolderTreeFiles(input, pattern, host, &steps);
-        else
+        if (!IsDirectory(input))
             host.appendItem(input);
+        else if (AddFolderTreeFiles(input, pattern, host, &steps) == ScanOutcome::Stopped)
+            break;
     }
     return std::move(host.items());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StdoutLines.h"
 #include "filelist/NamePattern.h"
 #include "filelist/ScanHost.h"
 
@@ -18,7 +19,8 @@ class CliScanHost : public ScanHost
 public:
     CliScanHost(std::ostream& out, std::ostream& err, bool json, bool thorough);
 
-    bool yield() override { return true; }
+    // False once stdout cannot be written: the scan stops.
+    bool yield() override { return !m_lines.failed(); }
     void appendItem(const std::string& text) override { m_items.push_back(text); }
     void reportError(const ErrorReport& report) override;
     void folderSkipped(const SkippedFolder& folder) override;
@@ -27,7 +29,7 @@ public:
     bool anyFailed() const noexcept { return m_anyFailed; }
 
 private:
-    std::ostream& m_out;
+    StdoutLines m_lines;
     std::ostream& m_err;
     bool m_json;
     bool m_thorough;
@@ -40,7 +42,7 @@ std::string SkipReasonText(const SkippedFolder& folder);
 
 // The inputs in their order, each folder replaced by the files of its tree whose names match
 // `pattern` (in the order of the folder scan, each file once per named folder); every other
-// input is taken as given.
+// input is taken as given. Stops at the first scan that is stopped.
 std::vector<std::string>
 ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pattern, CliScanHost& host);
 

@@ -3,10 +3,12 @@
 #include "CliRunHost.h"
 #include "CliScanHost.h"
 #include "OrvandelVersion.h"
+#include "StdoutLines.h"
 #include "TerminalText.h"
 #include "ThoroughCommand.h"
 #include "extract/ExtractionRun.h"
 
+#include <cerrno>
 #include <optional>
 #include <ostream>
 
@@ -57,6 +59,17 @@ wrong arguments).
         return 2;
     }
 
+    // Writes the help or the version; a stdout that cannot take it is a failure.
+    int PrintText(std::ostream& out, std::ostream& err, const std::string& text)
+    {
+        errno = 0;
+        out << text << std::flush;
+        if (out.good())
+            return 0;
+        TellStdoutFailed(err, errno);
+        return 1;
+    }
+
     int
     Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
     {
@@ -94,8 +107,7 @@ wrong arguments).
             } else if (arg == "--json") {
                 options.json = true;
             } else if (arg == "-h" || arg == "--help") {
-                out << kUsage << ThoroughUsage();
-                return 0;
+                return PrintText(out, err, std::string(kUsage) + ThoroughUsage());
             } else {
                 return UsageError(err, "unknown option '" + arg + "'");
             }
@@ -109,17 +121,24 @@ wrong arguments).
         CliScanHost scanHost(out, err, options.json, thorough.thorough);
         std::vector<std::string> files
             = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
+        if (!out.good())
+            return 1; // the scan was stopped, and has told why
 
+        int status = 0;
         if (thorough.thorough) {
-            const int status = RunThoroughExtract(thorough, std::move(files), *options.outputFolder,
-                                                  options.json, out, err, errIsTerminal);
-            return status == 0 && scanHost.anyFailed() ? 1 : status;
+            status = RunThoroughExtract(thorough, std::move(files), *options.outputFolder, options.json, out,
+                                        err, errIsTerminal);
+        } else {
+            CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
+            ExtractionRun run;
+            const RunOutcome outcome = run.start(host);
+            host.clearProgressLine();
+            status = ExitStatus(outcome, host.anyFailed());
         }
-
-        CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
-        ExtractionRun run;
-        const RunOutcome outcome = run.start(host);
-        return ExitStatus(outcome, host.anyFailed() || scanHost.anyFailed());
+        if (status == 0 && scanHost.anyFailed())
+            status = 1;
+        // A run stopped because its report could not be written failed; it did not refuse to start.
+        return out.good() ? status : 1;
     }
 
 } // namespace
@@ -137,14 +156,10 @@ int RunCommandLine(const std::vector<std::string>& args,
                    std::ostream& err,
                    bool errIsTerminal)
 {
-    if (args.empty() || args.front() == "--help" || args.front() == "-h") {
-        out << kUsage << ThoroughUsage();
-        return 0;
-    }
-    if (args.front() == "--version") {
-        out << "orvandel " << kOrvandelVersion << '\n';
-        return 0;
-    }
+    if (args.empty() || args.front() == "--help" || args.front() == "-h")
+        return PrintText(out, err, std::string(kUsage) + ThoroughUsage());
+    if (args.front() == "--version")
+        return PrintText(out, err, std::string("orvandel ") + kOrvandelVersion + '\n');
     if (args.front() == "extract")
         return Extract(args, out, err, errIsTerminal);
     return UsageError(err, "unknown command '" + args.front() + "'");

@@ -127,6 +127,7 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
     ThoroughCliRunHost host(std::move(inputs), std::move(outputFolder), json, out, err, errIsTerminal);
     ThoroughRun run(std::move(runOptions));
     const RunOutcome outcome = run.start(host);
+    host.clearProgressLine();
     return ExitStatus(outcome, host.anyFailed());
 }
 
