@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Form1.h"
 #include "QtPrompts.h"
+#include "StopSignals.h"
 #include "TerminalText.h"
 #include "WindowArguments.h"
 #include "settings/SettingsStore.h"
@@ -80,8 +81,10 @@ namespace {
 int RunApplication(int argc, char* argv[])
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (IsCommandLineInvocation(args))
+    if (IsCommandLineInvocation(args)) {
+        CatchStopSignals();
         return RunCommandLine(args, std::cout, std::cerr, StderrIsTerminal());
+    }
     return RunWindow(argc, argv);
 }
 

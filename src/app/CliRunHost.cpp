@@ -1,5 +1,6 @@
 #include "CliRunHost.h"
 
+#include "StopSignals.h"
 #include "TerminalText.h"
 #include "extract/ExtractionRun.h"
 #include "util/Json.h"
@@ -143,7 +144,7 @@ void CliRunHost::printLine(const std::string& line)
 
 bool CliRunHost::yield()
 {
-    return !m_lines.failed();
+    return !m_lines.failed() && StopSignal() == 0;
 }
 
 } // namespace orvandel

@@ -12,8 +12,8 @@ namespace orvandel {
 
 // Runs the extraction for the command line: the inputs are the list, each finished input is
 // one line (or one JSON object) on `out`, reports and messages go to `err` as text, and a
-// progress line is kept on `err` when it is a terminal. Once `out` cannot be written, the run
-// is stopped at its next yield.
+// progress line is kept on `err` when it is a terminal. Once `out` cannot be written or a stop
+// signal has come (StopSignal), the run is stopped at its next yield.
 class CliRunHost : public RunHost
 {
 public:

@@ -1,6 +1,7 @@
 #include "CliScanHost.h"
 
 #include "CliRunHost.h"
+#include "StopSignals.h"
 #include "TerminalText.h"
 #include "filelist/FolderScan.h"
 #include "util/Json.h"
@@ -32,6 +33,11 @@ CliScanHost::CliScanHost(std::ostream& out, std::ostream& err, bool json, bool t
     , m_json(json)
     , m_thorough(thorough)
 {
+}
+
+bool CliScanHost::yield()
+{
+    return !m_lines.failed() && StopSignal() == 0;
 }
 
 void CliScanHost::reportError(const ErrorReport& report)

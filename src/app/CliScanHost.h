@@ -19,8 +19,8 @@ class CliScanHost : public ScanHost
 public:
     CliScanHost(std::ostream& out, std::ostream& err, bool json, bool thorough);
 
-    // False once stdout cannot be written: the scan stops.
-    bool yield() override { return !m_lines.failed(); }
+    // False once stdout cannot be written or a stop signal has come: the scan stops.
+    bool yield() override;
     void appendItem(const std::string& text) override { m_items.push_back(text); }
     void reportError(const ErrorReport& report) override;
     void folderSkipped(const SkippedFolder& folder) override;

@@ -4,6 +4,7 @@
 #include "CliScanHost.h"
 #include "OrvandelVersion.h"
 #include "StdoutLines.h"
+#include "StopSignals.h"
 #include "TerminalText.h"
 #include "ThoroughCommand.h"
 #include "extract/ExtractionRun.h"
@@ -121,8 +122,8 @@ wrong arguments).
         CliScanHost scanHost(out, err, options.json, thorough.thorough);
         std::vector<std::string> files
             = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
-        if (!out.good())
-            return 1; // the scan was stopped, and has told why
+        if (!out.good() || StopSignal() != 0)
+            return 1; // the scan was stopped
 
         int status = 0;
         if (thorough.thorough) {
@@ -151,18 +152,34 @@ bool IsCommandLineInvocation(const std::vector<std::string>& args)
     return first == "extract" || first == "--help" || first == "-h" || first == "--version";
 }
 
+namespace {
+
+    int
+    RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
+    {
+        if (args.empty() || args.front() == "--help" || args.front() == "-h")
+            return PrintText(out, err, std::string(kUsage) + ThoroughUsage());
+        if (args.front() == "--version")
+            return PrintText(out, err, std::string("orvandel ") + kOrvandelVersion + '\n');
+        if (args.front() == "extract")
+            return Extract(args, out, err, errIsTerminal);
+        return UsageError(err, "unknown command '" + args.front() + "'");
+    }
+
+} // namespace
+
 int RunCommandLine(const std::vector<std::string>& args,
                    std::ostream& out,
                    std::ostream& err,
                    bool errIsTerminal)
 {
-    if (args.empty() || args.front() == "--help" || args.front() == "-h")
-        return PrintText(out, err, std::string(kUsage) + ThoroughUsage());
-    if (args.front() == "--version")
-        return PrintText(out, err, std::string("orvandel ") + kOrvandelVersion + '\n');
-    if (args.front() == "extract")
-        return Extract(args, out, err, errIsTerminal);
-    return UsageError(err, "unknown command '" + args.front() + "'");
+    const int status = RunCommand(args, out, err, errIsTerminal);
+    // A stop signal decides the status whenever it came, after the run's last yield too.
+    if (const int signal = StopSignal(); signal != 0) {
+        err << "orvandel: stopped by " << StopSignalName(signal) << '\n' << std::flush;
+        return 128 + signal;
+    }
+    return status;
 }
 
 } // namespace orvandel
