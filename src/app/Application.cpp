@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "DisplayCheck.h"
 #include "Form1.h"
 #include "QtPrompts.h"
 #include "StopSignals.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QTimer>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -49,6 +51,13 @@ namespace {
                 break;
             if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--thorough"))
                 return UsageError(QStringLiteral("unknown option '%1'").arg(argument));
+        }
+        // Without a display the window system would end the program with an abort; it is
+        // asked only when the platform it would take can start.
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        if (const auto missing = MissingDisplay(args, [](const char* name) { return std::getenv(name); })) {
+            std::cerr << TerminalText(*missing) << '\n';
+            return 2;
         }
 
         QApplication application(argc, argv);

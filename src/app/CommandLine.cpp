@@ -8,6 +8,7 @@
 #include "TerminalText.h"
 #include "ThoroughCommand.h"
 #include "extract/ExtractionRun.h"
+#include "util/PathHelpers.h"
 
 #include <cerrno>
 #include <optional>
@@ -149,7 +150,11 @@ bool IsCommandLineInvocation(const std::vector<std::string>& args)
     if (args.empty())
         return false;
     const std::string& first = args.front();
-    return first == "extract" || first == "--help" || first == "-h" || first == "--version";
+    if (first == "extract" || first == "--help" || first == "-h" || first == "--version")
+        return true;
+    // A first word that is neither a command nor a file or folder is a mistake to tell, not a
+    // list for the window (options, the window's and Qt's, go to the window).
+    return first.empty() || (first[0] != '-' && !FileExists(first));
 }
 
 namespace {
@@ -163,7 +168,10 @@ namespace {
             return PrintText(out, err, std::string("orvandel ") + kOrvandelVersion + '\n');
         if (args.front() == "extract")
             return Extract(args, out, err, errIsTerminal);
-        return UsageError(err, "unknown command '" + args.front() + "'");
+        const std::string& first = args.front();
+        if (first.find('/') != std::string::npos || first.find('.') != std::string::npos)
+            return UsageError(err, "no such file or folder: '" + first + "'");
+        return UsageError(err, "unknown command '" + first + "'");
     }
 
 } // namespace

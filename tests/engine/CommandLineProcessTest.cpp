@@ -60,15 +60,14 @@ namespace {
                 args.push_back(arg.data());
             args.push_back(nullptr);
             std::vector<std::string> env;
-            for (char** entry = environ; *entry; ++entry) {
-                const std::string text = *entry;
-                bool replaced = false;
-                for (const std::string& change : launch.environment)
-                    replaced = replaced || text.rfind(change.substr(0, change.find('=') + 1), 0) == 0;
-                if (!replaced)
-                    env.push_back(text);
+            for (char** entry = environ; *entry; ++entry)
+                env.emplace_back(*entry);
+            // Each change replaces the variable, a later change an earlier one.
+            for (const std::string& change : launch.environment) {
+                const std::string name = change.substr(0, change.find('=') + 1);
+                std::erase_if(env, [&](const std::string& entry) { return entry.rfind(name, 0) == 0; });
+                env.push_back(change);
             }
-            env.insert(env.end(), launch.environment.begin(), launch.environment.end());
             std::vector<char*> envp;
             for (std::string& entry : env)
                 envp.push_back(entry.data());
@@ -402,6 +401,70 @@ namespace {
             // The large photo outgrows the limit and fails; the small ones before and after it
             // are written.
             WriteFailureCase {"FileSizeLimit", Stdout::File, 8u << 20, "File too large", 2}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    struct NoDisplayCase
+    {
+        const char* name;
+        std::vector<std::string> args; // "CARD" stands for an existing file
+        std::vector<std::string> environment; // beside a machine without any display
+        std::string err; // what stderr holds
+    };
+
+    class NoDisplayTest : public ::testing::TestWithParam<NoDisplayCase>
+    {
+    };
+
+    // Without a display, nothing ends in the window system's abort: a mistyped command is a
+    // usage error, the window says in one line that it cannot open, and a platform that needs
+    // no display still starts.
+    TEST_P(NoDisplayTest, EndsWithTwoAndAMessage)
+    {
+        TempDir dir;
+        Launch launch;
+        launch.args = GetParam().args;
+        for (auto& arg : launch.args) {
+            if (arg == "CARD")
+                arg = dir.write("card.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+        }
+        launch.environment
+            = {"DISPLAY=",         "WAYLAND_DISPLAY=",  "WAYLAND_SOCKET=",
+               "QT_QPA_PLATFORM=", "XDG_SESSION_TYPE=", "XDG_RUNTIME_DIR=" + dir.mkdir("runtime")};
+        launch.environment.insert(launch.environment.end(), GetParam().environment.begin(),
+                                  GetParam().environment.end());
+        Child child(launch, dir.path());
+        const int status = child.wait();
+        ASSERT_TRUE(WIFEXITED(status)) << Describe(status) << "\n" << child.err();
+        EXPECT_EQ(WEXITSTATUS(status), 2);
+        EXPECT_NE(child.err().find(GetParam().err), std::string::npos) << child.err();
+        EXPECT_EQ(child.out(), "");
+    }
+
+    const std::string kNoDisplay
+        = "orvandel: cannot open the window: there is no display (DISPLAY is not set); "
+          "'orvandel extract' works without one, see 'orvandel --help'\n";
+    const std::string kTryHelp = "Try 'orvandel --help' for more information.\n";
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        NoDisplayTest,
+        ::testing::Values(NoDisplayCase {"MistypedCommand",
+                                         {"extrct"},
+                                         {},
+                                         "orvandel: unknown command 'extrct'\n" + kTryHelp},
+                          NoDisplayCase {"Window", {}, {}, kNoDisplay},
+                          NoDisplayCase {"ThoroughWindow", {"--thorough"}, {}, kNoDisplay},
+                          NoDisplayCase {"WindowWithAFile", {"CARD"}, {}, kNoDisplay},
+                          // The window's own arguments are read once the window system runs: their refusal
+                          // shows that it started.
+                          NoDisplayCase {"OffscreenOption",
+                                         {"-platform", "offscreen", "-x"},
+                                         {},
+                                         "orvandel: unknown option '-x'\n" + kTryHelp},
+                          NoDisplayCase {"OffscreenVariable",
+                                         {"-x"},
+                                         {"QT_QPA_PLATFORM=offscreen"},
+                                         "orvandel: unknown option '-x'\n" + kTryHelp}),
         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
