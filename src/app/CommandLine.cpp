@@ -41,10 +41,23 @@ Options:
       --version        show the version and exit
 
 Each input gives one line on stdout: its status (written, no-photo or error),
-its path, and the written file or the error's description. Errors are also
-reported on stderr. Exit status: 0 when every input went well, 1 when any
-failed, 2 when nothing could be done (no files, no such output folder, or
-wrong arguments).
+its path, and the written file or the error's description, separated by tabs.
+A folder that is not entered (its path or name breaks a rule, or it cannot be
+read) gives "skipped", its path and the reason. Errors are also reported on
+stderr.
+
+In these lines and in everything on stderr, a backslash is written as "\\",
+a tab, line feed or carriage return as "\t", "\n" or "\r", and every other
+control character and every byte that is not UTF-8 as "\xHH": each input
+stays on one line, and its exact path can be read back. With --json, a byte
+that is not UTF-8 is written as \udc80 to \udcff, as Python's json module
+reads it back with "surrogateescape".
+
+Exit status: 0 when every input went well; 1 when any failed, a folder was
+skipped, or stdout could not be written; 2 when nothing could be done (no
+files, no such output folder, or wrong arguments); 128 + N after signal N.
+SIGINT, SIGTERM and SIGHUP stop the run at its next safe point: the images
+already written stay, and no partial image is left behind.
 )";
 
     struct ExtractOptions
