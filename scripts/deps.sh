@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libbenchmark-dev
     fonts-liberation
+    python3
     "$@"
 )
 

@@ -1,14 +1,18 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "DisplayCheck.h"
 #include "Form1.h"
 #include "QtPrompts.h"
+#include "StopSignals.h"
+#include "TerminalText.h"
 #include "WindowArguments.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QTimer>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -32,7 +36,8 @@ namespace {
 
     int UsageError(const QString& error)
     {
-        std::cerr << "orvandel: " << error.toStdString() << "\nTry 'orvandel --help' for more information.\n";
+        std::cerr << "orvandel: " << TerminalText(error.toStdString())
+                  << "\nTry 'orvandel --help' for more information.\n";
         return 2;
     }
 
@@ -46,6 +51,13 @@ namespace {
                 break;
             if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--thorough"))
                 return UsageError(QStringLiteral("unknown option '%1'").arg(argument));
+        }
+        // Without a display the window system would end the program with an abort; it is
+        // asked only when the platform it would take can start.
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        if (const auto missing = MissingDisplay(args, [](const char* name) { return std::getenv(name); })) {
+            std::cerr << TerminalText(*missing) << '\n';
+            return 2;
         }
 
         QApplication application(argc, argv);
@@ -78,8 +90,10 @@ namespace {
 int RunApplication(int argc, char* argv[])
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (IsCommandLineInvocation(args))
+    if (IsCommandLineInvocation(args)) {
+        CatchStopSignals();
         return RunCommandLine(args, std::cout, std::cerr, StderrIsTerminal());
+    }
     return RunWindow(argc, argv);
 }
 

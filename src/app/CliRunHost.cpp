@@ -1,5 +1,7 @@
 #include "CliRunHost.h"
 
+#include "StopSignals.h"
+#include "TerminalText.h"
 #include "extract/ExtractionRun.h"
 #include "util/Json.h"
 
@@ -24,19 +26,28 @@ int ExitStatus(RunOutcome outcome, bool anyFailed)
 
 std::string ReportAsPlainText(const ErrorReport& report)
 {
+    // The report's own line breaks become LF; what stands between them is escaped, so that a
+    // description that holds a line break or an escape sequence stays on its line and harmless.
     std::string text(kApplicationErrorTitle);
     text += '\n';
     const std::string body = report.text();
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        if (body[i] == '\r') {
-            text += '\n';
-            if (i + 1 < body.size() && body[i + 1] == '\n')
-                ++i;
+    std::size_t at = 0;
+    if (body.compare(0, report.description.size(), report.description) == 0) {
+        text += TerminalText(report.description);
+        at = report.description.size();
+    }
+    std::string line;
+    for (; at < body.size(); ++at) {
+        if (body[at] == '\r' || body[at] == '\n') {
+            text += TerminalText(line) + '\n';
+            line.clear();
+            if (body[at] == '\r' && at + 1 < body.size() && body[at + 1] == '\n')
+                ++at;
         } else {
-            text += body[i];
+            line += body[at];
         }
     }
-    return text;
+    return text + TerminalText(line);
 }
 
 CliRunHost::CliRunHost(std::vector<std::string> inputs,
@@ -48,7 +59,7 @@ CliRunHost::CliRunHost(std::vector<std::string> inputs,
     : m_inputs(std::move(inputs))
     , m_outputFolder(std::move(outputFolder))
     , m_json(json)
-    , m_out(out)
+    , m_lines(out, err)
     , m_err(err)
     , m_showProgress(showProgress)
 {
@@ -72,7 +83,8 @@ void CliRunHost::setProgressCaption(const std::string& caption)
         clearProgressLine();
         return;
     }
-    m_err << "\r\x1b[K" << static_cast<int>(std::floor(m_progress)) << "% " << caption << std::flush;
+    m_err << "\r\x1b[K" << static_cast<int>(std::floor(m_progress)) << "% " << TerminalText(caption)
+          << std::flush;
     m_progressShown = true;
 }
 
@@ -88,7 +100,7 @@ void CliRunHost::showMessage(const std::string& text)
 {
     clearProgressLine();
     if (text != kDoneMessage)
-        m_err << text << '\n' << std::flush;
+        m_err << TerminalText(text) << '\n' << std::flush;
 }
 
 void CliRunHost::reportError(const ErrorReport& report)
@@ -114,16 +126,25 @@ void CliRunHost::itemFinished(const ItemResult& result)
             line.add("output", result.output);
         if (result.status == ItemStatus::Failed)
             line.add("error", result.error).add("line", result.errorLine);
-        m_out << line.str() << '\n';
+        printLine(line.str());
     } else {
-        m_out << status << '\t' << result.input;
+        std::string line = status + ('\t' + TerminalText(result.input));
         if (result.status == ItemStatus::Written)
-            m_out << '\t' << result.output;
+            line += '\t' + TerminalText(result.output);
         else if (result.status == ItemStatus::Failed)
-            m_out << '\t' << result.error;
-        m_out << '\n';
+            line += '\t' + TerminalText(result.error);
+        printLine(line);
     }
-    m_out.flush();
+}
+
+void CliRunHost::printLine(const std::string& line)
+{
+    m_lines.print(line);
+}
+
+bool CliRunHost::yield()
+{
+    return !m_lines.failed() && StopSignal() == 0;
 }
 
 } // namespace orvandel

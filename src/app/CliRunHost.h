@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StdoutLines.h"
 #include "extract/ExtractionRun.h"
 #include "extract/RunHost.h"
 
@@ -11,7 +12,8 @@ namespace orvandel {
 
 // Runs the extraction for the command line: the inputs are the list, each finished input is
 // one line (or one JSON object) on `out`, reports and messages go to `err` as text, and a
-// progress line is kept on `err` when it is a terminal.
+// progress line is kept on `err` when it is a terminal. Once `out` cannot be written or a stop
+// signal has come (StopSignal), the run is stopped at its next yield.
 class CliRunHost : public RunHost
 {
 public:
@@ -27,7 +29,7 @@ public:
     std::string outputFolderText() override { return m_outputFolder; }
     void setProgressValue(double value) override;
     void setProgressCaption(const std::string& caption) override;
-    bool yield() override { return true; }
+    bool yield() override;
     void setBusyPointer(bool /*busy*/) override { }
     bool isBusyPointer() override { return false; }
     void showMessage(const std::string& text) override;
@@ -35,18 +37,20 @@ public:
     void itemFinished(const ItemResult& result) override;
 
     bool anyFailed() const noexcept { return m_anyFailed; }
+    // Takes the progress line off the terminal, as a run that was stopped leaves it.
+    void clearProgressLine();
 
 protected:
-    void clearProgressLine();
     void markFailed() noexcept { m_anyFailed = true; }
     bool json() const noexcept { return m_json; }
-    std::ostream& out() noexcept { return m_out; }
+    // Writes one line of the report on stdout.
+    void printLine(const std::string& line);
 
 private:
     std::vector<std::string> m_inputs;
     std::string m_outputFolder;
     bool m_json;
-    std::ostream& m_out;
+    StdoutLines m_lines;
     std::ostream& m_err;
     bool m_showProgress;
     bool m_progressShown = false;
@@ -58,7 +62,8 @@ private:
 // else 0.
 int ExitStatus(RunOutcome outcome, bool anyFailed);
 
-// The report as plain text for a terminal: its CR LF and CR line breaks become LF.
+// The report as plain text for a terminal: its CR LF and CR line breaks become LF, and what
+// stands between them is escaped (TerminalText).
 std::string ReportAsPlainText(const ErrorReport& report);
 
 } // namespace orvandel

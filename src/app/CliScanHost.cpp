@@ -1,19 +1,43 @@
 #include "CliScanHost.h"
 
 #include "CliRunHost.h"
-#include "filelist/FolderListing.h"
+#include "StopSignals.h"
+#include "TerminalText.h"
 #include "filelist/FolderScan.h"
+#include "util/Json.h"
 #include "util/PathHelpers.h"
 #include "util/StepRunner.h"
 
-#include <exception>
 #include <ostream>
 
 namespace orvandel {
 
-CliScanHost::CliScanHost(std::ostream& err)
-    : m_err(err)
+std::string SkipReasonText(const SkippedFolder& folder)
 {
+    switch (folder.reason) {
+    case SkipReason::PathTooLong:
+        return "its path is longer than the system allows";
+    case SkipReason::NameTooLong:
+        return "its name is longer than the system allows";
+    case SkipReason::InvalidName:
+        return "its name holds a control character, a \"?\" or bytes that are not UTF-8";
+    case SkipReason::Unreadable:
+        break;
+    }
+    return "it cannot be read: " + folder.detail;
+}
+
+CliScanHost::CliScanHost(std::ostream& out, std::ostream& err, bool json, bool thorough)
+    : m_lines(out, err)
+    , m_err(err)
+    , m_json(json)
+    , m_thorough(thorough)
+{
+}
+
+bool CliScanHost::yield()
+{
+    return !m_lines.failed() && StopSignal() == 0;
 }
 
 void CliScanHost::reportError(const ErrorReport& report)
@@ -22,10 +46,22 @@ void CliScanHost::reportError(const ErrorReport& report)
     m_err << ReportAsPlainText(report) << "\n\n" << std::flush;
 }
 
-void CliScanHost::reportProblem(const std::string& text)
+void CliScanHost::folderSkipped(const SkippedFolder& folder)
 {
     m_anyFailed = true;
-    m_err << "orvandel: " << text << '\n' << std::flush;
+    const std::string reason = SkipReasonText(folder);
+    m_err << "orvandel: skipped the folder " << TerminalText(folder.path) << ": " << TerminalText(reason)
+          << '\n'
+          << std::flush;
+    if (m_json) {
+        JsonObject line;
+        line.add("input", folder.path).add("status", "skipped").add("error", reason);
+        m_lines.print(line.str());
+    } else {
+        // The reason stands where the lines of the run put an error's description.
+        m_lines.print("skipped\t" + TerminalText(folder.path) + (m_thorough ? "\t\t\t" : "\t")
+                      + TerminalText(reason));
+    }
 }
 
 std::vector<std::string>
@@ -33,24 +69,10 @@ ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pa
 {
     StepRunner steps(std::string(kAddFolderLocator), host);
     for (const std::string& input : inputs) {
-        if (!IsDirectory(input)) {
+        if (!IsDirectory(input))
             host.appendItem(input);
-            continue;
-        }
-        // The scan leaves a folder it may not read out without a word; named on the command
-        // line, it deserves one.
-        bool denied = false;
-        try {
-            FolderListing listing;
-            denied = listing.open(input) == FolderListing::Opened::AccessDenied;
-        } catch (const std::exception&) {
-            // Any other failure meets the scan too, which reports it.
-        }
-        if (denied) {
-            host.reportProblem("cannot read the folder " + input + ": Permission denied");
-            continue;
-        }
-        AddFolderTreeFiles(input, pattern, host, &steps);
+        else if (AddFolderTreeFiles(input, pattern, host, &steps) == ScanOutcome::Stopped)
+            break;
     }
     return std::move(host.items());
 }

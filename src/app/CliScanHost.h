@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StdoutLines.h"
 #include "filelist/NamePattern.h"
 #include "filelist/ScanHost.h"
 
@@ -9,32 +10,39 @@
 
 namespace orvandel {
 
-// Scans the folders named on the command line: the items found are collected, reports and
-// problems go to `err` as text.
+// Scans the folders named on the command line: the items found are collected, reports go to
+// `err` as text, and each folder that the scan did not enter gives a "skipped" line on `out`
+// (a JSON object with `json`; with `thorough`, the fields of the thorough run's lines) and a
+// message on `err`.
 class CliScanHost : public ScanHost
 {
 public:
-    explicit CliScanHost(std::ostream& err);
+    CliScanHost(std::ostream& out, std::ostream& err, bool json, bool thorough);
 
-    bool yield() override { return true; }
+    // False once stdout cannot be written or a stop signal has come: the scan stops.
+    bool yield() override;
     void appendItem(const std::string& text) override { m_items.push_back(text); }
     void reportError(const ErrorReport& report) override;
-
-    // Tells of a named folder that cannot be scanned at all.
-    void reportProblem(const std::string& text);
+    void folderSkipped(const SkippedFolder& folder) override;
 
     std::vector<std::string>& items() noexcept { return m_items; }
     bool anyFailed() const noexcept { return m_anyFailed; }
 
 private:
+    StdoutLines m_lines;
     std::ostream& m_err;
+    bool m_json;
+    bool m_thorough;
     std::vector<std::string> m_items;
     bool m_anyFailed = false;
 };
 
+// Why a folder was not entered, as the command line tells it.
+std::string SkipReasonText(const SkippedFolder& folder);
+
 // The inputs in their order, each folder replaced by the files of its tree whose names match
 // `pattern` (in the order of the folder scan, each file once per named folder); every other
-// input is taken as given.
+// input is taken as given. Stops at the first scan that is stopped.
 std::vector<std::string>
 ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pattern, CliScanHost& host);
 

@@ -3,9 +3,14 @@
 #include "CliRunHost.h"
 #include "CliScanHost.h"
 #include "OrvandelVersion.h"
+#include "StdoutLines.h"
+#include "StopSignals.h"
+#include "TerminalText.h"
 #include "ThoroughCommand.h"
 #include "extract/ExtractionRun.h"
+#include "util/PathHelpers.h"
 
+#include <cerrno>
 #include <optional>
 #include <ostream>
 
@@ -36,10 +41,23 @@ Options:
       --version        show the version and exit
 
 Each input gives one line on stdout: its status (written, no-photo or error),
-its path, and the written file or the error's description. Errors are also
-reported on stderr. Exit status: 0 when every input went well, 1 when any
-failed, 2 when nothing could be done (no files, no such output folder, or
-wrong arguments).
+its path, and the written file or the error's description, separated by tabs.
+A folder that is not entered (its path or name breaks a rule, or it cannot be
+read) gives "skipped", its path and the reason. Errors are also reported on
+stderr.
+
+In these lines and in everything on stderr, a backslash is written as "\\",
+a tab, line feed or carriage return as "\t", "\n" or "\r", and every other
+control character and every byte that is not UTF-8 as "\xHH": each input
+stays on one line, and its exact path can be read back. With --json, a byte
+that is not UTF-8 is written as \udc80 to \udcff, as Python's json module
+reads it back with "surrogateescape".
+
+Exit status: 0 when every input went well; 1 when any failed, a folder was
+skipped, or stdout could not be written; 2 when nothing could be done (no
+files, no such output folder, or wrong arguments); 128 + N after signal N.
+SIGINT, SIGTERM and SIGHUP stop the run at its next safe point: the images
+already written stay, and no partial image is left behind.
 )";
 
     struct ExtractOptions
@@ -52,8 +70,19 @@ wrong arguments).
 
     int UsageError(std::ostream& err, const std::string& message)
     {
-        err << "orvandel: " << message << "\nTry 'orvandel --help' for more information.\n";
+        err << "orvandel: " << TerminalText(message) << "\nTry 'orvandel --help' for more information.\n";
         return 2;
+    }
+
+    // Writes the help or the version; a stdout that cannot take it is a failure.
+    int PrintText(std::ostream& out, std::ostream& err, const std::string& text)
+    {
+        errno = 0;
+        out << text << std::flush;
+        if (out.good())
+            return 0;
+        TellStdoutFailed(err, errno);
+        return 1;
     }
 
     int
@@ -93,8 +122,7 @@ wrong arguments).
             } else if (arg == "--json") {
                 options.json = true;
             } else if (arg == "-h" || arg == "--help") {
-                out << kUsage << ThoroughUsage();
-                return 0;
+                return PrintText(out, err, std::string(kUsage) + ThoroughUsage());
             } else {
                 return UsageError(err, "unknown option '" + arg + "'");
             }
@@ -105,20 +133,27 @@ wrong arguments).
             return UsageError(err, "extract needs the output folder: -o DIR");
         if (options.patterns.empty())
             options.patterns = {"*.vcf", "*.vcard"};
-        CliScanHost scanHost(err);
+        CliScanHost scanHost(out, err, options.json, thorough.thorough);
         std::vector<std::string> files
             = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
+        if (!out.good() || StopSignal() != 0)
+            return 1; // the scan was stopped
 
+        int status = 0;
         if (thorough.thorough) {
-            const int status = RunThoroughExtract(thorough, std::move(files), *options.outputFolder,
-                                                  options.json, out, err, errIsTerminal);
-            return status == 0 && scanHost.anyFailed() ? 1 : status;
+            status = RunThoroughExtract(thorough, std::move(files), *options.outputFolder, options.json, out,
+                                        err, errIsTerminal);
+        } else {
+            CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
+            ExtractionRun run;
+            const RunOutcome outcome = run.start(host);
+            host.clearProgressLine();
+            status = ExitStatus(outcome, host.anyFailed());
         }
-
-        CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
-        ExtractionRun run;
-        const RunOutcome outcome = run.start(host);
-        return ExitStatus(outcome, host.anyFailed() || scanHost.anyFailed());
+        if (status == 0 && scanHost.anyFailed())
+            status = 1;
+        // A run stopped because its report could not be written failed; it did not refuse to start.
+        return out.good() ? status : 1;
     }
 
 } // namespace
@@ -128,25 +163,44 @@ bool IsCommandLineInvocation(const std::vector<std::string>& args)
     if (args.empty())
         return false;
     const std::string& first = args.front();
-    return first == "extract" || first == "--help" || first == "-h" || first == "--version";
+    if (first == "extract" || first == "--help" || first == "-h" || first == "--version")
+        return true;
+    // A first word that is neither a command nor a file or folder is a mistake to tell, not a
+    // list for the window (options, the window's and Qt's, go to the window).
+    return first.empty() || (first[0] != '-' && !FileExists(first));
 }
+
+namespace {
+
+    int
+    RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
+    {
+        if (args.empty() || args.front() == "--help" || args.front() == "-h")
+            return PrintText(out, err, std::string(kUsage) + ThoroughUsage());
+        if (args.front() == "--version")
+            return PrintText(out, err, std::string("orvandel ") + kOrvandelVersion + '\n');
+        if (args.front() == "extract")
+            return Extract(args, out, err, errIsTerminal);
+        const std::string& first = args.front();
+        if (first.find('/') != std::string::npos || first.find('.') != std::string::npos)
+            return UsageError(err, "no such file or folder: '" + first + "'");
+        return UsageError(err, "unknown command '" + first + "'");
+    }
+
+} // namespace
 
 int RunCommandLine(const std::vector<std::string>& args,
                    std::ostream& out,
                    std::ostream& err,
                    bool errIsTerminal)
 {
-    if (args.empty() || args.front() == "--help" || args.front() == "-h") {
-        out << kUsage << ThoroughUsage();
-        return 0;
+    const int status = RunCommand(args, out, err, errIsTerminal);
+    // A stop signal decides the status whenever it came, after the run's last yield too.
+    if (const int signal = StopSignal(); signal != 0) {
+        err << "orvandel: stopped by " << StopSignalName(signal) << '\n' << std::flush;
+        return 128 + signal;
     }
-    if (args.front() == "--version") {
-        out << "orvandel " << kOrvandelVersion << '\n';
-        return 0;
-    }
-    if (args.front() == "extract")
-        return Extract(args, out, err, errIsTerminal);
-    return UsageError(err, "unknown command '" + args.front() + "'");
+    return status;
 }
 
 } // namespace orvandel

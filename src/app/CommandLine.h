@@ -7,7 +7,8 @@
 namespace orvandel {
 
 // True when the arguments ask for the command line (extract, --help, --version) rather than
-// the window.
+// the window; also when the first word is neither a command nor an existing file or folder,
+// which the command line then refuses as a usage error.
 bool IsCommandLineInvocation(const std::vector<std::string>& args);
 
 // Runs the command line; `args` excludes the program name. Returns the exit status: 0 when

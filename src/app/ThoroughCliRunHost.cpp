@@ -1,5 +1,6 @@
 #include "ThoroughCliRunHost.h"
 
+#include "TerminalText.h"
 #include "extract/ExtractionRun.h"
 #include "util/Json.h"
 
@@ -9,16 +10,6 @@
 namespace orvandel {
 
 namespace {
-
-    // A field of a tab-separated line: its own tabs and line breaks become blanks.
-    std::string Field(std::string text)
-    {
-        for (char& c : text) {
-            if (c == '\t' || c == '\n' || c == '\r')
-                c = ' ';
-        }
-        return text;
-    }
 
     const char* StatusText(PhotoStatus status)
     {
@@ -106,15 +97,15 @@ void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
             line.add("sha256", result.sha256);
         if (result.status == PhotoStatus::Failed)
             line.add("error", result.error);
-        out() << line.str() << '\n';
+        printLine(line.str());
     } else {
-        out() << StatusText(result.status) << '\t' << Field(result.input) << '\t' << result.card << '\t'
-              << Field(result.fn) << '\t' << Field(where);
+        std::string line = StatusText(result.status);
+        line += '\t' + TerminalText(result.input) + '\t' + std::to_string(result.card) + '\t'
+            + TerminalText(result.fn) + '\t' + TerminalText(where);
         if (result.status == PhotoStatus::Written)
-            out() << '\t' << TypeText(result);
-        out() << '\n';
+            line += '\t' + TerminalText(TypeText(result));
+        printLine(line);
     }
-    out().flush();
 }
 
 void ThoroughCliRunHost::printInputLine(const std::string& input,
@@ -126,12 +117,12 @@ void ThoroughCliRunHost::printInputLine(const std::string& input,
         line.add("input", input).add("status", status);
         if (!error.empty())
             line.add("error", error);
-        out() << line.str() << '\n';
+        printLine(line.str());
     } else {
-        out() << status << '\t' << Field(input);
+        std::string line = status + ('\t' + TerminalText(input));
         if (!error.empty())
-            out() << "\t\t\t" << Field(error);
-        out() << '\n';
+            line += "\t\t\t" + TerminalText(error);
+        printLine(line);
     }
 }
 
@@ -143,7 +134,6 @@ void ThoroughCliRunHost::itemFinished(const ItemResult& result)
         printInputLine(result.input, "error", error);
     if (m_photosOfInput == 0 && m_reportsOfInput.empty())
         printInputLine(result.input, "no-photo", {});
-    out().flush();
     m_photosOfInput = 0;
     m_reportsOfInput.clear();
 }

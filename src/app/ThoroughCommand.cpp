@@ -40,7 +40,8 @@ FN, then the written file (for a duplicate, the file written before with the
 same bytes), the address or the error's description; a written photo adds its
 type (with ", declared TYPE" when the card declared another). An input without
 photos gives "no-photo" and its path; an input that cannot be read gives
-"error", its path, two empty fields and the description.
+"error", its path, two empty fields and the description; a folder that is not
+entered gives "skipped", its path, two empty fields and the reason.
 
 With --json each such line is a JSON object with the keys "input", "status",
 "card", "fn", "line" (the input line where the photo's property starts),
@@ -127,6 +128,7 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
     ThoroughCliRunHost host(std::move(inputs), std::move(outputFolder), json, out, err, errIsTerminal);
     ThoroughRun run(std::move(runOptions));
     const RunOutcome outcome = run.start(host);
+    host.clearProgressLine();
     return ExitStatus(outcome, host.anyFailed());
 }
 

@@ -5,7 +5,9 @@
 #include "util/PathHelpers.h"
 #include "util/StepRunner.h"
 
+#include <exception>
 #include <functional>
+#include <iterator>
 #include <unordered_set>
 
 namespace orvandel {
@@ -52,16 +54,24 @@ namespace {
         {
         }
 
-        ScanOutcome collect(std::vector<std::string>& folders, bool wholeTree, int depth = 0);
+        ScanOutcome collect(std::vector<std::string>& folders, bool wholeTree);
 
     private:
         enum class Listed
         {
             Yes,
             Failed, // reported; the folder stays
-            Drop, // denied or gone: the folder leaves its list
+            Denied, // the folder may not be read: it leaves its list
+            Gone, // it has gone: it leaves its list
         };
-        Listed list(StepRunner& steps, const std::string& folder, FolderListing::Entries& entries);
+        ScanOutcome takeUp(StepRunner& steps,
+                           std::vector<std::string>& level,
+                           bool given,
+                           std::vector<std::string>& found);
+        Listed list(StepRunner& steps,
+                    const std::string& folder,
+                    FolderListing::Entries& entries,
+                    std::string& failure);
 
         // A subfolder found stays in the list when it is still a folder and no virtual one.
         bool staysFound(const FolderProbe& probe) const
@@ -73,6 +83,12 @@ namespace {
             if (m_folderFiles)
                 m_folderFiles(folder, files);
         }
+        void skipped(std::string path, SkipReason reason, std::string detail = {})
+        {
+            if (path.size() > 1 && path.back() == kSeparator)
+                path.pop_back();
+            m_host.folderSkipped({std::move(path), reason, std::move(detail)});
+        }
 
         ScanHost& m_host;
         SystemFolders m_system;
@@ -81,30 +97,77 @@ namespace {
         std::unordered_set<FolderId, FolderIdHash> m_taken;
     };
 
-    ScanOutcome FolderTreeScan::collect(std::vector<std::string>& folders, bool wholeTree, int depth)
+    ScanOutcome FolderTreeScan::collect(std::vector<std::string>& folders, bool wholeTree)
     {
         StepRunner steps(std::string(kFolderScanLocator), m_host);
+        // One level at a time, without recursion, so that a tree of any depth costs no stack:
+        // each pass takes up one level and finds the next. `below` gathers the levels under
+        // the given entries, each as its pass left it.
         std::vector<std::string> found;
-        bool goOn = true;
+        if (takeUp(steps, folders, true, found) == ScanOutcome::Stopped)
+            return ScanOutcome::Stopped;
+        std::vector<std::string> below;
+        while (wholeTree && !found.empty()) {
+            std::vector<std::string> next;
+            if (takeUp(steps, found, false, next) == ScanOutcome::Stopped)
+                return ScanOutcome::Stopped;
+            below.insert(below.end(), std::make_move_iterator(found.begin()),
+                         std::make_move_iterator(found.end()));
+            found = std::move(next);
+        }
+        if (!wholeTree)
+            below = std::move(found);
 
-        for (std::size_t i = 0; i < folders.size();) {
-            const std::string folder = folders[i];
+        bool goOn = true;
+        for (const std::string& subfolder : below) {
+            FolderProbe probe;
+            if (!steps.test(154, [&] {
+                    probe = ProbeFolder(subfolder);
+                    return probe.isFolder;
+                }))
+                continue;
+            steps.step(156, [&] { goOn = m_host.yield(); });
+            if (!goOn)
+                return ScanOutcome::Stopped;
+            if (steps.test(158, [&] { return m_system.isRoot(probe.id) || !m_system.isVirtual(probe.id); }))
+                steps.step(160, [&] { folders.push_back(subfolder); });
+        }
+        return ScanOutcome::Finished;
+    }
+
+    // Takes up the folders of one level: reads each and collects its subfolders into `found`.
+    // The given entries stay in their list even when they are not entered; the subfolders found
+    // stay when they pass the test that adds them to the list.
+    ScanOutcome FolderTreeScan::takeUp(StepRunner& steps,
+                                       std::vector<std::string>& level,
+                                       bool given,
+                                       std::vector<std::string>& found)
+    {
+        bool goOn = true;
+        for (std::size_t i = 0; i < level.size();) {
+            const std::string folder = level[i];
             FolderProbe probe;
             steps.step(108, [&] { probe = ProbeFolder(folder); });
-            // The given entries stay in the list even when the scan does not enter them; the
-            // subfolders found stay when they pass the test that adds them to the list.
-            const bool stays = depth == 0 || staysFound(probe);
+            const bool stays = given || staysFound(probe);
 
             bool again = false;
             steps.step(108, [&] { again = probe.isFolder && !m_taken.insert(probe.id).second; });
             if (again) {
                 // Taken up before through another path: the entry leaves the list, and the
                 // entry after it comes next.
-                folders.erase(folders.begin() + static_cast<std::ptrdiff_t>(i));
+                level.erase(level.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
             }
-            if (!probe.isFolder
-                || steps.test(110, [&] { return CountCharacters(folder) >= kMaxFolderChars; })) {
+            // Tested before the folder is known to be one: the system cannot look at a path
+            // beyond its limit at all.
+            if (steps.test(110, [&] { return FolderPathTooLong(folder); })) {
+                skipped(folder, SkipReason::PathTooLong);
+                if (probe.isFolder && stays)
+                    handOn(folder, nullptr);
+                ++i;
+                continue;
+            }
+            if (!probe.isFolder) {
                 if (stays)
                     handOn(folder, nullptr);
                 ++i;
@@ -121,60 +184,62 @@ namespace {
             }
 
             FolderListing::Entries entries;
-            const Listed listed = list(steps, folder, entries);
-            if (listed == Listed::Drop) {
-                folders.erase(folders.begin() + static_cast<std::ptrdiff_t>(i));
+            std::string failure;
+            const Listed listed = list(steps, folder, entries, failure);
+            if (listed == Listed::Denied || listed == Listed::Gone) {
+                if (listed == Listed::Denied)
+                    skipped(folder, SkipReason::Unreadable, "Permission denied");
+                level.erase(level.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
             }
+            if (listed == Listed::Failed)
+                skipped(folder, SkipReason::Unreadable, failure);
             handOn(folder, listed == Listed::Yes ? &entries.files : nullptr);
             for (const std::string& name : entries.subfolders) {
                 steps.step(120, [&] { goOn = m_host.yield(); });
                 if (!goOn)
                     return ScanOutcome::Stopped;
-                if (steps.test(124, [&] { return CountCharacters(name) >= kMaxFolderChars; })
-                    || steps.test(126, [&] { return HasInvalidChars(name); }))
-                    continue;
                 // The folder ends in "/": the root "/" gives "/name/".
+                if (steps.test(124, [&] { return FolderNameTooLong(name); })) {
+                    skipped(folder + name, SkipReason::NameTooLong);
+                    continue;
+                }
+                if (steps.test(126, [&] { return HasInvalidChars(name); })) {
+                    skipped(folder + name, SkipReason::InvalidName);
+                    continue;
+                }
                 steps.step(132, [&] { found.push_back(folder + name + kSeparator); });
             }
             ++i;
         }
-
-        if (wholeTree && !found.empty()) {
-            ScanOutcome deeper = ScanOutcome::Finished;
-            steps.step(150, [&] { deeper = collect(found, true, depth + 1); });
-            if (deeper == ScanOutcome::Stopped)
-                return ScanOutcome::Stopped;
-        }
-
-        for (const std::string& subfolder : found) {
-            FolderProbe probe;
-            if (!steps.test(154, [&] {
-                    probe = ProbeFolder(subfolder);
-                    return probe.isFolder;
-                }))
-                continue;
-            steps.step(156, [&] { goOn = m_host.yield(); });
-            if (!goOn)
-                return ScanOutcome::Stopped;
-            if (steps.test(158, [&] { return m_system.isRoot(probe.id) || !m_system.isVirtual(probe.id); }))
-                steps.step(160, [&] { folders.push_back(subfolder); });
-        }
         return ScanOutcome::Finished;
     }
 
-    FolderTreeScan::Listed
-    FolderTreeScan::list(StepRunner& steps, const std::string& folder, FolderListing::Entries& entries)
+    FolderTreeScan::Listed FolderTreeScan::list(StepRunner& steps,
+                                                const std::string& folder,
+                                                FolderListing::Entries& entries,
+                                                std::string& failure)
     {
         Listed listed = Listed::Failed;
         steps.step(118, [&] {
-            FolderListing listing;
-            if (listing.open(folder) != FolderListing::Opened::Yes) {
-                listed = Listed::Drop;
-                return;
+            try {
+                FolderListing listing;
+                switch (listing.open(folder)) {
+                case FolderListing::Opened::AccessDenied:
+                    listed = Listed::Denied;
+                    return;
+                case FolderListing::Opened::Gone:
+                    listed = Listed::Gone;
+                    return;
+                case FolderListing::Opened::Yes:
+                    break;
+                }
+                entries = listing.read(m_filePattern);
+                listed = Listed::Yes;
+            } catch (const std::exception& error) {
+                failure = error.what(); // for the skipped folder; the step reports it
+                throw;
             }
-            entries = listing.read(m_filePattern);
-            listed = Listed::Yes;
         });
         return listed;
     }

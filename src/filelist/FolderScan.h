@@ -19,17 +19,22 @@ inline constexpr std::string_view kAddFolderLocator = "in Tessivor2021/08/31.For
 
 // Extends `folders` (paths ending in "/") with their subfolders, breadth first: the given
 // entries, then all their direct subfolders (grouped by parent, each group in listing order),
-// then the next level, and so on (only the first level when `wholeTree` is false).
+// then the next level, and so on (only the first level when `wholeTree` is false). The tree is
+// walked level by level, without recursion, so its depth costs no stack.
 //
 // - A given entry stays in the list even when it is not entered: when it is no folder, when
-//   its path is too long, or when it lies on a virtual file system (unless it is the root).
-// - A subfolder is not followed when its name is too long or has invalid characters
-//   (HasInvalidChars), nor when it lies on a virtual file system; such folders are not listed.
+//   its path is too long (FolderPathTooLong), or when it lies on a virtual file system (unless
+//   it is the root).
+// - A subfolder is not followed when its name is too long (FolderNameTooLong) or has invalid
+//   characters (HasInvalidChars), nor when its path is too long or it lies on a virtual file
+//   system; such folders are not listed.
 // - A folder whose subfolders cannot be read because access is denied or it has gone is
 //   removed from the list without a report. Links to folders are followed, but a scan takes
 //   up each folder once: an entry that leads to a folder met before (by device and inode) is
 //   removed, so link loops end and no folder is listed twice.
 // - Any other failure is reported to `host` with its step's line number and the scan goes on.
+// - Every folder left out by the rules on paths and names, or because it could not be read
+//   (access denied, or a reported failure), is told to `host` (ScanHost::folderSkipped).
 //
 // Yields to `host` after looking at each folder, for each subfolder and before keeping each
 // subfolder found; returns Stopped at once when a yield says so.

@@ -13,6 +13,16 @@ namespace {
         return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
     }
 
+    // How long a path or name is by the system's measure: characters on Windows, bytes elsewhere.
+    std::size_t SystemLength(std::string_view text)
+    {
+#if defined(_WIN32)
+        return CountCharacters(text);
+#else
+        return text.size();
+#endif
+    }
+
 } // namespace
 
 std::size_t CountCharacters(std::string_view text)
@@ -21,6 +31,16 @@ std::size_t CountCharacters(std::string_view text)
     for (std::size_t at = 0; at < text.size(); at += DecodeUtf8At(text, at).length)
         ++count;
     return count;
+}
+
+bool FolderPathTooLong(std::string_view path)
+{
+    return SystemLength(path) >= kMaxFolderPath;
+}
+
+bool FolderNameTooLong(std::string_view name)
+{
+    return SystemLength(name) >= kMaxFolderName;
 }
 
 bool HasInvalidChars(std::string_view name)

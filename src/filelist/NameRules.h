@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -8,9 +9,22 @@
 // does not start a valid UTF-8 sequence counts as one character of its own.
 namespace orvandel {
 
-// Folders whose path (with its trailing "/") or whose own name is this many characters long
-// or longer are not followed.
-inline constexpr std::size_t kMaxFolderChars = 260;
+#if defined(_WIN32)
+// Folders whose path (with its trailing separator) or whose own name is this many characters
+// long or longer are not followed: the system's path limit.
+inline constexpr std::size_t kMaxFolderPath = 260;
+inline constexpr std::size_t kMaxFolderName = 260;
+#else
+// The system's own limits, in bytes: a path (with its trailing "/") of PATH_MAX bytes or more
+// cannot be opened, nor a name longer than NAME_MAX bytes.
+inline constexpr std::size_t kMaxFolderPath = PATH_MAX;
+inline constexpr std::size_t kMaxFolderName = NAME_MAX + 1;
+#endif
+
+// True when a folder of this path (with its trailing "/") is not followed, being too long.
+bool FolderPathTooLong(std::string_view path);
+// True when a folder of this name is not followed, being too long.
+bool FolderNameTooLong(std::string_view name);
 
 // The number of characters (not bytes) of a UTF-8 text.
 std::size_t CountCharacters(std::string_view text);

@@ -13,6 +13,22 @@ enum class ScanOutcome
     Stopped, // the surroundings went away during a yield
 };
 
+// Why a scan did not enter a folder.
+enum class SkipReason
+{
+    PathTooLong, // the folder's path is longer than the system takes
+    NameTooLong, // the folder's own name is
+    InvalidName, // its name holds a control character, a "?" or bytes that are not UTF-8
+    Unreadable, // it could not be read: access denied, or another failure (see `detail`)
+};
+
+struct SkippedFolder
+{
+    std::string path; // without a trailing "/" (the root stays "/")
+    SkipReason reason = SkipReason::Unreadable;
+    std::string detail; // Unreadable: the system's description
+};
+
 // What a folder scan needs from its surroundings: the window, the command line, a test.
 // Reports of failed steps arrive through ErrorSink::reportError.
 class ScanHost : public ErrorSink
@@ -23,6 +39,11 @@ public:
     virtual bool yield() = 0;
     // Appends an item with this text at the end of the file list.
     virtual void appendItem(const std::string& text) = 0;
+    // Tells of a folder that the scan did not enter, by a rule or because it could not be read;
+    // its files and subfolders are left out. A folder that has gone, a link back to a folder
+    // taken up before and a virtual file system are not told. Surroundings that keep quiet about
+    // it need not listen.
+    virtual void folderSkipped(const SkippedFolder& /*folder*/) { }
 };
 
 } // namespace orvandel

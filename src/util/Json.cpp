@@ -10,6 +10,11 @@ std::string JsonQuote(std::string_view text)
     std::string out;
     out.reserve(text.size() + 2);
     out += '"';
+    const auto appendEscape = [&out](char32_t code) {
+        out += "\\u00";
+        out += kHex[(code >> 4) & 15];
+        out += kHex[code & 15];
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '"' || c == '\\') {
@@ -22,16 +27,21 @@ std::string JsonQuote(std::string_view text)
         } else if (c == '\t') {
             out += "\\t";
         } else if (c < 0x20 || c == 0x7F) {
-            out += "\\u00";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            appendEscape(c);
         } else if (c < 0x80) {
             out += static_cast<char>(c);
-        } else if (const Utf8Char character = DecodeUtf8At(text, i); character.valid) {
-            out.append(text.substr(i, character.length));
+        } else if (const Utf8Char character = DecodeUtf8At(text, i); !character.valid) {
+            // A byte that is no part of UTF-8 becomes a lone low surrogate, U+DC80 to U+DCFF,
+            // so that the exact bytes can be had back (Python's "surrogateescape" reads it so).
+            out += "\\udc";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else if (character.code <= 0x9F) {
+            appendEscape(character.code); // the C1 controls, U+0080 to U+009F
             i += character.length - 1;
         } else {
-            out += "\xEF\xBF\xBD";
+            out.append(text.substr(i, character.length));
+            i += character.length - 1;
         }
     }
     out += '"';

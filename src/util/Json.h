@@ -6,8 +6,9 @@
 
 namespace orvandel {
 
-// `text` as a JSON string literal, quotes included. Bytes that are not valid UTF-8 become
-// U+FFFD; control characters are escaped.
+// `text` as a JSON string literal, quotes included. Control characters (C0, DEL and C1) are
+// escaped as \u00XX; each byte that is not part of valid UTF-8 becomes an escape from \udc80 to
+// \udcff (as Python's "surrogateescape" does), so that the exact bytes can always be had back.
 std::string JsonQuote(std::string_view text);
 
 // Builds one JSON object on one line, keys in the order they are added.

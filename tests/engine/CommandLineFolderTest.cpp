@@ -1,4 +1,6 @@
 #include "app/CommandLine.h"
+#include "filelist/NameRules.h"
+#include "support/DeepTree.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 
@@ -126,8 +128,81 @@ namespace {
         fs::permissions(locked, fs::perms::none);
         const auto result = RunCli({"extract", "-o", out, locked, dir.file("cards/b.vcf")});
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(Inputs(result.out), (std::vector<std::string> {"cards/b.vcf"}));
-        EXPECT_EQ(result.err, "orvandel: cannot read the folder " + locked + ": Permission denied\n");
+        EXPECT_EQ(Inputs(result.out), (std::vector<std::string> {"locked", "cards/b.vcf"}));
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1),
+                  "skipped\t" + locked + "\tit cannot be read: Permission denied\n");
+        EXPECT_EQ(result.err,
+                  "orvandel: skipped the folder " + locked + ": it cannot be read: Permission denied\n");
+    }
+
+    struct SkippedCase
+    {
+        const char* name;
+        std::vector<std::string> options;
+        std::string line; // "TREE" stands for the folder's path
+    };
+
+    class SkippedFolderTest : public FolderInputTest, public ::testing::WithParamInterface<SkippedCase>
+    {
+    };
+
+    // Nothing is left out silently: a folder that the scan does not enter gives a line of its
+    // own, a message, and the exit status 1.
+    TEST_P(SkippedFolderTest, IsToldOnStdoutAndStderr)
+    {
+        dir.write("cards/what?/e.vcf", kCard);
+        std::vector<std::string> args {"extract", "-o", out};
+        args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+        args.push_back(dir.file("cards"));
+        const auto result = RunCli(args);
+        EXPECT_EQ(result.status, 1) << result.err;
+        std::string line = GetParam().line;
+        line.replace(line.find("TREE"), 4, dir.file("cards"));
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), line) << result.out;
+        EXPECT_EQ(result.err,
+                  "orvandel: skipped the folder " + dir.file("cards")
+                      + "/what?: its name holds a control "
+                        "character, a \"?\" or bytes that are not UTF-8\n");
+        EXPECT_EQ(result.out.find("e.vcf"), std::string::npos) << "its files are left out";
+        EXPECT_NE(result.out.find("c.vcf"), std::string::npos) << "the rest is not";
+    }
+
+    const std::string kInvalidName
+        = "its name holds a control character, a \"?\" or bytes that are not UTF-8";
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        SkippedFolderTest,
+        ::testing::Values(
+            SkippedCase {"Text", {}, "skipped\tTREE/what?\t" + kInvalidName + "\n"},
+            SkippedCase {"Thorough", {"--thorough"}, "skipped\tTREE/what?\t\t\t" + kInvalidName + "\n"},
+            SkippedCase {"Json",
+                         {"--json"},
+                         "{\"input\":\"TREE/what?\",\"status\":\"skipped\",\"error\":\"its name holds a "
+                         "control character, a \\\"?\\\" or bytes that are not UTF-8\"}\n"}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    // A tree deeper than paths can reach: the files within reach are taken, the first folder
+    // out of reach is told, and the command neither crashes nor hangs.
+    TEST(CommandLine, ATreeOf2000LevelsGivesTheFilesWithinReachAndTellsTheRest)
+    {
+        TempDir dir;
+        const test::DeepTreeGuard guard(dir.path(), "tree");
+        const auto out = dir.mkdir("out");
+        dir.write("tree/top.vcf", kCard);
+        test::MakeFolderChain(dir.file("tree"), 2000, "dd", "notes.txt", "not a card");
+        const auto result = RunCli({"extract", "--json", "--pattern", "*.vcf", "-o", out, dir.file("tree")});
+        EXPECT_EQ(result.status, 1) << result.err;
+        const std::size_t reached = (kMaxFolderPath - 2 - dir.file("tree").size()) / 3;
+        std::string unreached = dir.file("tree");
+        for (std::size_t level = 0; level <= reached; ++level)
+            unreached += "/dd";
+        EXPECT_EQ(result.out,
+                  "{\"input\":\"" + unreached
+                      + "\",\"status\":\"skipped\",\"error\":\"its path is longer "
+                        "than the system allows\"}\n{\"input\":\""
+                      + dir.file("tree/top.vcf") + "\",\"status\":\"written\",\"output\":\"" + out
+                      + "/top.jpg\"}\n");
     }
 
     struct BadPatternCase

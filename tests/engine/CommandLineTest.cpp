@@ -115,7 +115,13 @@ namespace {
             RefusalCase {"UnknownOption",
                          {"extract", "--colour", "-o", "OUT", "CARD"},
                          "orvandel: unknown option '--colour'\n"},
-            RefusalCase {"UnknownCommand", {"frobnicate"}, "orvandel: unknown command 'frobnicate'\n"}),
+            RefusalCase {"UnknownCommand", {"frobnicate"}, "orvandel: unknown command 'frobnicate'\n"},
+            RefusalCase {
+                "MistypedCommand", {"extrct", "-o", "OUT", "CARD"}, "orvandel: unknown command 'extrct'\n"},
+            RefusalCase {"MissingFile",
+                         {"/nonexistent/card.vcf"},
+                         "orvandel: no such file or folder: '/nonexistent/card.vcf'\n"},
+            RefusalCase {"EmptyWord", {""}, "orvandel: unknown command ''\n"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CommandLine, HelpAndVersion)
@@ -129,14 +135,45 @@ namespace {
         EXPECT_EQ(version.out.rfind("orvandel ", 0), 0u);
     }
 
-    TEST(CommandLine, TellsWhichArgumentsOpenTheWindow)
+    struct InvocationCase
     {
-        EXPECT_FALSE(IsCommandLineInvocation({}));
-        EXPECT_FALSE(IsCommandLineInvocation({"/home/me/card.vcf"}));
-        EXPECT_TRUE(IsCommandLineInvocation({"extract"}));
-        EXPECT_TRUE(IsCommandLineInvocation({"--help"}));
-        EXPECT_TRUE(IsCommandLineInvocation({"--version"}));
+        const char* name;
+        std::vector<std::string> args; // "CARD" and "DIR" stand for an existing file and folder
+        bool commandLine;
+    };
+
+    class InvocationTest : public ::testing::TestWithParam<InvocationCase>
+    {
+    };
+
+    TEST_P(InvocationTest, TellsWhichArgumentsOpenTheWindow)
+    {
+        TempDir dir;
+        std::vector<std::string> args = GetParam().args;
+        for (auto& arg : args) {
+            if (arg == "CARD")
+                arg = dir.write("card.vcf", kCard);
+            else if (arg == "DIR")
+                arg = dir.path();
+        }
+        EXPECT_EQ(IsCommandLineInvocation(args), GetParam().commandLine);
     }
+
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             InvocationTest,
+                             ::testing::Values(InvocationCase {"Nothing", {}, false},
+                                               InvocationCase {"AFile", {"CARD"}, false},
+                                               InvocationCase {"AFolderAndAFile", {"DIR", "CARD"}, false},
+                                               InvocationCase {"WindowOption", {"--thorough", "CARD"}, false},
+                                               InvocationCase {"QtOption", {"-platform", "offscreen"}, false},
+                                               InvocationCase {"Extract", {"extract"}, true},
+                                               InvocationCase {"Help", {"--help"}, true},
+                                               InvocationCase {"Version", {"--version"}, true},
+                                               InvocationCase {"MistypedCommand", {"extrct"}, true},
+                                               InvocationCase {
+                                                   "MissingFile", {"/nonexistent/card.vcf"}, true},
+                                               InvocationCase {"EmptyWord", {""}, true}),
+                             [](const auto& info) { return std::string(info.param.name); });
 
     TEST_F(ExtractCommandTest, ShowsProgressOnlyOnATerminal)
     {

@@ -24,20 +24,23 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         JsonQuoteTest,
-        ::testing::Values(
-            QuoteCase {"Plain", "/cards/a.vcf", "\"/cards/a.vcf\""},
-            QuoteCase {"QuoteAndBackslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
-            QuoteCase {"ControlCharacters", "a\nb\tc\x01\x7F", "\"a\\nb\\tc\\u0001\\u007f\""},
-            QuoteCase {"Utf8Kept", "K\xC3\xB6ln \xE2\x82\xAC \xF0\x9F\x98\x80",
-                       "\"K\xC3\xB6ln \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-            QuoteCase {"InvalidByteReplaced",
-                       "a\xFF"
-                       "b",
-                       "\"a\xEF\xBF\xBD"
-                       "b\""},
-            QuoteCase {"TruncatedSequenceReplaced", "a\xE2\x82", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\""},
-            QuoteCase {"OverlongReplaced", "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
-            QuoteCase {"SurrogateReplaced", "\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""}),
+        ::testing::Values(QuoteCase {"Plain", "/cards/a.vcf", "\"/cards/a.vcf\""},
+                          QuoteCase {"QuoteAndBackslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
+                          QuoteCase {"ControlCharacters", "a\nb\tc\x01\x7F", "\"a\\nb\\tc\\u0001\\u007f\""},
+                          QuoteCase {"Utf8Kept", "K\xC3\xB6ln \xE2\x82\xAC \xF0\x9F\x98\x80",
+                                     "\"K\xC3\xB6ln \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+                          QuoteCase {"C1ControlsEscaped", "a\xC2\x80\xC2\x9F\xC2\xA0",
+                                     "\"a\\u0080\\u009f\xC2\xA0\""},
+                          QuoteCase {"InvalidByteAsLowSurrogate",
+                                     "a\xFF"
+                                     "b",
+                                     "\"a\\udcff"
+                                     "b\""},
+                          QuoteCase {"TwoInvalidBytesStayApart", "\xFF\xFE", "\"\\udcff\\udcfe\""},
+                          QuoteCase {"LoneC1Byte", "\x85", "\"\\udc85\""},
+                          QuoteCase {"TruncatedSequence", "a\xE2\x82", "\"a\\udce2\\udc82\""},
+                          QuoteCase {"Overlong", "\xC0\xAF", "\"\\udcc0\\udcaf\""},
+                          QuoteCase {"EncodedSurrogate", "\xED\xA0\x80", "\"\\udced\\udca0\\udc80\""}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(JsonObject, KeepsKeysInOrder)

@@ -2,6 +2,7 @@
 
 #include "RecordingScanHost.h"
 #include "filelist/FolderListing.h"
+#include "support/DeepTree.h"
 #include "support/TempDir.h"
 #include "util/PathHelpers.h"
 #include "util/StepRunner.h"
@@ -21,6 +22,8 @@ namespace orvandel {
 namespace {
 
     namespace fs = std::filesystem;
+    using test::DeepTreeGuard;
+    using test::MakeFolderChain;
     using test::RecordingScanHost;
     using test::TempDir;
     using Names = std::vector<std::string>;
@@ -231,7 +234,16 @@ namespace {
         const Names expected = GetParam().followed
             ? Names {"top.vcf", folder + "/x.vcf", folder + "/deep/y.vcf"}
             : Names {"top.vcf"};
-        EXPECT_EQ(AddTree(dir, "*.vcf"), expected);
+        RecordingScanHost host;
+        AddFolderTreeFiles(dir.path(), "*.vcf", host);
+        EXPECT_EQ(Relative(dir, host.items), expected);
+        if (GetParam().followed) {
+            EXPECT_TRUE(host.skipped.empty());
+        } else {
+            ASSERT_EQ(host.skipped.size(), 1u) << "a folder left out is told";
+            EXPECT_EQ(host.skipped[0].path, dir.file(folder));
+            EXPECT_EQ(host.skipped[0].reason, SkipReason::InvalidName);
+        }
     }
 
     INSTANTIATE_TEST_SUITE_P(Table,
@@ -247,26 +259,73 @@ namespace {
                                                FolderNameCase {"NotUtf8", "caf\xE9", false}),
                              [](const auto& info) { return std::string(info.param.name); });
 
-    TEST(AddFolderTreeFiles, AFolderPathOf260CharactersIsListedButNotEntered)
+    // Paths as long as the system takes are followed: on Linux that is PATH_MAX, not 260.
+    TEST(AddFolderTreeFiles, ATreeOf300LevelsGivesAllItsFiles)
     {
         TempDir dir;
-        ASSERT_LT(dir.path().size(), 140u);
-        // The parent's path is 150 characters long; the children's names are made of "é",
-        // two bytes each: the characters count, not the bytes.
-        const std::string parent(149 - dir.path().size(), 'p');
-        std::string below;
-        std::string at;
-        for (int i = 0; i < 107; ++i)
-            below += "\xC3\xA9";
-        at = below + "\xC3\xA9";
-        ASSERT_EQ(CountCharacters(dir.file(parent + "/" + below + "/")), 259u);
-        ASSERT_EQ(CountCharacters(dir.file(parent + "/" + at + "/")), 260u);
-        Build(dir,
-              {parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + below + "/sub/y.vcf",
-               parent + "/" + at + "/x.vcf", parent + "/" + at + "/sub/y.vcf"});
-        EXPECT_EQ(AddTree(dir, "*.vcf", parent),
-                  (Names {parent + "/p.vcf", parent + "/" + below + "/x.vcf", parent + "/" + at + "/x.vcf",
-                          parent + "/" + below + "/sub/y.vcf"}));
+        MakeFolderChain(dir.path(), 300, "level", "card.vcf", "BEGIN:VCARD\r\n");
+        RecordingScanHost host;
+        EXPECT_EQ(AddFolderTreeFiles(dir.path(), "*.vcf", host), ScanOutcome::Finished);
+        std::string deepest = dir.path();
+        for (int level = 0; level < 300; ++level)
+            deepest += "/level";
+        ASSERT_EQ(host.items.size(), 300u);
+        EXPECT_EQ(host.items.back(), deepest + "/card.vcf");
+        EXPECT_TRUE(host.skipped.empty());
+        EXPECT_TRUE(host.reports.empty());
+    }
+
+    TEST(AddFolderTreeFiles, AFolderPathAtTheSystemsLimitIsToldAndNotEntered)
+    {
+        TempDir dir;
+        const DeepTreeGuard guard(dir.path(), std::string(200, 'p'));
+        // A chain of 200-byte names leads to a parent beside which one more name brings a
+        // folder's path (with its "/") to one byte below the limit, and a name one longer to it.
+        std::size_t levels = 0;
+        std::size_t parentSize = dir.path().size();
+        for (; kMaxFolderPath - 3 - parentSize > 254; ++levels)
+            parentSize += 201;
+        MakeFolderChain(dir.path(), levels, std::string(200, 'p'));
+        std::string parent = dir.path();
+        for (std::size_t level = 0; level < levels; ++level)
+            parent += "/" + std::string(200, 'p');
+        ASSERT_EQ(parent.size(), parentSize);
+        const std::string fits = parent + "/" + std::string(kMaxFolderPath - 3 - parentSize, 'a');
+        const std::string over = fits + "a";
+        ASSERT_EQ(fits.size() + 1, kMaxFolderPath - 1);
+        ASSERT_EQ(over.size() + 1, kMaxFolderPath);
+        MakeFolderChain(parent, 1, fits.substr(parent.size() + 1), "x.vcf", "BEGIN:VCARD\r\n");
+        MakeFolderChain(parent, 1, over.substr(parent.size() + 1), "y.vcf", "BEGIN:VCARD\r\n");
+        MakeFolderChain(fits, 1, "b", "z.vcf", "BEGIN:VCARD\r\n");
+
+        RecordingScanHost host;
+        EXPECT_EQ(AddFolderTreeFiles(dir.path(), "*.vcf", host), ScanOutcome::Finished);
+        EXPECT_EQ(host.items, (Names {fits + "/x.vcf"}));
+        ASSERT_EQ(host.skipped.size(), 2u);
+        EXPECT_EQ(host.skipped[0].path, over);
+        EXPECT_EQ(host.skipped[0].reason, SkipReason::PathTooLong);
+        EXPECT_EQ(host.skipped[1].path, fits + "/b");
+        EXPECT_EQ(host.skipped[1].reason, SkipReason::PathTooLong);
+        EXPECT_TRUE(host.reports.empty()) << host.reports.front().text();
+    }
+
+    // The scan walks the tree without recursion; where the paths outgrow the system, the first
+    // folder out of reach is told and the scan ends.
+    TEST(AddFolderTreeFiles, ATreeOf2000LevelsEndsWithTheFirstFolderOutOfReach)
+    {
+        TempDir dir;
+        const DeepTreeGuard guard(dir.path(), "dd");
+        MakeFolderChain(dir.path(), 2000, "dd", "f.vcf", "BEGIN:VCARD\r\n");
+        // Level k's path with its "/" is the folder's, 3 k bytes and 1.
+        const std::size_t reached = (kMaxFolderPath - 2 - dir.path().size()) / 3;
+        ASSERT_LT(reached, 2000u);
+        RecordingScanHost host;
+        EXPECT_EQ(AddFolderTreeFiles(dir.path(), "*.vcf", host), ScanOutcome::Finished);
+        EXPECT_EQ(host.items.size(), reached);
+        ASSERT_EQ(host.skipped.size(), 1u);
+        EXPECT_EQ(host.skipped[0].path.size(), dir.path().size() + 3 * (reached + 1));
+        EXPECT_EQ(host.skipped[0].reason, SkipReason::PathTooLong);
+        EXPECT_TRUE(host.reports.empty()) << host.reports.front().text();
     }
 
     TEST(AddFolderTreeFiles, NeitherEntersNorListsAVirtualFileSystem)
@@ -374,7 +433,13 @@ namespace {
         TempDir dir;
         Build(dir, {"a.vcf", "locked/b.vcf", "locked/sub/c.vcf", "open/d.vcf"});
         fs::permissions(dir.file("locked"), fs::perms::none);
-        EXPECT_EQ(AddTree(dir, "*.vcf"), (Names {"a.vcf", "open/d.vcf"}));
+        RecordingScanHost host;
+        AddFolderTreeFiles(dir.path(), "*.vcf", host);
+        EXPECT_EQ(Relative(dir, host.items), (Names {"a.vcf", "open/d.vcf"}));
+        EXPECT_TRUE(host.reports.empty());
+        ASSERT_EQ(host.skipped.size(), 1u);
+        EXPECT_EQ(host.skipped[0].path, dir.file("locked"));
+        EXPECT_EQ(host.skipped[0].reason, SkipReason::Unreadable);
         EXPECT_TRUE(GetFilesInFolder(dir.file("locked"), "*").empty());
     }
 
@@ -441,6 +506,8 @@ namespace {
             EXPECT_TRUE(IsSubsequence(items, undisturbed)) << "gone at yield " << when;
             EXPECT_TRUE(host.reports.empty())
                 << "gone at yield " << when << ": " << host.reports.front().text();
+            EXPECT_TRUE(host.skipped.empty())
+                << "gone at yield " << when << ": " << host.skipped.front().path;
             leftOut += items.size() < undisturbed.size() ? 1 : 0;
         }
         EXPECT_GT(leftOut, 0) << "the folder never went before it was read";
@@ -527,6 +594,10 @@ namespace {
                   "Cannot read the folder (Too many open files): " + dir.path() + "/");
         EXPECT_EQ(host.reports[1].locator, kAddFolderLocator);
         EXPECT_EQ(host.reports[1].line, 122);
+        ASSERT_EQ(host.skipped.size(), 1u);
+        EXPECT_EQ(host.skipped[0].path, dir.path());
+        EXPECT_EQ(host.skipped[0].reason, SkipReason::Unreadable);
+        EXPECT_EQ(host.skipped[0].detail, host.reports[0].description);
 
         // Without the caller's procedure its own failures are skipped quietly.
         RecordingScanHost quiet;

@@ -57,6 +57,55 @@ namespace {
         EXPECT_EQ(CountCharacters("caf\xE9"), 4u) << "a byte that is not UTF-8 is one character";
     }
 
+    struct LengthCase
+    {
+        const char* name;
+        std::string text;
+        bool pathTooLong;
+        bool nameTooLong;
+    };
+
+    class LengthRuleTest : public ::testing::TestWithParam<LengthCase>
+    {
+    };
+
+    TEST_P(LengthRuleTest, TakesTheSystemsLimits)
+    {
+        EXPECT_EQ(FolderPathTooLong(GetParam().text), GetParam().pathTooLong);
+        EXPECT_EQ(FolderNameTooLong(GetParam().text), GetParam().nameTooLong);
+    }
+
+    std::string Repeated(const std::string& piece, std::size_t times)
+    {
+        std::string text;
+        for (std::size_t i = 0; i < times; ++i)
+            text += piece;
+        return text;
+    }
+
+#if defined(_WIN32)
+    // Windows counts characters: 260 of them is its limit, for paths and names alike.
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             LengthRuleTest,
+                             ::testing::Values(LengthCase {"Short", "C:\\Cards\\", false, false},
+                                               LengthCase {"Path259", Repeated("\xC3\xA9", 259), false,
+                                                           false},
+                                               LengthCase {"Path260", Repeated("\xC3\xA9", 260), true, true}),
+                             [](const auto& info) { return std::string(info.param.name); });
+#else
+    // Linux counts bytes: a path of PATH_MAX bytes (the final NUL included) cannot be opened,
+    // nor a name longer than NAME_MAX. The Windows limit of 260 means nothing here.
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        LengthRuleTest,
+        ::testing::Values(LengthCase {"Short", "/home/me/Cards/", false, false},
+                          LengthCase {"WindowsLimit", Repeated("a", 260), false, true},
+                          LengthCase {"NameAtLimit", Repeated("a", NAME_MAX), false, false},
+                          LengthCase {"PathBelowLimit", Repeated("/a", (PATH_MAX - 1) / 2), false, true},
+                          LengthCase {"PathAtLimit", Repeated("\xC3\xA9", PATH_MAX / 2), true, true}),
+        [](const auto& info) { return std::string(info.param.name); });
+#endif
+
     TEST(ListingOrder, IgnoresCaseComparesCapitalsAndBreaksTiesByBytes)
     {
         std::vector<std::string> names {"z",  "\xC3\xA9", "b.vcf", "_x", "B.vcf", "a_b", "9",

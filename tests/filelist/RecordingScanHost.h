@@ -15,9 +15,11 @@ public:
     bool yield() override;
     void appendItem(const std::string& text) override;
     void reportError(const ErrorReport& report) override { reports.push_back(report); }
+    void folderSkipped(const SkippedFolder& folder) override { skipped.push_back(folder); }
 
     std::vector<std::string> items;
     std::vector<ErrorReport> reports;
+    std::vector<SkippedFolder> skipped;
     int yields = 0;
     // Runs during each yield; its answer is the yield's.
     std::function<bool()> onYield;

@@ -35,7 +35,7 @@ namespace {
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
                   "written\t" + mixed + "\t1\tAnn\t" + out + "/Ann.png\tpng, declared jpeg\n" + "link\t"
-                      + mixed + "\t2\tSam Lee\thttps://example.com/s.jpg\n" + "error\t" + mixed
+                      + mixed + "\t2\tSam\\tLee\thttps://example.com/s.jpg\n" + "error\t" + mixed
                       + "\t3\tBob\tCannot decode the photo: the character \"%\" is not Base64. Input: "
                       + mixed + ", card 3 (FN \"Bob\"), line 14.\n" + "no-photo\t" + plain + "\n" + "error\t"
                       + missing + "\t\t\tFile not found: " + missing + "\n");
