@@ -31,6 +31,13 @@ namespace {
         return {};
     }
 
+    // FUSE 2 or FUSE 3's.
+    std::string Fusermount()
+    {
+        const std::string two = FindTool("fusermount");
+        return two.empty() ? FindTool("fusermount3") : two;
+    }
+
     std::string Quoted(const std::string& text)
     {
         return "'" + text + "'";
@@ -59,9 +66,9 @@ FatImage::FatImage(unsigned megabytes)
     ::close(fuse);
     const std::string mkfs = FindTool("mkfs.vfat");
     const std::string fusefat = FindTool("fusefat");
-    const std::string fusermount = FindTool("fusermount");
+    const std::string fusermount = Fusermount();
     if (mkfs.empty() || fusefat.empty() || fusermount.empty()) {
-        m_unavailable = "mkfs.vfat, fusefat or fusermount is missing (Debian: dosfstools, fusefat, fuse)";
+        m_unavailable = "mkfs.vfat, fusefat or fusermount is missing (Debian: dosfstools, fusefat)";
         return;
     }
 
