@@ -108,7 +108,9 @@ namespace {
         // files with other reasons than a missing folder).
         bool removed() const noexcept
         {
-            struct stat status {};
+            struct stat status
+            {
+            };
             return ::fstat(m_fd, &status) == 0 && status.st_nlink == 0;
         }
 
@@ -402,6 +404,11 @@ namespace {
 
 } // namespace
 
+bool FoldersAreHeldOpen() noexcept
+{
+    return true;
+}
+
 std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
 {
     const std::string described = describeAs.empty() ? folderText : describeAs;
@@ -572,6 +579,11 @@ namespace {
     }
 
 } // namespace
+
+bool FoldersAreHeldOpen() noexcept
+{
+    return false;
+}
 
 std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
 {

@@ -92,6 +92,10 @@ private:
     std::string m_path;
 };
 
+// True where folders are held open and files tell their identity (POSIX); false for the
+// portable layer, which works on paths.
+bool FoldersAreHeldOpen() noexcept;
+
 // Seams through which tests watch and steer the folder layer; the program leaves them alone.
 struct OutputFolderSeams
 {

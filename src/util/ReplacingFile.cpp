@@ -48,6 +48,8 @@ void ReplacingFile::create(std::string_view hint)
     discard();
     if (m_ownFolder)
         m_folder = OutputFolder::open(FolderOf(m_target), m_target);
+    if (!m_folder)
+        throw FileError(FileErrorKind::CreateFailed, "No folder to write in: " + m_target);
     std::error_code error;
     const std::string defaultHint = hint.empty() ? name() : std::string();
     m_temporary = m_folder->createTemporary(hint.empty() ? std::string_view(defaultHint) : hint, error);

@@ -55,7 +55,6 @@ namespace {
         return text;
     }
 
-    // One photo of the card being read, from its start until it is named and written.
     // What a failed write says before the photo has its name: the system's reason; the report
     // adds the input, the card and its FN.
     std::string WriteFailure(const std::exception& error)
@@ -65,6 +64,7 @@ namespace {
         return std::string("Cannot write the photo: ") + error.what();
     }
 
+    // One photo of the card being read, from its start until it is named and written.
     class PendingPhoto : public PhotoOutput
     {
     public:
