@@ -42,19 +42,24 @@ namespace {
         if (!steps.step(lines.write, [&] { bytes = DecodeClassicPhoto(card, *photo); }))
             return {};
 
+        // The file is created in the folder the text names now, and takes its name when it is
+        // complete: a file this run wrote is never replaced by another input's.
         std::string target;
+        std::string folderText;
+        std::string stem;
         std::optional<ReplacingFile> file;
         const bool created = steps.step(lines.create, [&] {
-            const std::string stem = StripExtension(GetFileName(input));
-            target = names.claim(host.outputFolderText(), input, stem, photo->extension);
-            file.emplace(target);
+            stem = StripExtension(GetFileName(input));
+            folderText = host.outputFolderText();
+            file.emplace(OutputNames::firstPath(folderText, stem, photo->extension));
             file->create();
         });
         if (!created)
             return {};
         if (!steps.step(lines.write, [&] { file->write(bytes); }))
             return {};
-        if (!steps.step(lines.close, [&] { file->commit(); }))
+        if (!steps.step(lines.close,
+                        [&] { target = names.place(*file, folderText, input, stem, photo->extension); }))
             return {};
         return target;
     }
@@ -75,11 +80,14 @@ std::optional<RunOutcome> RefuseToStart(StepRunner& steps, RunHost& host)
     return std::nullopt;
 }
 
-RunOutcome FinishRun(StepRunner& steps, RunHost& host)
+RunOutcome FinishRun(StepRunner& steps, RunHost& host, const std::function<void()>& flush)
 {
     steps.step(186, [&] { host.setBusyPointer(false); });
     steps.step(188, [&] { host.setProgressValue(0); });
     steps.step(190, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
+    // "Done." means on the disk: what the run wrote is flushed first, once.
+    if (flush)
+        steps.step(192, flush);
     steps.step(192, [&] { host.showMessage(std::string(kDoneMessage)); });
     return RunOutcome::Finished;
 }
@@ -132,7 +140,7 @@ RunOutcome ExtractionRun::start(RunHost& host)
         host.itemFinished(result);
     }
 
-    return FinishRun(steps, host);
+    return FinishRun(steps, host, [&] { names.flush(); });
 }
 
 } // namespace orvandel

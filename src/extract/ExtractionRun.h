@@ -2,6 +2,7 @@
 
 #include "RunHost.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -28,8 +29,9 @@ class StepRunner;
 // Shows "No files added." for an empty list, or the missing folder's message, and returns the
 // outcome then; nothing when the run may go on.
 std::optional<RunOutcome> RefuseToStart(StepRunner& steps, RunHost& host);
-// Puts the pointer, the progress bar and its caption back and shows "Done.".
-RunOutcome FinishRun(StepRunner& steps, RunHost& host);
+// Puts the pointer, the progress bar and its caption back, brings what the run wrote to the
+// disk (`flush`, when given) and shows "Done.".
+RunOutcome FinishRun(StepRunner& steps, RunHost& host, const std::function<void()>& flush = {});
 
 // Holds a run's busy flag for the length of the run.
 class RunningFlag

@@ -3,33 +3,33 @@
 #include "FileError.h"
 #include "PathHelpers.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <random>
-
 namespace orvandel {
 
 namespace {
 
-    std::error_code LastError()
+    std::string FolderOf(const std::string& target)
     {
-        return {errno, std::generic_category()};
+        const auto slash = target.rfind(kSeparator);
+        return slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     }
 
-    std::string RandomSuffix()
+    FileError NotOpen(const std::string& target)
     {
-        static std::mt19937_64 generator {std::random_device {}()};
-        static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-        std::string suffix(8, '0');
-        for (char& c : suffix)
-            c = kDigits[generator() % (sizeof kDigits - 1)];
-        return suffix;
+        return FileError(FileErrorKind::WriteFailed, "The file is not open: " + target);
     }
 
 } // namespace
 
 ReplacingFile::ReplacingFile(std::string target)
     : m_target(std::move(target))
+    , m_ownFolder(true)
+{
+}
+
+ReplacingFile::ReplacingFile(std::shared_ptr<OutputFolder> folder, std::string target)
+    : m_target(std::move(target))
+    , m_folder(std::move(folder))
+    , m_ownFolder(false)
 {
 }
 
@@ -38,79 +38,107 @@ ReplacingFile::~ReplacingFile()
     discard();
 }
 
-void ReplacingFile::create()
+std::string ReplacingFile::name() const
+{
+    return GetFileName(m_target);
+}
+
+void ReplacingFile::create(std::string_view hint)
 {
     discard();
-    const auto slash = m_target.rfind(kSeparator);
-    const std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
-    // "x" opens exclusively: a name that exists already, a link among them, is never opened.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = folder + "." + name.substr(0, 200) + "." + RandomSuffix() + ".part";
-#if defined(_WIN32)
-        std::FILE* file = _wfopen(ToFsPath(candidate).c_str(), L"wbx");
-#else
-        std::FILE* file = std::fopen(candidate.c_str(), "wbx");
-#endif
-        if (file) {
-            m_file = file;
-            m_temporary = std::move(candidate);
-            return;
-        }
-        if (errno != EEXIST)
-            throw FileError::fromSystem(FileErrorKind::CreateFailed, m_target, LastError());
-    }
-    throw FileError(FileErrorKind::CreateFailed, "Cannot create a temporary file beside: " + m_target);
+    if (m_ownFolder)
+        m_folder = OutputFolder::open(FolderOf(m_target), m_target);
+    if (!m_folder)
+        throw FileError(FileErrorKind::CreateFailed, "No folder to write in: " + m_target);
+    std::error_code error;
+    const std::string defaultHint = hint.empty() ? name() : std::string();
+    m_temporary = m_folder->createTemporary(hint.empty() ? std::string_view(defaultHint) : hint, error);
+    if (!m_temporary)
+        throw FileError::fromSystem(FileErrorKind::CreateFailed, m_target, error);
+    m_identity = m_temporary->identity();
+    m_writing = true;
 }
 
 void ReplacingFile::write(std::string_view bytes)
 {
-    if (!m_file)
-        throw FileError(FileErrorKind::WriteFailed, "The file is not open: " + m_target);
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-        throw FileError::fromSystem(FileErrorKind::WriteFailed, m_target, LastError());
+    if (!m_temporary || !m_writing)
+        throw NotOpen(m_target);
+    if (const auto error = m_temporary->write(bytes))
+        throw FileError::fromSystem(FileErrorKind::WriteFailed, m_target, error);
 }
 
-void ReplacingFile::close()
+void ReplacingFile::finishWriting()
 {
-    if (!m_file)
-        throw FileError(FileErrorKind::WriteFailed, "The file is not open: " + m_target);
-    std::FILE* file = m_file;
-    m_file = nullptr;
-    // Buffered bytes reach the disk at close; a full disk shows here.
-    if (std::fclose(file) != 0) {
-        const auto error = LastError();
+    m_writing = false;
+    if (const auto error = m_temporary->finish()) {
         discard();
         throw FileError::fromSystem(FileErrorKind::WriteFailed, m_target, error);
     }
 }
 
+void ReplacingFile::close()
+{
+    if (!m_temporary || !m_writing)
+        throw NotOpen(m_target);
+    finishWriting();
+}
+
 void ReplacingFile::commit()
 {
-    if (m_temporary.empty())
-        throw FileError(FileErrorKind::WriteFailed, "The file is not open: " + m_target);
-    if (m_file)
-        close();
-    std::error_code ec;
-    std::filesystem::rename(ToFsPath(m_temporary), ToFsPath(m_target), ec);
-    if (ec) {
+    if (const auto error = tryCommit()) {
         discard();
-        throw FileError::fromSystem(FileErrorKind::ReplaceFailed, m_target, ec);
+        throw FileError::fromSystem(FileErrorKind::ReplaceFailed, m_target, error);
     }
-    m_temporary.clear();
+}
+
+std::error_code ReplacingFile::tryCommit()
+{
+    if (!m_temporary)
+        throw NotOpen(m_target);
+    if (m_writing)
+        finishWriting();
+    if (const auto error = m_temporary->replace(name()))
+        return error;
+    m_temporary.reset(); // placed: nothing left to remove
+    return {};
+}
+
+bool ReplacingFile::commitNew()
+{
+    if (!m_temporary)
+        throw NotOpen(m_target);
+    if (m_writing)
+        finishWriting();
+    const auto error = m_temporary->placeNew(name());
+    if (error == std::errc::file_exists)
+        return false;
+    if (error) {
+        discard();
+        throw FileError::fromSystem(FileErrorKind::ReplaceFailed, m_target, error);
+    }
+    m_temporary.reset();
+    return true;
 }
 
 void ReplacingFile::discard() noexcept
 {
-    if (m_file) {
-        std::fclose(m_file);
-        m_file = nullptr;
+    m_writing = false;
+    if (m_temporary) {
+        m_temporary.reset();
+        m_identity.reset();
     }
-    if (!m_temporary.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(ToFsPath(m_temporary), ignored);
-        m_temporary.clear();
-    }
+}
+
+std::string ReplacingFile::temporaryPath() const
+{
+    if (!m_temporary || m_temporary->temporaryName().empty())
+        return {};
+    return m_folder->path() + m_temporary->temporaryName();
+}
+
+std::optional<FileIdentity> ReplacingFile::identity() const
+{
+    return m_identity;
 }
 
 void ReplacingFile::writeWhole(const std::string& target, std::string_view bytes)

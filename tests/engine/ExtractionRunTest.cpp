@@ -1,6 +1,7 @@
 #include "extract/ExtractionRun.h"
 
 #include "RecordingRunHost.h"
+#include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -295,6 +296,70 @@ namespace {
         run.start(host);
         EXPECT_EQ(Slurp(precious), "precious");
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
+    }
+
+    TEST_F(ExtractionRunTest, FlushesWhatItWroteOnceBeforeDone)
+    {
+        test::FolderSeamsGuard seams;
+        FolderSeams().flush = [&](const std::string& folder) {
+            host.events.push_back("flush " + folder);
+            return std::error_code();
+        };
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO:QUJD"));
+        input("c.vcf", Card("NOTE:no photo"));
+        run.start(host);
+        std::vector<std::string> flushes;
+        for (const auto& event : host.events) {
+            if (event.rfind("flush ", 0) == 0)
+                flushes.push_back(event);
+        }
+        EXPECT_EQ(flushes, (std::vector<std::string> {"flush " + host.folder}));
+        ASSERT_GE(host.events.size(), 2u);
+        EXPECT_EQ(host.events[host.events.size() - 2], "flush " + host.folder);
+        EXPECT_EQ(host.events.back(), "message Done.");
+    }
+
+    TEST_F(ExtractionRunTest, ARunThatWroteNothingFlushesNothing)
+    {
+        test::FolderSeamsGuard seams;
+        int flushes = 0;
+        FolderSeams().flush = [&](const std::string&) {
+            ++flushes;
+            return std::error_code();
+        };
+        input("a.vcf", Card("NOTE:no photo"));
+        run.start(host);
+        EXPECT_EQ(flushes, 0);
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+    }
+
+    TEST_F(ExtractionRunTest, AFailedFlushIsReportedAndDoneStillShows)
+    {
+        test::FolderSeamsGuard seams;
+        FolderSeams().flush = [](const std::string&) { return std::make_error_code(std::errc::io_error); };
+        input("a.vcf", Card("PHOTO:QUJD"));
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 192);
+        EXPECT_EQ(host.reports[0].description,
+                  "Cannot bring the written images to the disk (Input/output error): " + host.folder);
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+    }
+
+    TEST_F(ExtractionRunTest, AFolderStandingAtTheNameIsReportedAtTheClose)
+    {
+        input("card.vcf", Card("PHOTO:QUJD"));
+        input("gif.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh"));
+        dir.mkdir("out/card.jpg");
+        dir.mkdir("out/gif.gif");
+        run.start(host);
+        ASSERT_EQ(host.reports.size(), 2u);
+        EXPECT_EQ(host.reports[0].line, 180);
+        EXPECT_EQ(host.reports[0].description,
+                  "Cannot replace the file (Is a directory): " + output("card.jpg"));
+        EXPECT_EQ(host.reports[1].line, 174);
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"card.jpg", "gif.gif"})) << "nothing is left";
     }
 
     TEST_F(ExtractionRunTest, AFolderGivenAsCardIsReportedWithoutBlocking)

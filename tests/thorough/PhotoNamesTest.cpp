@@ -1,5 +1,9 @@
 #include "extract/thorough/PhotoNames.h"
 
+#include "support/SimulatedFolder.h"
+#include "util/ReplacingFile.h"
+#include "util/WrittenFiles.h"
+
 #include <gtest/gtest.h>
 
 namespace orvandel {
@@ -136,6 +140,110 @@ namespace {
         names.release(first);
         EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
     }
+
+    TEST(PhotoNames, AReleasedNameDoesNotRestartTheNumbering)
+    {
+        PhotoNames names;
+        names.claim("out/", "Ann", ".jpg");
+        names.claim("out/", "Ann", ".jpg");
+        names.claim("out/", "Bob", ".jpg");
+        names.release("out/Bob.jpg");
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
+        EXPECT_EQ(names.claim("out/", "Bob", ".jpg"), "out/Bob.jpg");
+    }
+
+    TEST(PhotoNames, KeepsFoldersApart)
+    {
+        PhotoNames names;
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
+        EXPECT_EQ(names.claim("OUT/", "ann", ".jpg"), "OUT/ann (2).jpg") << "folders fold like names";
+        EXPECT_EQ(names.claim("other/", "Ann", ".jpg"), "other/Ann.jpg");
+        names.release("other/Ann.jpg");
+        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
+    }
+
+    // The thorough run's names on file systems with other rules than this machine's.
+    class PhotoPlacementTest : public ::testing::TestWithParam<test::SimulatedFolderKind>
+    {
+    protected:
+        // Writes `bytes` as a photo of the name `stem`, as the run does; returns its path.
+        std::string write(const std::string& stem, const std::string& bytes)
+        {
+            ReplacingFile file(folder, folder->path());
+            file.create();
+            file.write(bytes);
+            file.close();
+            return names.place(file, written, stem, ".jpg");
+        }
+        std::string read(const std::string& path) const { return folder->read(path.substr(4)); }
+        bool ignoresCase() const { return GetParam().names != test::SimulatedFolder::Names::Exact; }
+
+        std::shared_ptr<test::SimulatedFolder> folder
+            = test::SimulatedFolder::make(GetParam().names, GetParam().numbers);
+        PhotoNames names;
+        WrittenFiles written;
+    };
+
+    TEST_P(PhotoPlacementTest, FoldsCaseEverywhere)
+    {
+        EXPECT_EQ(write("Ann", "1"), "sim/Ann.jpg");
+        EXPECT_EQ(write("ANN", "2"), "sim/ANN (2).jpg");
+        EXPECT_EQ(write("ann", "3"), "sim/ann (3).jpg");
+        EXPECT_EQ(folder->entries(),
+                  (std::map<std::string, std::string> {
+                      {"Ann.jpg", "1"}, {"ANN (2).jpg", "2"}, {"ann (3).jpg", "3"}}));
+    }
+
+    TEST_P(PhotoPlacementTest, ReplacesAFileOfExactlyItsName)
+    {
+        folder->addFile("Ann.jpg", "old");
+        EXPECT_EQ(write("Ann", "new"), "sim/Ann.jpg");
+        EXPECT_EQ(folder->entries(), (std::map<std::string, std::string> {{"Ann.jpg", "new"}}));
+    }
+
+    TEST_P(PhotoPlacementTest, KeepsAnotherSpellingThatStoodThereBefore)
+    {
+        folder->addFile("BOB.JPG", "old");
+        const auto path = write("Bob", "new");
+        EXPECT_EQ(read(path), "new");
+        EXPECT_EQ(folder->entries().at("BOB.JPG"), "old");
+        EXPECT_EQ(path, ignoresCase() ? "sim/Bob (2).jpg" : "sim/Bob.jpg");
+    }
+
+    TEST_P(PhotoPlacementTest, PassesOverANameThatAFolderObstructs)
+    {
+        folder->addFolder("Ada (2).jpg");
+        std::vector<std::string> paths;
+        for (int i = 0; i < 4; ++i)
+            paths.push_back(write("Ada", std::to_string(i)));
+        EXPECT_EQ(paths,
+                  (std::vector<std::string> {"sim/Ada.jpg", "sim/Ada (3).jpg", "sim/Ada (4).jpg",
+                                             "sim/Ada (5).jpg"}));
+        EXPECT_EQ(folder->entries().at("Ada (2).jpg"), "<folder>");
+    }
+
+    TEST_P(PhotoPlacementTest, KeepsTwoFormsOfOneLetterApart)
+    {
+        const auto composed = write("Jos\xC3\xA9", "one character");
+        const auto decomposed = write("Jose\xCC\x81", "letter and accent");
+        EXPECT_EQ(read(composed), "one character");
+        EXPECT_EQ(read(decomposed), "letter and accent");
+        EXPECT_EQ(folder->entries().size(), 2u);
+    }
+
+    TEST_P(PhotoPlacementTest, KeepsAShortNameApartFromItsLongName)
+    {
+        const auto full = write("Photograph", "long");
+        const auto alias = write("PHOTOG~1", "short");
+        EXPECT_EQ(read(full), "long");
+        EXPECT_EQ(read(alias), "short");
+        EXPECT_EQ(folder->entries().size(), 2u);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(FileSystems,
+                             PhotoPlacementTest,
+                             ::testing::ValuesIn(test::kSimulatedFolderKinds),
+                             [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace orvandel

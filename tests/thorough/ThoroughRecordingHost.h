@@ -18,11 +18,15 @@ public:
     std::vector<PhotoResult> photos;
 };
 
-// Every file in `folder` (hidden ones too) with its bytes.
+// Every file in `folder` (hidden ones too) with its bytes; a folder in it shows as "<folder>".
 inline std::map<std::string, std::string> FilesIn(const std::string& folder)
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_directory()) {
+            files[entry.path().filename().string()] = "<folder>";
+            continue;
+        }
         std::ifstream in(entry.path(), std::ios::binary);
         files[entry.path().filename().string()]
             = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -2,8 +2,11 @@
 
 #include "TestImages.h"
 #include "ThoroughRecordingHost.h"
+#include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
+#include "util/OutputFolder.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace orvandel {
@@ -23,6 +26,16 @@ namespace {
     std::string Photo(const std::string& image, const std::string& parameters = ";ENCODING=b;TYPE=JPEG")
     {
         return "PHOTO" + parameters + ":" + Fold(ToBase64(image), 75, " ", "\r\n") + "\r\n";
+    }
+
+    std::string BigExport(int cards)
+    {
+        std::string text;
+        for (int i = 0; i < cards; ++i)
+            text += Card(
+                "Person " + std::to_string(i),
+                Photo(JpegImage(std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i))));
+        return text;
     }
 
     class ThoroughRunTest : public ::testing::Test
@@ -169,23 +182,119 @@ namespace {
                   "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
     }
 
-    TEST_F(ThoroughRunTest, APhotoThatCannotBeCreatedIsReportedAndTheNextInputGoesOn)
+    TEST_F(ThoroughRunTest, APhotoThatCannotBeCreatedIsReportedAndTheNextGoesOn)
     {
         input("a.vcf", Card("Ann", Photo(JpegImage())));
         input("b.vcf", Card("Bob", Photo(JpegImage("b"))));
-        int yields = 0;
         host.onYield = [&] {
-            // The folder is gone when the first input is read, and back for the second.
-            host.folder = ++yields == 1 ? dir.file("gone/") : dir.file("out");
+            // The folder is removed while the run holds it: no photo can be created in it.
+            fs::remove(dir.file("out"));
             return true;
         };
         start();
-        ASSERT_EQ(host.reports.size(), 1u);
+        ASSERT_EQ(host.reports.size(), 2u);
         EXPECT_EQ(host.reports[0].line, 130);
         EXPECT_EQ(host.reports[0].description,
-                  "Cannot create the photo's file: Path not found: " + dir.file("gone/")
+                  "Cannot create the photo's file: Path not found: " + host.folder
                       + ". Input: " + dir.file("cards/a.vcf") + ", card 1 (FN \"Ann\"), line 4.");
-        EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Bob.jpg", JpegImage("b")}}));
+        EXPECT_EQ(host.reports[1].description,
+                  "Cannot create the photo's file: Path not found: " + host.folder
+                      + ". Input: " + dir.file("cards/b.vcf") + ", card 1 (FN \"Bob\"), line 4.");
+        EXPECT_FALSE(fs::exists(dir.file("out")));
+    }
+
+    TEST_F(ThoroughRunTest, TheFolderTextChangedDuringTheRunMovesNoPhoto)
+    {
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        input("b.vcf", Card("Bob", Photo(JpegImage("b"))));
+        const std::string other = dir.mkdir("other") + "/";
+        host.onYield = [&] {
+            host.folder = other;
+            return true;
+        };
+        start();
+        EXPECT_TRUE(host.reports.empty());
+        EXPECT_EQ(
+            outputs(),
+            (std::map<std::string, std::string> {{"Ann.jpg", JpegImage()}, {"Bob.jpg", JpegImage("b")}}));
+        EXPECT_TRUE(FilesIn(other).empty());
+    }
+
+    TEST_F(ThoroughRunTest, AFolderRenamedAndReplacedDuringTheRunGetsEveryPhoto)
+    {
+        if (!FoldersAreHeldOpen())
+            GTEST_SKIP() << "the portable folder layer works on paths";
+        input("big.vcf", BigExport(120)); // read a megabyte at a time, with a yield after each
+        input("next.vcf", Card("Next", Photo(JpegImage("next"))));
+        int yields = 0;
+        host.onYield = [&] {
+            if (++yields == 2) {
+                fs::rename(dir.file("out"), dir.file("renamed"));
+                dir.mkdir("out");
+            }
+            return true;
+        };
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        EXPECT_TRUE(host.reports.empty());
+        const auto renamed = FilesIn(dir.file("renamed"));
+        EXPECT_EQ(renamed.size(), 121u);
+        for (const auto& [name, bytes] : renamed)
+            EXPECT_NE(name.front(), '.') << "a temporary file was left: " << name;
+        EXPECT_EQ(renamed.at("Next.jpg"), JpegImage("next"));
+        EXPECT_TRUE(outputs().empty()) << "the new folder of the old name gets nothing";
+    }
+
+    TEST_F(ThoroughRunTest, AnObstructedNameCostsNoPhoto)
+    {
+        dir.mkdir("out/Ada Lindqvist (2).jpg");
+        std::string cards;
+        for (int i = 1; i <= 5; ++i)
+            cards += Card("Ada Lindqvist", Photo(JpegImage(std::to_string(i))));
+        input("ada.vcf", cards);
+        start();
+        EXPECT_TRUE(host.reports.empty());
+        auto files = outputs();
+        EXPECT_EQ(files,
+                  (std::map<std::string, std::string> {{"Ada Lindqvist.jpg", JpegImage("1")},
+                                                       {"Ada Lindqvist (2).jpg", "<folder>"},
+                                                       {"Ada Lindqvist (3).jpg", JpegImage("2")},
+                                                       {"Ada Lindqvist (4).jpg", JpegImage("3")},
+                                                       {"Ada Lindqvist (5).jpg", JpegImage("4")},
+                                                       {"Ada Lindqvist (6).jpg", JpegImage("5")}}));
+        EXPECT_TRUE(fs::is_directory(dir.file("out/Ada Lindqvist (2).jpg")));
+    }
+
+    TEST_F(ThoroughRunTest, FlushesWhatItWroteOnceBeforeDone)
+    {
+        test::FolderSeamsGuard seams;
+        FolderSeams().flush = [&](const std::string& folder) {
+            host.events.push_back("flush " + folder);
+            return std::error_code();
+        };
+        input("a.vcf", Card("Ann", Photo(JpegImage("1"))) + Card("Bob", Photo(JpegImage("2"))));
+        input("b.vcf", Card("Cy", Photo(JpegImage("3"))));
+        start();
+        const auto flushes
+            = std::count_if(host.events.begin(), host.events.end(),
+                            [](const std::string& event) { return event.rfind("flush ", 0) == 0; });
+        EXPECT_EQ(flushes, 1);
+        ASSERT_GE(host.events.size(), 2u);
+        EXPECT_EQ(host.events[host.events.size() - 2], "flush " + host.folder);
+        EXPECT_EQ(host.events.back(), "message Done.");
+    }
+
+    TEST_F(ThoroughRunTest, AFailedFlushIsReportedAndDoneStillShows)
+    {
+        test::FolderSeamsGuard seams;
+        FolderSeams().flush
+            = [](const std::string&) { return std::make_error_code(std::errc::no_space_on_device); };
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        ASSERT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.reports[0].line, 192);
+        EXPECT_EQ(host.reports[0].description,
+                  "Cannot bring the written images to the disk (No space left on device): " + host.folder);
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
     }
 
     TEST_F(ThoroughRunTest, NamesPhotosByPersonAndNumbersNamesWrittenBefore)
@@ -330,16 +439,6 @@ namespace {
         start();
         EXPECT_TRUE(host.reports.empty());
         EXPECT_EQ(outputs().size(), 300u);
-    }
-
-    std::string BigExport(int cards)
-    {
-        std::string text;
-        for (int i = 0; i < cards; ++i)
-            text += Card(
-                "Person " + std::to_string(i),
-                Photo(JpegImage(std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i))));
-        return text;
     }
 
     TEST_F(ThoroughRunTest, ShowsProgressByBytesWithinAFile)

@@ -5,17 +5,18 @@
 #include "ImageType.h"
 #include "Sha256.h"
 #include "TextSource.h"
+#include "WrittenDigests.h"
 #include "extract/FirstReport.h"
-#include "extract/OutputNames.h"
 #include "util/FileError.h"
+#include "util/OutputFolder.h"
 #include "util/PathHelpers.h"
 #include "util/ReplacingFile.h"
 #include "util/StepRunner.h"
+#include "util/WrittenFiles.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace orvandel {
@@ -54,12 +55,20 @@ namespace {
         return text;
     }
 
+    // What a failed write says before the photo has its name: the system's reason; the report
+    // adds the input, the card and its FN.
+    std::string WriteFailure(const std::exception& error)
+    {
+        if (const auto* fileError = dynamic_cast<const FileError*>(&error); fileError && fileError->code())
+            return "Cannot write the photo (" + fileError->code().message() + ")";
+        return std::string("Cannot write the photo: ") + error.what();
+    }
+
     // One photo of the card being read, from its start until it is named and written.
     class PendingPhoto : public PhotoOutput
     {
     public:
         PhotoStart start;
-        std::string folder;
         std::unique_ptr<ReplacingFile> file;
         std::string firstBytes;
         std::unique_ptr<Sha256> sha;
@@ -91,7 +100,7 @@ namespace {
             try {
                 file->write(bytes);
             } catch (const std::exception& error) {
-                fail(kLineWrite, std::string("Cannot write the photo: ") + error.what());
+                fail(kLineWrite, WriteFailure(error));
             }
         }
     };
@@ -108,14 +117,18 @@ namespace {
         CardWriter(RunHost& host,
                    ErrorSink& reports,
                    const ThoroughOptions& options,
+                   const std::shared_ptr<OutputFolder>& folder,
                    PhotoNames& names,
-                   std::unordered_map<std::string, std::string>& writtenDigests,
+                   WrittenFiles& written,
+                   WrittenDigests& writtenDigests,
                    std::size_t position,
                    std::string input)
             : m_host(host)
             , m_reports(reports)
             , m_options(options)
+            , m_folder(folder)
             , m_names(names)
+            , m_written(written)
             , m_writtenDigests(writtenDigests)
             , m_position(position)
             , m_input(std::move(input))
@@ -123,7 +136,11 @@ namespace {
         {
         }
 
-        void cardStarted(std::size_t /*number*/) override { m_pending.clear(); }
+        void cardStarted(std::size_t number) override
+        {
+            m_pending.clear();
+            m_cardNumber = number;
+        }
 
         PhotoOutput* photoStarted(const PhotoStart& start) override
         {
@@ -131,13 +148,12 @@ namespace {
             photo->start = start;
             if (start.form == PhotoForm::Inline) {
                 try {
-                    const std::string folderText = m_host.outputFolderText();
-                    if (folderText.empty())
-                        throw std::runtime_error("No output folder is set.");
-                    photo->folder = WithTrailingSeparator(folderText);
-                    // Named after the folder until the card's end tells the photo's own name.
-                    photo->file = std::make_unique<ReplacingFile>(photo->folder);
-                    photo->file->create();
+                    if (!m_folder)
+                        throw std::runtime_error("The output folder could not be opened.");
+                    // The photo's own name is known at the card's end. Until then a temporary
+                    // file that has a name carries the input's and the card's.
+                    photo->file = std::make_unique<ReplacingFile>(m_folder, m_folder->path());
+                    photo->file->create(m_fileStem + "-" + std::to_string(m_cardNumber));
                 } catch (const std::exception& error) {
                     photo->file.reset();
                     photo->fail(kLineCreate, std::string("Cannot create the photo's file: ") + error.what());
@@ -168,7 +184,7 @@ namespace {
                     try {
                         photo.file->close();
                     } catch (const std::exception& error) {
-                        photo.fail(kLineWrite, std::string("Cannot write the photo: ") + error.what());
+                        photo.fail(kLineWrite, WriteFailure(error));
                     }
                 }
                 if (photo.sha)
@@ -248,33 +264,28 @@ namespace {
             result.type = std::string(ImageTypeName(type));
             result.typeMismatch = ImageTypesDisagree(sniffed, declared);
 
-            std::string digestKey;
             if (photo.sha) {
                 result.sha256 = Sha256::hex(photo.digest);
-                digestKey.assign(reinterpret_cast<const char*>(photo.digest.data()), photo.digest.size());
-                if (const auto earlier = m_writtenDigests.find(digestKey);
-                    earlier != m_writtenDigests.end()) {
+                if (const auto earlier = m_writtenDigests.find(photo.digest)) {
                     photo.file->discard();
                     result.status = PhotoStatus::Duplicate;
-                    result.output = earlier->second;
+                    result.output = *earlier;
                     ++m_summary.written;
                     return;
                 }
             }
 
             const NameFields fields {m_fileStem, card.fn, card.number, card.uid};
-            const std::string target
-                = m_names.claim(photo.folder, m_options.name.expand(fields), ImageTypeExtension(type));
+            std::string target;
             try {
-                photo.file->retarget(target);
-                photo.file->commit();
+                target = m_names.place(*photo.file, m_written, m_options.name.expand(fields),
+                                       ImageTypeExtension(type));
             } catch (const std::exception& error) {
-                m_names.release(target);
                 photo.fail(kLineCommit, std::string("Cannot write the photo: ") + error.what());
                 return;
             }
             if (photo.sha)
-                m_writtenDigests.emplace(std::move(digestKey), target);
+                m_writtenDigests.add(photo.digest, target);
             result.status = PhotoStatus::Written;
             result.output = target;
             ++m_summary.written;
@@ -283,11 +294,14 @@ namespace {
         RunHost& m_host;
         ErrorSink& m_reports;
         const ThoroughOptions& m_options;
+        const std::shared_ptr<OutputFolder>& m_folder;
         PhotoNames& m_names;
-        std::unordered_map<std::string, std::string>& m_writtenDigests;
+        WrittenFiles& m_written;
+        WrittenDigests& m_writtenDigests;
         std::size_t m_position;
         std::string m_input;
         std::string m_fileStem;
+        std::size_t m_cardNumber = 0;
         std::vector<std::unique_ptr<PendingPhoto>> m_pending;
         InputSummary m_summary;
     };
@@ -328,8 +342,14 @@ RunOutcome ThoroughRun::start(RunHost& host)
         }
     });
 
+    // The folder is held for the whole run: renamed or replaced meanwhile, it still gets every
+    // photo, and no temporary file is left behind in it.
+    std::shared_ptr<OutputFolder> folder;
+    steps.step(kLineCount, [&] { folder = OutputFolder::open(host.outputFolderText()); });
+
     PhotoNames names;
-    std::unordered_map<std::string, std::string> writtenDigests;
+    WrittenFiles written;
+    WrittenDigests writtenDigests;
     std::uint64_t bytesBefore = 0;
     const auto progressValue = [&](std::uint64_t done, std::size_t position) {
         if (totalBytes == 0)
@@ -355,7 +375,7 @@ RunOutcome ThoroughRun::start(RunHost& host)
 
         std::unique_ptr<FileByteSource> bytes;
         std::unique_ptr<TextSource> text;
-        CardWriter writer(host, reports, m_options, names, writtenDigests, position, *input);
+        CardWriter writer(host, reports, m_options, folder, names, written, writtenDigests, position, *input);
         std::unique_ptr<CardReader> reader;
         const bool opened = steps.step(kLineOpen, [&] {
             bytes = std::make_unique<FileByteSource>(*input);
@@ -407,7 +427,7 @@ RunOutcome ThoroughRun::start(RunHost& host)
         host.itemFinished(result);
     }
 
-    return FinishRun(steps, host);
+    return FinishRun(steps, host, [&] { written.flush(); });
 }
 
 } // namespace orvandel

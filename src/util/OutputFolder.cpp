@@ -1,0 +1,603 @@
+#include "OutputFolder.h"
+
+#include "FileError.h"
+#include "PathHelpers.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#if !defined(ORVANDEL_PORTABLE_FOLDERS) && (defined(__unix__) || defined(__APPLE__))
+#define ORVANDEL_POSIX_FOLDERS 1
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace orvandel {
+
+OutputFolderSeams& FolderSeams()
+{
+    static OutputFolderSeams seams;
+    return seams;
+}
+
+namespace {
+
+    std::error_code LastError()
+    {
+        return {errno, std::generic_category()};
+    }
+
+    std::string RandomSuffix()
+    {
+        static std::mt19937_64 generator {std::random_device {}()};
+        static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        std::string suffix(8, '0');
+        for (char& c : suffix)
+            c = kDigits[generator() % (sizeof kDigits - 1)];
+        return suffix;
+    }
+
+    // ".<hint>.<random>.part": hidden, and telling what it was. The hint is cut at a character
+    // so that file systems which check names for UTF-8 accept it.
+    std::string TemporaryName(std::string_view hint)
+    {
+        constexpr std::size_t kMaxHint = 100;
+        std::string cut(hint.substr(0, kMaxHint));
+        if (hint.size() > kMaxHint) {
+            while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80)
+                cut.pop_back();
+            if (!cut.empty() && static_cast<unsigned char>(cut.back()) >= 0xC0)
+                cut.pop_back();
+        }
+        for (char& c : cut) {
+            if (c == '/' || c == '\\')
+                c = '_';
+        }
+        return "." + cut + "." + RandomSuffix() + ".part";
+    }
+
+    std::error_code CallFlushSeam(const std::string& path)
+    {
+        return FolderSeams().flush(path);
+    }
+
+} // namespace
+
+#if defined(ORVANDEL_POSIX_FOLDERS)
+
+namespace {
+
+    std::optional<FileIdentity> IdentityOf(const struct stat& status)
+    {
+        return FileIdentity {static_cast<std::uint64_t>(status.st_dev),
+                             static_cast<std::uint64_t>(status.st_ino)};
+    }
+
+    // Linux can give a name to an unnamed file through its entry in /proc.
+    bool CanNameUnnamedFiles()
+    {
+#if defined(O_TMPFILE)
+        static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+        return usable;
+#else
+        return false;
+#endif
+    }
+
+    std::string ProcPath(int fd)
+    {
+        return "/proc/self/fd/" + std::to_string(fd);
+    }
+
+    class PosixFolder final : public OutputFolder, public std::enable_shared_from_this<PosixFolder>
+    {
+    public:
+        PosixFolder(std::string path, int fd)
+            : OutputFolder(std::move(path))
+            , m_fd(fd)
+        {
+        }
+        ~PosixFolder() override { ::close(m_fd); }
+
+        int fd() const noexcept { return m_fd; }
+        // True once the folder has been removed while held (some file systems then refuse new
+        // files with other reasons than a missing folder).
+        bool removed() const noexcept
+        {
+            struct stat status
+            {
+            };
+            return ::fstat(m_fd, &status) == 0 && status.st_nlink == 0;
+        }
+
+        std::unique_ptr<Temporary> createTemporary(std::string_view hint, std::error_code& error) override;
+        FolderEntry lookup(std::string_view name) override;
+        std::error_code forEachName(const std::function<void(std::string_view)>& visit) override;
+        std::error_code flush() override;
+        std::optional<FileIdentity> identity() const override
+        {
+            struct stat status
+            {
+            };
+            if (::fstat(m_fd, &status) != 0)
+                return std::nullopt;
+            return IdentityOf(status);
+        }
+
+        // Renames `from` to `to` unless something stands at `to`.
+        std::error_code renameNew(const std::string& from, const std::string& to);
+        // Links the unnamed file open as `fd` under `name`; file_exists when something stands there.
+        std::error_code linkUnnamed(int fd, const std::string& name);
+
+    private:
+        int m_fd;
+        bool m_noReplaceUnsupported = false;
+        bool m_unnamedUnsupported = false;
+    };
+
+    class PosixTemporary final : public OutputFolder::Temporary
+    {
+    public:
+        PosixTemporary(std::shared_ptr<PosixFolder> folder,
+                       std::FILE* file,
+                       std::string name,
+                       std::string hint)
+            : m_folder(std::move(folder))
+            , m_file(file)
+            , m_name(std::move(name))
+            , m_hint(std::move(hint))
+        {
+            struct stat status
+            {
+            };
+            if (::fstat(::fileno(m_file), &status) == 0)
+                m_identity = IdentityOf(status);
+        }
+        ~PosixTemporary() override { discard(); }
+
+        std::error_code write(std::string_view bytes) override
+        {
+            if (!m_file)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+                return LastError();
+            return {};
+        }
+
+        std::error_code finish() override
+        {
+            if (!m_file)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            std::error_code error;
+            // An unnamed file lives as long as a handle on it: one stays for placing it.
+            if (m_name.empty()) {
+                m_fd = ::fcntl(::fileno(m_file), F_DUPFD_CLOEXEC, 0);
+                if (m_fd < 0)
+                    error = LastError();
+            }
+            std::FILE* file = m_file;
+            m_file = nullptr;
+            // Buffered bytes are written at the close; a full disk shows here.
+            if (std::fflush(file) != 0 && !error)
+                error = LastError();
+            if (std::fclose(file) != 0 && !error)
+                error = LastError();
+            return error;
+        }
+
+        std::error_code placeNew(std::string_view name) override
+        {
+            if (m_file || m_placed)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            const std::string target(name);
+            const std::error_code error
+                = m_name.empty() ? m_folder->linkUnnamed(m_fd, target) : m_folder->renameNew(m_name, target);
+            if (!error)
+                placed();
+            return error;
+        }
+
+        std::error_code replace(std::string_view name) override
+        {
+            if (m_file || m_placed)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            // An unnamed file gets a hidden name first: a link cannot replace, a rename can.
+            if (m_name.empty()) {
+                for (int attempt = 0;; ++attempt) {
+                    std::string hidden = TemporaryName(m_hint);
+                    const std::error_code error = m_folder->linkUnnamed(m_fd, hidden);
+                    if (!error) {
+                        m_name = std::move(hidden);
+                        ::close(m_fd);
+                        m_fd = -1;
+                        break;
+                    }
+                    if (error != std::errc::file_exists || attempt == 100)
+                        return error;
+                }
+            }
+            if (::renameat(m_folder->fd(), m_name.c_str(), m_folder->fd(), std::string(name).c_str()) != 0)
+                return LastError();
+            placed();
+            return {};
+        }
+
+        void discard() noexcept override
+        {
+            if (m_file) {
+                std::fclose(m_file);
+                m_file = nullptr;
+            }
+            if (m_fd >= 0) {
+                ::close(m_fd);
+                m_fd = -1;
+            }
+            if (!m_placed && !m_name.empty())
+                ::unlinkat(m_folder->fd(), m_name.c_str(), 0);
+            m_name.clear();
+        }
+
+        std::optional<FileIdentity> identity() const override { return m_identity; }
+        const std::string& temporaryName() const noexcept override { return m_name; }
+
+    private:
+        void placed()
+        {
+            m_placed = true;
+            m_name.clear();
+            if (m_fd >= 0) {
+                ::close(m_fd);
+                m_fd = -1;
+            }
+        }
+
+        std::shared_ptr<PosixFolder> m_folder;
+        std::FILE* m_file;
+        int m_fd = -1; // an unnamed file's handle after finish()
+        std::string m_name; // empty while unnamed, and once placed
+        std::string m_hint;
+        bool m_placed = false;
+        std::optional<FileIdentity> m_identity;
+    };
+
+    std::unique_ptr<OutputFolder::Temporary> PosixFolder::createTemporary(std::string_view hint,
+                                                                          std::error_code& error)
+    {
+        error.clear();
+#if defined(O_TMPFILE)
+        if (!m_unnamedUnsupported && !FolderSeams().namedTemporariesOnly && CanNameUnnamedFiles()) {
+            const int fd = ::openat(m_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                if (std::FILE* file = ::fdopen(fd, "wb"))
+                    return std::make_unique<PosixTemporary>(shared_from_this(), file, std::string(),
+                                                            std::string(hint));
+                error = LastError();
+                ::close(fd);
+                return nullptr;
+            }
+            // File systems without unnamed files say so in several ways; anything else is a
+            // real failure (a full disk, a folder gone or read-only).
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS) {
+                error = removed() ? std::make_error_code(std::errc::no_such_file_or_directory) : LastError();
+                return nullptr;
+            }
+            m_unnamedUnsupported = true;
+        }
+#endif
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = TemporaryName(hint);
+            // Exclusive: a name that exists already, a link among them, is never opened.
+            const int fd
+                = ::openat(m_fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                if (errno == EEXIST)
+                    continue;
+                error = LastError();
+                return nullptr;
+            }
+            std::FILE* file = ::fdopen(fd, "wb");
+            if (!file) {
+                error = LastError();
+                ::close(fd);
+                ::unlinkat(m_fd, name.c_str(), 0);
+                return nullptr;
+            }
+            return std::make_unique<PosixTemporary>(shared_from_this(), file, std::move(name),
+                                                    std::string(hint));
+        }
+        error = std::make_error_code(std::errc::file_exists);
+        return nullptr;
+    }
+
+    FolderEntry PosixFolder::lookup(std::string_view name)
+    {
+        struct stat status
+        {
+        };
+        FolderEntry entry;
+        if (::fstatat(m_fd, std::string(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+            entry.exists = true;
+            entry.directory = S_ISDIR(status.st_mode);
+            entry.identity = IdentityOf(status);
+        } else if (errno != ENOENT && errno != ENOTDIR) {
+            entry.exists = true; // something is there that cannot be looked at
+        }
+        return entry;
+    }
+
+    std::error_code PosixFolder::forEachName(const std::function<void(std::string_view)>& visit)
+    {
+        const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return LastError();
+        DIR* listing = ::fdopendir(fd);
+        if (!listing) {
+            const auto error = LastError();
+            ::close(fd);
+            return error;
+        }
+        std::error_code error;
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(listing);
+            if (!entry) {
+                if (errno != 0)
+                    error = LastError();
+                break;
+            }
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                visit(name);
+        }
+        ::closedir(listing);
+        return error;
+    }
+
+    std::error_code PosixFolder::flush()
+    {
+        if (FolderSeams().flush)
+            return CallFlushSeam(path());
+#if defined(__linux__)
+        if (::syncfs(m_fd) == 0)
+            return {};
+        if (errno != EBADF)
+            return LastError();
+        ::sync(); // a folder held without reading rights
+#else
+        ::sync();
+#endif
+        return {};
+    }
+
+    std::error_code PosixFolder::renameNew(const std::string& from, const std::string& to)
+    {
+#if defined(__linux__)
+        if (!m_noReplaceUnsupported) {
+            if (::renameat2(m_fd, from.c_str(), m_fd, to.c_str(), RENAME_NOREPLACE) == 0)
+                return {};
+            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+                return LastError();
+            m_noReplaceUnsupported = true; // FUSE and some others answer EINVAL
+        }
+#endif
+        // Without an exclusive rename, a look first; only a file made in between is at risk.
+        struct stat status
+        {
+        };
+        if (::fstatat(m_fd, to.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+            return std::make_error_code(std::errc::file_exists);
+        if (::renameat(m_fd, from.c_str(), m_fd, to.c_str()) != 0)
+            return LastError();
+        return {};
+    }
+
+    std::error_code PosixFolder::linkUnnamed(int fd, const std::string& name)
+    {
+        if (::linkat(AT_FDCWD, ProcPath(fd).c_str(), m_fd, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            return LastError();
+        return {};
+    }
+
+} // namespace
+
+bool FoldersAreHeldOpen() noexcept
+{
+    return true;
+}
+
+std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
+{
+    const std::string described = describeAs.empty() ? folderText : describeAs;
+    const char* path = folderText.empty() ? "." : folderText.c_str();
+    int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#if defined(O_PATH)
+    // A folder that may be written but not read is held without reading rights; it then cannot
+    // be listed, and only the whole file system can be flushed.
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+#endif
+    if (fd < 0)
+        throw FileError::fromSystem(FileErrorKind::CreateFailed, described, LastError());
+    return std::make_shared<PosixFolder>(WithTrailingSeparator(folderText), fd);
+}
+
+#else // the portable folder layer: paths and the standard library
+
+namespace {
+
+    namespace fs = std::filesystem;
+
+    class PathFolder;
+
+    class PathTemporary final : public OutputFolder::Temporary
+    {
+    public:
+        PathTemporary(std::shared_ptr<const PathFolder> folder, std::FILE* file, std::string name);
+        ~PathTemporary() override { discard(); }
+
+        std::error_code write(std::string_view bytes) override
+        {
+            if (!m_file)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+                return LastError();
+            return {};
+        }
+
+        std::error_code finish() override
+        {
+            if (!m_file)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            std::FILE* file = m_file;
+            m_file = nullptr;
+            if (std::fclose(file) != 0)
+                return LastError();
+            return {};
+        }
+
+        std::error_code placeNew(std::string_view name) override
+        {
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(pathOf(name), error)))
+                return std::make_error_code(std::errc::file_exists);
+            return replace(name);
+        }
+
+        std::error_code replace(std::string_view name) override
+        {
+            if (m_file || m_placed)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            std::error_code error;
+            fs::rename(pathOf(m_name), pathOf(name), error);
+            if (!error)
+                m_placed = true;
+            return error;
+        }
+
+        void discard() noexcept override
+        {
+            if (m_file) {
+                std::fclose(m_file);
+                m_file = nullptr;
+            }
+            if (!m_placed && !m_name.empty()) {
+                std::error_code ignored;
+                fs::remove(pathOf(m_name), ignored);
+                m_name.clear();
+            }
+        }
+
+        std::optional<FileIdentity> identity() const override { return std::nullopt; }
+        const std::string& temporaryName() const noexcept override { return m_name; }
+
+    private:
+        fs::path pathOf(std::string_view name) const;
+
+        std::shared_ptr<const PathFolder> m_folder;
+        std::FILE* m_file;
+        std::string m_name;
+        bool m_placed = false;
+    };
+
+    class PathFolder final : public OutputFolder, public std::enable_shared_from_this<PathFolder>
+    {
+    public:
+        explicit PathFolder(std::string path)
+            : OutputFolder(std::move(path))
+        {
+        }
+
+        fs::path pathOf(std::string_view name) const { return ToFsPath(path() + std::string(name)); }
+
+        std::unique_ptr<Temporary> createTemporary(std::string_view hint, std::error_code& error) override
+        {
+            error.clear();
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                std::string name = TemporaryName(hint);
+                // "x" opens exclusively: a name that exists already is never opened.
+#if defined(_WIN32)
+                std::FILE* file = _wfopen(pathOf(name).c_str(), L"wbx");
+#else
+                std::FILE* file = std::fopen(pathOf(name).c_str(), "wbx");
+#endif
+                if (file)
+                    return std::make_unique<PathTemporary>(shared_from_this(), file, std::move(name));
+                if (errno != EEXIST) {
+                    error = LastError();
+                    return nullptr;
+                }
+            }
+            error = std::make_error_code(std::errc::file_exists);
+            return nullptr;
+        }
+
+        FolderEntry lookup(std::string_view name) override
+        {
+            std::error_code error;
+            const auto status = fs::symlink_status(pathOf(name), error);
+            FolderEntry entry;
+            entry.exists = fs::exists(status);
+            entry.directory = fs::is_directory(status);
+            return entry;
+        }
+
+        std::error_code forEachName(const std::function<void(std::string_view)>& visit) override
+        {
+            std::error_code error;
+            for (fs::directory_iterator it(path().empty() ? fs::path(".") : ToFsPath(path()), error), end;
+                 !error && it != end; it.increment(error))
+                visit(FromFsPath(it->path().filename()));
+            return error;
+        }
+
+        std::error_code flush() override
+        {
+            // The standard library cannot bring files to the disk; the system does it in time.
+            return FolderSeams().flush ? CallFlushSeam(path()) : std::error_code();
+        }
+
+        std::optional<FileIdentity> identity() const override
+        {
+            return std::nullopt;
+        }
+    };
+
+    PathTemporary::PathTemporary(std::shared_ptr<const PathFolder> folder, std::FILE* file, std::string name)
+        : m_folder(std::move(folder))
+        , m_file(file)
+        , m_name(std::move(name))
+    {
+    }
+
+    fs::path PathTemporary::pathOf(std::string_view name) const
+    {
+        return m_folder->pathOf(name);
+    }
+
+} // namespace
+
+bool FoldersAreHeldOpen() noexcept
+{
+    return false;
+}
+
+std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
+{
+    const std::string described = describeAs.empty() ? folderText : describeAs;
+    std::error_code error;
+    const auto status = fs::status(folderText.empty() ? fs::path(".") : ToFsPath(folderText), error);
+    if (error)
+        throw FileError::fromSystem(FileErrorKind::CreateFailed, described, error);
+    if (!fs::is_directory(status))
+        throw FileError::fromSystem(FileErrorKind::CreateFailed, described,
+                                    std::make_error_code(std::errc::not_a_directory));
+    return std::make_shared<PathFolder>(WithTrailingSeparator(folderText));
+}
+
+#endif
+
+} // namespace orvandel
