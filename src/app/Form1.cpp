@@ -57,6 +57,7 @@ namespace {
                          "them before working with them)?");
     constexpr int kMaximumDialogResult = 30000;
     const QString kStartCaption = QStringLiteral("Start Extracting VCF Images");
+    const QString kStopCaption = QStringLiteral("Stop");
     const QString kThoroughActionText = QStringLiteral("Start Thorough Extraction");
     const QString kLookCaption = QStringLiteral("Looking for more photos: ");
 
@@ -214,9 +215,16 @@ void Form1::buildLayout()
     }
 }
 
-void Form1::showRunning(bool running)
+void Form1::showRunning(bool running, bool thorough)
 {
     m_thoroughAction->setEnabled(!running);
+    // A thorough run takes its output folder once, as it starts: the box may not change
+    // meanwhile, and the start button stops the run.
+    if (thorough) {
+        m_pushButton2->setText(running ? kStopCaption : kStartCaption);
+        m_text1->setReadOnly(running);
+        m_pushButton9->setEnabled(!running);
+    }
 }
 
 QString Form1::programFile(const QString& relative) const
@@ -402,6 +410,10 @@ void Form1::PushButton1_Click()
 
 void Form1::PushButton2_Click()
 {
+    if (m_thoroughRun.IsRunning()) {
+        stopThoroughExtraction();
+        return;
+    }
     if (m_services.thorough) {
         startThoroughExtraction();
         return;
@@ -412,9 +424,9 @@ void Form1::PushButton2_Click()
     std::vector<ItemResult> takenUp;
     {
         WindowRunHost host(*this, WindowRunHost::Kind::Classic);
-        showRunning(true);
+        showRunning(true, false);
         const RunOutcome outcome = m_run.start(host);
-        showRunning(false);
+        showRunning(false, false);
         if (outcome != RunOutcome::Finished || m_closing)
             return;
         takenUp = host.results().items();
@@ -427,10 +439,30 @@ void Form1::startThoroughExtraction()
     if (isExtracting())
         return;
     cancelLook();
-    WindowRunHost host(*this, WindowRunHost::Kind::Thorough);
-    showRunning(true);
-    m_thoroughRun.start(host);
-    showRunning(false);
+    {
+        WindowRunHost host(*this, WindowRunHost::Kind::Thorough);
+        showRunning(true, true);
+        m_thoroughRun.start(host);
+        showRunning(false, true);
+    }
+    if (m_closeAfterRun)
+        close();
+}
+
+void Form1::stopThoroughExtraction()
+{
+    if (m_thoroughRun.IsRunning())
+        m_thoroughRun.requestStop();
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && m_thoroughRun.IsRunning()) {
+        stopThoroughExtraction();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form1::offerThoroughExtraction(const std::vector<ItemResult>& takenUp)
@@ -575,6 +607,14 @@ void Form1::PushButton9_Click()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    // A thorough run is stopped as the stop button stops it, after the card it is reading, so
+    // that no card is left half taken out; the window closes once it has.
+    if (m_thoroughRun.IsRunning()) {
+        m_closeAfterRun = true;
+        stopThoroughExtraction();
+        event->ignore();
+        return;
+    }
     // The program ends at once, also in the middle of a long command: it stops at its next
     // yield, and nothing more is written.
     m_closing = true;

@@ -59,6 +59,9 @@ public:
     // "Start Thorough Extraction", on the start button's and the list's context menus: every
     // photo of every card, whichever way the start button goes.
     void startThoroughExtraction();
+    // Asks a thorough run under way to stop once the card it is reading has ended (the start
+    // button, which reads "Stop" meanwhile, and Esc do this). A second request adds nothing.
+    void stopThoroughExtraction();
     void PushButton6_Click(); // "Load Sample/Example Files"
     void PushButton7_Click(); // "Add All VCF File(s) In Folder"
     void PushButton8_Click(); // "Clear List"
@@ -92,6 +95,9 @@ public:
     bool isExtracting() const { return m_run.IsRunning() || m_thoroughRun.IsRunning(); }
     // True once the window has been closed: long commands stop at their next yield.
     bool isClosing() const { return m_closing; }
+    // True when the window was closed during a thorough run: it closes once the run has
+    // stopped, after the card it is reading.
+    bool closesAfterTheRun() const { return m_closeAfterRun; }
 
     // Shows the report as a modal warning box.
     void reportError(const ErrorReport& report) override;
@@ -100,6 +106,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -117,7 +124,7 @@ private:
     // Any run that starts ends a look of the offer that is under way.
     void cancelLook() { ++m_lookSerial; }
     // The controls that change while a run is under way.
-    void showRunning(bool running);
+    void showRunning(bool running, bool thorough);
 
     FormServices m_services;
     ExtractionRun m_run;
@@ -140,6 +147,7 @@ private:
     std::optional<QCursor> m_customCursor;
     QString m_applicationTitle;
     bool m_closing = false;
+    bool m_closeAfterRun = false;
     bool m_centred = false;
     std::uint64_t m_lookSerial = 0; // counts the looks of the offer and the runs that end them
 };

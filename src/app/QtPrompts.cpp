@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -37,6 +38,9 @@ QtPrompts::results(QWidget* owner, const QString& title, const QString& text, co
     QPushButton* openFolder = box.addButton(QStringLiteral("Open Folder"), QMessageBox::ActionRole);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
+    // The results are one line, and stay one.
+    if (auto* line = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        line->setWordWrap(false);
     box.exec();
     return box.clickedButton() == openFolder ? ResultsButton::OpenFolder : ResultsButton::Ok;
 }

@@ -1,6 +1,7 @@
 #include "RunResults.h"
 
 #include "OutcomeIcons.h"
+#include "util/PathHelpers.h"
 
 #include <QFileInfo>
 
@@ -67,6 +68,17 @@ QString ResultsLine(const RunCounts& counts)
         parts << Counted(counts.withoutPhoto, "file without a photo", "files without a photo");
     AddNotTakenOut(parts, counts);
     return parts.join(QStringLiteral(", "));
+}
+
+QString StopText(const RunStop& stop)
+{
+    const QString files = Counted(stop.fileCount, "file", "files");
+    if (stop.input.empty())
+        return QStringLiteral("Stopped after %1 of %2.").arg(stop.filesDone).arg(files);
+    // All in one arg(), so that a "%1" in the name stays as it is.
+    return QStringLiteral("Stopped after card %1 of %2 (file %3 of %4).")
+        .arg(QString::number(stop.cards), QString::fromStdString(GetFileName(stop.input)),
+             QString::number(stop.filesDone + 1), QString::number(stop.fileCount));
 }
 
 QString NotTakenOutHeading(const RunCounts& counts)

@@ -22,6 +22,9 @@ struct RunCounts
 // The results in one short line: "6 images written, 1 file without a photo, 1 failed". Counts of
 // nothing are left out, but for the images: "No image written".
 QString ResultsLine(const RunCounts& counts);
+// What a stopped run tells: "Stopped after 3 of 10 files." between inputs, "Stopped after card
+// 12 of export.vcf (file 4 of 10)." within one.
+QString StopText(const RunStop& stop);
 // The heading of the problem list: "Not taken out: 1 link not fetched, 3 failed."
 QString NotTakenOutHeading(const RunCounts& counts);
 

@@ -123,6 +123,13 @@ void WindowRunHost::showMessage(const std::string& text)
         m_form.showMessage(QString::fromStdString(text));
 }
 
+void WindowRunHost::runStopped(const RunStop& stop)
+{
+    if (m_form.closesAfterTheRun())
+        return;
+    showResults(StopText(stop));
+}
+
 QString WindowRunHost::outputFolder() const
 {
     return m_results.lastImageFolder().isEmpty() ? m_startFolder : m_results.lastImageFolder();

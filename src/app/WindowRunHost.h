@@ -45,6 +45,9 @@ public:
     void reportError(const ErrorReport& report) override;
     void itemFinished(const ItemResult& result) override;
     void photoFinished(const PhotoResult& result) override;
+    // Tells how far the run got, as "Done." would tell its end; nothing when the window is
+    // closing.
+    void runStopped(const RunStop& stop) override;
 
     const RunResults& results() const { return m_results; }
 

@@ -1,11 +1,15 @@
 #include "FormFixture.h"
+#include "app/CaptionProgressBar.h"
 #include "app/WindowArguments.h"
 #include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+#include "support/ExportGenerator.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace orvandel;
@@ -188,8 +192,166 @@ private slots:
         QCOMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));
     }
 
+    void aStopEndsTheRunAfterTheCardBeingRead_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("withinAFile");
+        QTest::newRow("the button, within a file") << "button" << true;
+        QTest::newRow("the button, between files") << "button" << false;
+        QTest::newRow("the button twice") << "twice" << true;
+        QTest::newRow("Esc on the list") << "Esc on the list" << true;
+        QTest::newRow("Esc on the output box") << "Esc on the box" << false;
+    }
+
+    void aStopEndsTheRunAfterTheCardBeingRead()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, withinAFile);
+        Form1& form = startLarge();
+        auto* button = m_fixture->child<QPushButton>("PushButton2");
+        bool stopped = false;
+        QString during; // the button's caption, the box's and "..."'s state when stopping
+        onYield([&](const QString& caption) {
+            if (stopped)
+                return;
+            const bool inFirst = caption.startsWith("Processing: export1.vcf (");
+            const bool atSecond = caption == "Processing: export2.vcf";
+            if (withinAFile ? !inFirst : !atSecond)
+                return;
+            stopped = true;
+            during = QStringLiteral("%1|%2|%3")
+                         .arg(button->text())
+                         .arg(form.outputBox()->isReadOnly())
+                         .arg(m_fixture->child<QPushButton>("PushButton9")->isEnabled());
+            if (how == "button" || how == "twice") {
+                QTest::mouseClick(button, Qt::LeftButton);
+                if (how == "twice")
+                    QTest::mouseClick(button, Qt::LeftButton);
+            } else if (how == "Esc on the list") {
+                QTest::keyClick(m_fixture->child<FileListView>("ListView1"), Qt::Key_Escape);
+            } else {
+                QTest::keyClick(form.outputBox(), Qt::Key_Escape);
+            }
+        });
+        form.PushButton2_Click();
+        QVERIFY(stopped);
+        QCOMPARE(during, QStringLiteral("Stop|1|0"));
+
+        // Every image written is whole, none is left half-written, and the message tells how
+        // far the run got.
+        const QStringList images = QDir(m_out).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& image : images)
+            QCOMPARE(QFileInfo(m_out + "/" + image).size(), qint64(kPhotoSize));
+        const auto& shown = m_fixture->prompts.shown;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.at(0).kind, QStringLiteral("results"));
+        if (withinAFile) {
+            QVERIFY(images.size() > 0 && images.size() < kCards);
+            QCOMPARE(
+                shown.at(0).text,
+                QStringLiteral("Stopped after card %1 of export1.vcf (file 1 of 2).").arg(images.size()));
+            QCOMPARE(shown.at(0).extra, QStringLiteral("%1 images written").arg(images.size()));
+            // The first file shows what was taken from it; the second was not reached.
+            QCOMPARE(int(form.fileList().outcome(1)->kind), int(ItemOutcome::Kind::Written));
+            QVERIFY(!form.fileList().outcome(2));
+        } else {
+            QCOMPARE(images.size(), kCards);
+            QCOMPARE(shown.at(0).text, QStringLiteral("Stopped after 1 of 2 files."));
+            QCOMPARE(shown.at(0).extra, QStringLiteral("%1 images written").arg(kCards));
+        }
+        // The window is as before the run.
+        QCOMPARE(button->text(), QStringLiteral("Start Extracting VCF Images"));
+        QVERIFY(!form.outputBox()->isReadOnly());
+        QVERIFY(m_fixture->child<QPushButton>("PushButton9")->isEnabled());
+        QCOMPARE(form.pointer(), Form1::Pointer::Default);
+        QCOMPARE(form.progressBar()->text(), QStringLiteral("Progress Bar"));
+        QVERIFY(!form.isExtracting());
+    }
+
+    void closingStopsTheRunTheSameWay()
+    {
+        Form1& form = startLarge();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        bool closed = false;
+        onYield([&](const QString& caption) {
+            if (!closed && caption.startsWith("Processing: export1.vcf (")) {
+                closed = true;
+                form.close();
+                // The window waits for the card being read.
+                QVERIFY(form.isVisible());
+            }
+        });
+        form.PushButton2_Click();
+        QVERIFY(closed);
+        QVERIFY(form.isClosing());
+        QVERIFY(!form.isVisible());
+        QVERIFY(m_fixture->prompts.shown.isEmpty());
+        const QStringList images = QDir(m_out).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY(images.size() > 0 && images.size() < kCards);
+        for (const QString& image : images)
+            QCOMPARE(QFileInfo(m_out + "/" + image).size(), qint64(kPhotoSize));
+    }
+
+    void theFolderIsReadOnce()
+    {
+        Form1& form = m_fixture->start(true);
+        const QString out = m_fixture->folder("out");
+        const QString other = m_fixture->folder("other");
+        form.outputBox()->setText(out + "/");
+        form.fileList().append(m_fixture->file("cards/a.vcf", Card("A", "PHOTO;ENCODING=b:/9j/2Q==")));
+        form.fileList().append(m_fixture->file("cards/b.vcf", Card("B", "PHOTO;ENCODING=b:/9j/2Q==")));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        bool changed = false;
+        onYield([&](const QString& caption) {
+            if (changed || caption != "Processing: b.vcf")
+                return;
+            changed = true;
+            // A key typed into the box changes nothing; the folder set by the program is not
+            // taken either.
+            form.outputBox()->setFocus();
+            QTest::keyClicks(form.outputBox(), "x");
+            QCOMPARE(form.outputBox()->text(), out + "/");
+            form.outputBox()->setText(other + "/");
+        });
+        form.PushButton2_Click();
+        QVERIFY(changed);
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"A.jpg", "B.jpg"}));
+        QVERIFY(QDir(other).entryList(QDir::Files).isEmpty());
+        QCOMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));
+    }
+
 private:
+    static constexpr int kCards = 40;
+    static constexpr int kPhotoSize = 100 * 1000;
+
+    // A thorough window over two generated exports of 40 cards with a 100 KB photo each: the
+    // run yields every megabyte, several times within a file.
+    Form1& startLarge()
+    {
+        Form1& form = m_fixture->start(true);
+        m_out = m_fixture->folder("out");
+        form.outputBox()->setText(m_out + "/");
+        for (const char* name : {"export1.vcf", "export2.vcf"}) {
+            const QString path = m_fixture->folder("cards") + "/" + name;
+            test::WriteGeneratedExport(path.toStdString(), kCards, kPhotoSize);
+            form.fileList().append(path);
+        }
+        return form;
+    }
+
+    // Runs `check` with the progress caption whenever the window handles its events.
+    void onYield(std::function<void(const QString&)> check)
+    {
+        auto* timer = new QTimer(&m_fixture->form());
+        connect(timer, &QTimer::timeout, this,
+                [this, check = std::move(check)] { check(m_fixture->form().progressBar()->text()); });
+        timer->start(0);
+    }
+
     std::unique_ptr<FormFixture> m_fixture;
+    QString m_out;
 };
 
 QTEST_MAIN(ThoroughWindowTest)
