@@ -99,6 +99,36 @@ private slots:
         QCOMPARE(ResultsLine(counts), line);
     }
 
+    void stopText_data()
+    {
+        QTest::addColumn<int>("filesDone");
+        QTest::addColumn<int>("fileCount");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("cards");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("before the only file") << 0 << 1 << "" << 0 << "Stopped after 0 of 1 file.";
+        QTest::newRow("between files") << 3 << 10 << "" << 0 << "Stopped after 3 of 10 files.";
+        QTest::newRow("within the only file")
+            << 0 << 1 << "/home/ada/export.vcf" << 1 << "Stopped after card 1 of export.vcf (file 1 of 1).";
+        QTest::newRow("within a later file, a % in its name")
+            << 2 << 5 << "/home/ada/100%1.vcf" << 12 << "Stopped after card 12 of 100%1.vcf (file 3 of 5).";
+    }
+
+    void stopText()
+    {
+        QFETCH(int, filesDone);
+        QFETCH(int, fileCount);
+        QFETCH(QString, input);
+        QFETCH(int, cards);
+        QFETCH(QString, text);
+        RunStop stop;
+        stop.filesDone = static_cast<std::size_t>(filesDone);
+        stop.fileCount = static_cast<std::size_t>(fileCount);
+        stop.input = input.toStdString();
+        stop.cards = static_cast<std::size_t>(cards);
+        QCOMPARE(StopText(stop), text);
+    }
+
     void doneSaysWhatTheRunDid()
     {
         list({"a.vcf", "b.vcf"}, Card("A", kClassicPhoto));
