@@ -39,7 +39,7 @@ HOME=$home xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     sleep 2
     xdotool mousemove --window "$id" 100 100
     sleep 1
-    import -window root -crop 538x391+$((X - 1))+$((Y - 20)) +repage "'"$results"'"
+    import -window root -crop 538x391+$((X - 3))+$((Y - 40)) +repage "'"$results"'"
     xdotool key Return
     sleep 0.5
     kill %2 %1 2>/dev/null || true

@@ -99,6 +99,11 @@ public:
     // stopped, after the card it is reading.
     bool closesAfterTheRun() const { return m_closeAfterRun; }
 
+    // The controls that change while a run is under way: the thorough extraction's menu entry,
+    // and for a thorough run the start button ("Stop"), the output box and "...". A run's end
+    // shows them as before once its results are to be told.
+    void showRunning(bool running, bool thorough);
+
     // Shows the report as a modal warning box.
     void reportError(const ErrorReport& report) override;
     // A message with only an OK button, under the application title.
@@ -123,8 +128,6 @@ private:
     void offerThoroughExtraction(const std::vector<ItemResult>& takenUp);
     // Any run that starts ends a look of the offer that is under way.
     void cancelLook() { ++m_lookSerial; }
-    // The controls that change while a run is under way.
-    void showRunning(bool running, bool thorough);
 
     FormServices m_services;
     ExtractionRun m_run;

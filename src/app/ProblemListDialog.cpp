@@ -14,7 +14,8 @@ namespace {
     {
         QString row = QStringLiteral("<tr>");
         for (const QString& field : fields)
-            row += QStringLiteral("<%1>%2</%1>").arg(QLatin1String(tag), field.toHtmlEscaped());
+            row += QStringLiteral("<%1 align=\"left\">%2</%1>")
+                       .arg(QLatin1String(tag), field.toHtmlEscaped());
         return row + QStringLiteral("</tr>");
     }
 

@@ -138,6 +138,7 @@ QString WindowRunHost::outputFolder() const
 void WindowRunHost::showResults(const QString& text)
 {
     m_results.runEnded();
+    m_form.showRunning(false, m_kind == Kind::Thorough);
     Prompts& prompts = m_form.prompts();
     if (!m_results.problems().isEmpty()) {
         prompts.problemList(&m_form, kProblemListTitle, NotTakenOutHeading(m_results.counts()),

@@ -358,9 +358,18 @@ private slots:
     {
         list({"a.vcf"}, Card("A", kClassicPhoto));
         bool enabledDuring = true;
-        m_fixture->prompts.onMessage
-            = [&](const auto&) { enabledDuring = m_form->thoroughAction()->isEnabled(); };
+        bool looked = false;
+        auto* during = new QTimer(m_form);
+        connect(during, &QTimer::timeout, this, [&] {
+            if (m_form->isExtracting()) {
+                looked = true;
+                enabledDuring = enabledDuring && m_form->thoroughAction()->isEnabled();
+            }
+        });
+        during->start(0);
         m_form->PushButton2_Click();
+        during->stop();
+        QVERIFY(looked);
         QVERIFY(!enabledDuring);
         QVERIFY(m_form->thoroughAction()->isEnabled());
     }

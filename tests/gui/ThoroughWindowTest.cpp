@@ -104,7 +104,12 @@ private slots:
                                                   + Card("Cy", "PHOTO;VALUE=URI:https://example.com/cy.jpg"));
         form.fileList().append(input);
         m_fixture->prompts.answerProblemList(false);
+        // "Done." finds the window as before the run.
+        QStringList buttonAtTheEnd;
+        m_fixture->prompts.onMessage
+            = [&](const auto&) { buttonAtTheEnd << m_fixture->child<QPushButton>("PushButton2")->text(); };
         QTest::mouseClick(m_fixture->child<QPushButton>("PushButton2"), Qt::LeftButton);
+        QCOMPARE(buttonAtTheEnd, QStringList({"Start Extracting VCF Images"}));
 
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"Ann Lee.jpg", "Bo.jpg"}));
         QFile photo(out + "/Bo.jpg");
