@@ -323,10 +323,6 @@ void Form1::resetRule()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    // A mouse move that a control leaves to others goes on to the control's parent, and the
-    // mouse entering a control enters the control's parents too: so "..." reported its moves to
-    // the frame as well, whose rule then took the hand away. Each rule runs only for the widget
-    // that is itself under the mouse.
     if (event->type() == QEvent::KeyPress) {
         // Return and Enter press the button that has the focus, as Space does.
         auto* key = static_cast<QKeyEvent*>(event);
@@ -339,6 +335,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         }
         return QWidget::eventFilter(watched, event);
     }
+    // A mouse move that a control leaves to others goes on to the control's parent, and the
+    // mouse entering a control enters the control's parents too: so "..." reported its moves to
+    // the frame as well, whose rule then took the hand away. Each rule runs only for the widget
+    // that is itself under the mouse.
     QPointF at;
     if (event->type() == QEvent::Enter)
         at = static_cast<QEnterEvent*>(event)->position();
