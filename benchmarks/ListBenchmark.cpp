@@ -32,6 +32,19 @@ public:
     {
         qFatal("%s", qPrintable(text));
     }
+    ResultsButton results(QWidget*, const QString&, const QString& text, const QString&) override
+    {
+        qFatal("%s", qPrintable(text));
+    }
+    void problemList(QWidget*,
+                     const QString&,
+                     const QString& heading,
+                     const QList<RunProblem>&,
+                     const std::function<void()>&) override
+    {
+        qFatal("%s", qPrintable(heading));
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
     QString inputText(QWidget*, const QString&, const QString&, const QString&) override
     {

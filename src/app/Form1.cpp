@@ -3,6 +3,7 @@
 #include "ApplicationTitle.h"
 #include "CaptionProgressBar.h"
 #include "CursorFile.h"
+#include "PhotoLook.h"
 #include "Prompts.h"
 #include "TitledFrame.h"
 #include "WindowRunHost.h"
@@ -14,12 +15,14 @@
 #include "util/PathHelpers.h"
 #include "util/StepRunner.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEnterEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -53,6 +56,17 @@ namespace {
                          "stored (so that you can view "
                          "them before working with them)?");
     constexpr int kMaximumDialogResult = 30000;
+    const QString kStartCaption = QStringLiteral("Start Extracting VCF Images");
+    const QString kStopCaption = QStringLiteral("Stop");
+    const QString kThoroughActionText = QStringLiteral("Start Thorough Extraction");
+    const QString kLookCaption = QStringLiteral("Looking for more photos: ");
+
+    QString ThoroughOffer(std::size_t files)
+    {
+        return (files == 1 ? QStringLiteral("1 file holds") : QStringLiteral("%1 files hold").arg(files))
+            + QStringLiteral(
+                   " photos in forms the classic rules do not take. Take every photo of every card?");
+    }
 
     // 15 twips make one pixel at 96 dots per inch.
     constexpr int Px(int twips)
@@ -164,8 +178,7 @@ void Form1::buildLayout()
     connect(m_text1, &QLineEdit::textChanged, this, &Form1::outputBoxChanged);
     m_pushButton9 = button("PushButton9", QStringLiteral("..."), {6960, 300, 600, 345}, m_frame1);
 
-    m_pushButton2
-        = button("PushButton2", QStringLiteral("Start Extracting VCF Images"), {120, 4500, 7800, 405}, this);
+    m_pushButton2 = button("PushButton2", kStartCaption, {120, 4500, 7800, 405}, this);
     m_progressBar = new CaptionProgressBar(this);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setGeometry(Px(120), Px(5020), Px(7800), Px(405));
@@ -189,6 +202,29 @@ void Form1::buildLayout()
     connect(m_listView, &FileListView::pathsDropped, this, &Form1::ListView1_OLEDragDrop,
             Qt::QueuedConnection);
     connect(m_pushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+
+    // The thorough extraction is on the context menus of the start button and the list, so the
+    // window keeps its layout. It starts once the menu has closed.
+    m_thoroughAction = new QAction(kThoroughActionText, this);
+    m_thoroughAction->setObjectName(QStringLiteral("StartThoroughAction"));
+    connect(m_thoroughAction, &QAction::triggered, this, &Form1::startThoroughExtraction,
+            Qt::QueuedConnection);
+    for (QWidget* widget : {static_cast<QWidget*>(m_pushButton2), static_cast<QWidget*>(m_listView)}) {
+        widget->addAction(m_thoroughAction);
+        widget->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+}
+
+void Form1::showRunning(bool running, bool thorough)
+{
+    m_thoroughAction->setEnabled(!running);
+    // A thorough run takes its output folder once, as it starts: the box may not change
+    // meanwhile, and the start button stops the run.
+    if (thorough) {
+        m_pushButton2->setText(running ? kStopCaption : kStartCaption);
+        m_text1->setReadOnly(running);
+        m_pushButton9->setEnabled(!running);
+    }
 }
 
 QString Form1::programFile(const QString& relative) const
@@ -287,6 +323,18 @@ void Form1::resetRule()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        // Return and Enter press the button that has the focus, as Space does.
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!key->isAutoRepeat())
+                button->click();
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     // A mouse move that a control leaves to others goes on to the control's parent, and the
     // mouse entering a control enters the control's parents too: so "..." reported its moves to
     // the frame as well, whose rule then took the hand away. Each rule runs only for the widget
@@ -362,11 +410,89 @@ void Form1::PushButton1_Click()
 
 void Form1::PushButton2_Click()
 {
-    WindowRunHost host(*this);
-    if (m_services.thorough)
+    if (m_thoroughRun.IsRunning()) {
+        stopThoroughExtraction();
+        return;
+    }
+    if (m_services.thorough) {
+        startThoroughExtraction();
+        return;
+    }
+    if (isExtracting())
+        return; // a second start is refused without a word
+    cancelLook();
+    std::vector<ItemResult> takenUp;
+    {
+        WindowRunHost host(*this, WindowRunHost::Kind::Classic);
+        showRunning(true, false);
+        const RunOutcome outcome = m_run.start(host);
+        showRunning(false, false);
+        if (outcome != RunOutcome::Finished || m_closing)
+            return;
+        takenUp = host.results().items();
+    }
+    offerThoroughExtraction(takenUp);
+}
+
+void Form1::startThoroughExtraction()
+{
+    if (isExtracting())
+        return;
+    cancelLook();
+    {
+        WindowRunHost host(*this, WindowRunHost::Kind::Thorough);
+        showRunning(true, true);
         m_thoroughRun.start(host);
-    else
-        m_run.start(host);
+        showRunning(false, true);
+    }
+    if (m_closeAfterRun)
+        close();
+}
+
+void Form1::stopThoroughExtraction()
+{
+    if (m_thoroughRun.IsRunning())
+        m_thoroughRun.requestStop();
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && m_thoroughRun.IsRunning()) {
+        stopThoroughExtraction();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form1::offerThoroughExtraction(const std::vector<ItemResult>& takenUp)
+{
+    const std::uint64_t look = ++m_lookSerial;
+    const auto goOn = [this, look] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return !m_closing && m_lookSerial == look;
+    };
+    std::size_t files = 0;
+    std::size_t looked = 0;
+    for (const ItemResult& item : takenUp) {
+        if (!goOn())
+            return;
+        ++looked;
+        m_progressBar->setProgressValue(static_cast<double>(looked) / static_cast<double>(takenUp.size())
+                                        * 100.0);
+        m_progressBar->setCaption(kLookCaption + QString::fromStdString(GetFileName(item.input)));
+        // A file whose photo was written is missed only when it holds another one.
+        const bool written = item.status == ItemStatus::Written;
+        const std::size_t photos = CountThoroughPhotos(item.input, written ? 2 : 1, goOn);
+        if (m_lookSerial != look || m_closing)
+            return;
+        if (photos > (written ? 1U : 0U))
+            ++files;
+    }
+    m_progressBar->setProgressValue(0);
+    m_progressBar->setCaption(QString::fromStdString(std::string(kIdleProgressCaption)));
+    if (files > 0 && m_services.prompts.askYesNo(this, m_applicationTitle, ThoroughOffer(files)))
+        startThoroughExtraction();
 }
 
 void Form1::PushButton6_Click()
@@ -481,6 +607,14 @@ void Form1::PushButton9_Click()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    // A thorough run is stopped as the stop button stops it, after the card it is reading, so
+    // that no card is left half taken out; the window closes once it has.
+    if (m_thoroughRun.IsRunning()) {
+        m_closeAfterRun = true;
+        stopThoroughExtraction();
+        event->ignore();
+        return;
+    }
     // The program ends at once, also in the middle of a long command: it stops at its next
     // yield, and nothing more is written.
     m_closing = true;

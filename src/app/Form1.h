@@ -6,8 +6,11 @@
 
 #include <QCursor>
 #include <QWidget>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
+class QAction;
 class QLineEdit;
 class QPushButton;
 
@@ -53,6 +56,12 @@ public:
     // The commands behind the buttons.
     void PushButton1_Click(); // "Add VCF File(s)"
     void PushButton2_Click(); // "Start Extracting VCF Images"
+    // "Start Thorough Extraction", on the start button's and the list's context menus: every
+    // photo of every card, whichever way the start button goes.
+    void startThoroughExtraction();
+    // Asks a thorough run under way to stop once the card it is reading has ended (the start
+    // button, which reads "Stop" meanwhile, and Esc do this). A second request adds nothing.
+    void stopThoroughExtraction();
     void PushButton6_Click(); // "Load Sample/Example Files"
     void PushButton7_Click(); // "Add All VCF File(s) In Folder"
     void PushButton8_Click(); // "Clear List"
@@ -79,12 +88,21 @@ public:
     CaptionProgressBar* progressBar() const { return m_progressBar; }
     const QString& applicationTitle() const { return m_applicationTitle; }
     Prompts& prompts() { return m_services.prompts; }
+    QAction* thoroughAction() const { return m_thoroughAction; }
     const ExtractionRun& extractionRun() const { return m_run; }
     bool isThorough() const { return m_services.thorough; }
     // True while an extraction (classic or thorough) is under way.
     bool isExtracting() const { return m_run.IsRunning() || m_thoroughRun.IsRunning(); }
     // True once the window has been closed: long commands stop at their next yield.
     bool isClosing() const { return m_closing; }
+    // True when the window was closed during a thorough run: it closes once the run has
+    // stopped, after the card it is reading.
+    bool closesAfterTheRun() const { return m_closeAfterRun; }
+
+    // The controls that change while a run is under way: the thorough extraction's menu entry,
+    // and for a thorough run the start button ("Stop"), the output box and "...". A run's end
+    // shows them as before once its results are to be told.
+    void showRunning(bool running, bool thorough);
 
     // Shows the report as a modal warning box.
     void reportError(const ErrorReport& report) override;
@@ -93,6 +111,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -104,6 +123,11 @@ private:
     void resetRule();
     void outputBoxChanged(const QString& text);
     QString programFile(const QString& relative) const;
+    // After a classic run: when the files it took up hold photos that it could not take and the
+    // thorough extraction would, offers to take them.
+    void offerThoroughExtraction(const std::vector<ItemResult>& takenUp);
+    // Any run that starts ends a look of the offer that is under way.
+    void cancelLook() { ++m_lookSerial; }
 
     FormServices m_services;
     ExtractionRun m_run;
@@ -119,13 +143,16 @@ private:
     TitledFrame* m_frame1 = nullptr;
     QLineEdit* m_text1 = nullptr;
     CaptionProgressBar* m_progressBar = nullptr;
+    QAction* m_thoroughAction = nullptr;
 
     Pointer m_pointer = Pointer::Default;
     int m_busyLoops = 0; // the long loops that hold the window busy
     std::optional<QCursor> m_customCursor;
     QString m_applicationTitle;
     bool m_closing = false;
+    bool m_closeAfterRun = false;
     bool m_centred = false;
+    std::uint64_t m_lookSerial = 0; // counts the looks of the offer and the runs that end them
 };
 
 } // namespace orvandel

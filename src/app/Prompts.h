@@ -1,7 +1,11 @@
 #pragma once
 
+#include "RunProblems.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -19,10 +23,34 @@ public:
         Warning,
     };
 
+    // The buttons of the box that ends a run.
+    enum class ResultsButton
+    {
+        Ok,
+        OpenFolder,
+    };
+
     virtual ~Prompts() = default;
 
     // A message with only an OK button.
     virtual void message(QWidget* owner, const QString& title, const QString& text, Icon icon) = 0;
+    // The box that ends a run: `text` ("Done."), under it one line of `informative` text, and
+    // the buttons "Open Folder" and OK. Tells which was pressed; closing the box is OK.
+    virtual ResultsButton
+    results(QWidget* owner, const QString& title, const QString& text, const QString& informative)
+        = 0;
+    // The photos that a run could not take out, all in one dialog with selectable text. Its save
+    // button runs `save`; the dialog stays open until it is closed.
+    virtual void problemList(QWidget* owner,
+                             const QString& title,
+                             const QString& heading,
+                             const QList<RunProblem>& problems,
+                             const std::function<void()>& save)
+        = 0;
+    // A file to save to, starting at `suggested`; empty on Cancel.
+    virtual QString
+    saveFileName(QWidget* owner, const QString& title, const QString& suggested, const QString& filters)
+        = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& title, const QString& text) = 0;
     // A one-line text prompt with OK and Cancel; empty text on Cancel.

@@ -1,11 +1,15 @@
 #include "QtPrompts.h"
 
 #include "OpenFilesDialog.h"
+#include "ProblemListDialog.h"
 #include "filelist/BrowseForFolder.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace orvandel {
@@ -23,6 +27,40 @@ void QtPrompts::message(QWidget* owner, const QString& title, const QString& tex
                     WithPlainLineBreaks(text), QMessageBox::Ok, owner);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
+}
+
+Prompts::ResultsButton
+QtPrompts::results(QWidget* owner, const QString& title, const QString& text, const QString& informative)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, WithPlainLineBreaks(text), QMessageBox::Ok, owner);
+    box.setInformativeText(WithPlainLineBreaks(informative));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPushButton* openFolder = box.addButton(QStringLiteral("Open Folder"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    // The results are one line, and stay one.
+    if (auto* line = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        line->setWordWrap(false);
+    box.exec();
+    return box.clickedButton() == openFolder ? ResultsButton::OpenFolder : ResultsButton::Ok;
+}
+
+void QtPrompts::problemList(QWidget* owner,
+                            const QString& title,
+                            const QString& heading,
+                            const QList<RunProblem>& problems,
+                            const std::function<void()>& save)
+{
+    ProblemListDialog dialog(owner, title, heading, problems, save);
+    dialog.exec();
+}
+
+QString QtPrompts::saveFileName(QWidget* owner,
+                                const QString& title,
+                                const QString& suggested,
+                                const QString& filters)
+{
+    return QFileDialog::getSaveFileName(owner, title, suggested, filters);
 }
 
 bool QtPrompts::askYesNo(QWidget* owner, const QString& title, const QString& text)

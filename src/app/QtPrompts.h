@@ -9,6 +9,17 @@ class QtPrompts : public Prompts
 {
 public:
     void message(QWidget* owner, const QString& title, const QString& text, Icon icon) override;
+    ResultsButton
+    results(QWidget* owner, const QString& title, const QString& text, const QString& informative) override;
+    void problemList(QWidget* owner,
+                     const QString& title,
+                     const QString& heading,
+                     const QList<RunProblem>& problems,
+                     const std::function<void()>& save) override;
+    QString saveFileName(QWidget* owner,
+                         const QString& title,
+                         const QString& suggested,
+                         const QString& filters) override;
     bool askYesNo(QWidget* owner, const QString& title, const QString& text) override;
     QString inputText(QWidget* owner,
                       const QString& title,

@@ -56,6 +56,15 @@ struct PhotoResult
     int errorLine = 0; // and its line number
 };
 
+// How far a thorough run got that was asked to stop.
+struct RunStop
+{
+    std::size_t filesDone = 0; // the inputs read to their end
+    std::size_t fileCount = 0; // the inputs the run was to take up
+    std::string input; // the input it stopped in, after one of its cards; empty between inputs
+    std::size_t cards = 0; // the cards of `input` read to their end
+};
+
 // What the extraction run needs from its surroundings: the window, the command line, a test.
 // Positions are 1-based. Reports of failed steps arrive through ErrorSink::reportError.
 class RunHost : public ErrorSink
@@ -78,6 +87,8 @@ public:
     virtual void itemFinished(const ItemResult& /*result*/) { }
     // Called once for every photo a thorough run came across, when it is done with it.
     virtual void photoFinished(const PhotoResult& /*result*/) { }
+    // Called once, in place of "Done.", when a run that was asked to stop has stopped.
+    virtual void runStopped(const RunStop& /*stop*/) { }
 };
 
 } // namespace orvandel

@@ -1,5 +1,6 @@
 #include "FileListModel.h"
 
+#include <QPixmap>
 #include <QTimer>
 #include <stdexcept>
 
@@ -10,33 +11,57 @@ FileListModel::FileListModel(QObject* parent)
 {
 }
 
-const QString& FileListModel::text(int position) const
+const FileListModel::Item& FileListModel::item(int position) const
 {
     if (position < 1 || position > count())
         throw std::out_of_range("Index out of bounds");
     return m_items[static_cast<std::size_t>(position - 1)];
 }
 
-void FileListModel::setText(int position, const QString& text)
+FileListModel::Item& FileListModel::item(int position)
 {
     if (position < 1 || position > count())
         throw std::out_of_range("Index out of bounds");
-    m_items[static_cast<std::size_t>(position - 1)] = text;
+    return m_items[static_cast<std::size_t>(position - 1)];
+}
+
+const QString& FileListModel::text(int position) const
+{
+    return item(position).text;
+}
+
+void FileListModel::changed(int position)
+{
     if (position <= m_shown) {
-        const QModelIndex changed = index(position - 1);
-        emit dataChanged(changed, changed, {Qt::DisplayRole});
+        const QModelIndex index = this->index(position - 1);
+        emit dataChanged(index, index);
     }
+}
+
+void FileListModel::setText(int position, const QString& text)
+{
+    item(position).text = text;
+    changed(position);
+}
+
+void FileListModel::swapItems(int first, int second)
+{
+    std::swap(item(first), item(second));
+    changed(first);
+    changed(second);
 }
 
 void FileListModel::append(const QString& text)
 {
-    m_items.push_back(text);
+    m_items.push_back({text, m_nextId++, std::nullopt});
     scheduleFlush();
 }
 
 void FileListModel::appendMany(const QStringList& texts)
 {
-    m_items.insert(m_items.end(), texts.begin(), texts.end());
+    m_items.reserve(m_items.size() + static_cast<std::size_t>(texts.size()));
+    for (const QString& text : texts)
+        m_items.push_back({text, m_nextId++, std::nullopt});
     scheduleFlush();
 }
 
@@ -56,12 +81,53 @@ void FileListModel::clear()
     beginResetModel();
     m_items.clear();
     m_shown = 0;
+    m_anyOutcome = false;
     endResetModel();
 }
 
 QStringList FileListModel::texts() const
 {
-    return QStringList(m_items.begin(), m_items.end());
+    QStringList texts;
+    texts.reserve(count());
+    for (const Item& each : m_items)
+        texts << each.text;
+    return texts;
+}
+
+FileListModel::ItemId FileListModel::idAt(int position) const
+{
+    return item(position).id;
+}
+
+int FileListModel::positionOf(ItemId id, int hint) const
+{
+    if (hint >= 1 && hint <= count() && m_items[static_cast<std::size_t>(hint - 1)].id == id)
+        return hint;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].id == id)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+void FileListModel::setOutcome(ItemId id, const ItemOutcome& outcome, int hint)
+{
+    const int position = positionOf(id, hint);
+    if (position == 0)
+        return;
+    item(position).outcome = outcome;
+    if (!m_anyOutcome) {
+        // Every item takes the icon's place now, so that the texts stay in line.
+        m_anyOutcome = true;
+        if (m_shown > 0)
+            emit dataChanged(index(0), index(m_shown - 1), {Qt::DecorationRole});
+    }
+    changed(position);
+}
+
+const std::optional<ItemOutcome>& FileListModel::outcome(int position) const
+{
+    return item(position).outcome;
 }
 
 void FileListModel::scheduleFlush()
@@ -87,13 +153,39 @@ int FileListModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : m_shown;
 }
 
+namespace {
+
+    // A transparent image of the outcome icons' size, for items that no run has reached.
+    const QIcon& BlankIcon()
+    {
+        static const QIcon blank = [] {
+            QPixmap pixmap(16, 16);
+            pixmap.fill(Qt::transparent);
+            return QIcon(pixmap);
+        }();
+        return blank;
+    }
+
+} // namespace
+
 QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_shown)
         return {};
-    if (role == Qt::DisplayRole)
-        return m_items[static_cast<std::size_t>(index.row())];
-    return {};
+    const Item& shown = m_items[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return shown.text;
+    case Qt::DecorationRole:
+        if (shown.outcome)
+            return shown.outcome->icon;
+        return m_anyOutcome ? QVariant(BlankIcon()) : QVariant();
+    case Qt::ToolTipRole:
+        // Without an outcome the list's own hint shows.
+        return shown.outcome ? QVariant(shown.outcome->toolTip) : QVariant();
+    default:
+        return {};
+    }
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const

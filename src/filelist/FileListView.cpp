@@ -144,8 +144,8 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
     const QString carried = m_list->text(from);
     if (m_list->text(to) == carried)
         return;
-    m_list->setText(from, m_list->text(to));
-    m_list->setText(to, carried);
+    // The whole item travels: its outcome of the last run goes with its text.
+    m_list->swapItems(from, to);
     // Selecting the item would scroll it wholly into view; only the edge rule scrolls here.
     const bool autoScrolls = hasAutoScroll();
     setAutoScroll(false);

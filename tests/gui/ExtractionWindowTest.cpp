@@ -121,8 +121,10 @@ private slots:
     {
         m_form->fileList().append(m_fixture->file("cards/bad.vcf", "PHOTO:ab-_\r\n"));
         m_form->fileList().append(m_fixture->file("cards/good.vcf", kCard));
+        // The thorough extraction takes "ab-_" as URL-safe Base64, and is offered.
+        m_fixture->prompts.answerYesNo(false);
         m_form->PushButton2_Click();
-        QCOMPARE(m_fixture->prompts.shown.size(), 2);
+        QCOMPARE(m_fixture->prompts.shown.size(), 3);
         const auto& report = m_fixture->prompts.shown.at(0);
         QCOMPARE(report.title, QStringLiteral("Application Error"));
         QCOMPARE(report.icon, Prompts::Icon::Warning);

@@ -20,6 +20,40 @@ void ScriptedPrompts::message(QWidget*, const QString& title, const QString& tex
         onMessage(shown.constLast());
 }
 
+Prompts::ResultsButton
+ScriptedPrompts::results(QWidget*, const QString& title, const QString& text, const QString& informative)
+{
+    shown.append({QStringLiteral("results"), title, text, informative, Icon::None});
+    if (onMessage)
+        onMessage(shown.constLast());
+    if (!m_script.empty() && m_script.front().kind == QStringLiteral("results")) {
+        m_script.pop_front();
+        return ResultsButton::OpenFolder;
+    }
+    return ResultsButton::Ok;
+}
+
+void ScriptedPrompts::problemList(QWidget*,
+                                  const QString& title,
+                                  const QString& heading,
+                                  const QList<RunProblem>& problems,
+                                  const std::function<void()>& save)
+{
+    shown.append({QStringLiteral("problems"), title, heading, {}, Icon::None});
+    problemLists.append(problems);
+    const auto answer = next(QStringLiteral("problems"), heading);
+    if (answer && !answer->text.isEmpty() && save)
+        save();
+}
+
+QString
+ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QString& suggested, const QString&)
+{
+    shown.append({QStringLiteral("save"), title, title, suggested, Icon::None});
+    const auto answer = next(QStringLiteral("save"), title);
+    return answer ? answer->text : QString();
+}
+
 bool ScriptedPrompts::askYesNo(QWidget*, const QString& title, const QString& text)
 {
     shown.append({QStringLiteral("yesno"), title, text, {}, Icon::None});
@@ -58,7 +92,7 @@ QStringList ScriptedPrompts::messages() const
 {
     QStringList texts;
     for (const auto& prompt : shown) {
-        if (prompt.kind == QStringLiteral("message"))
+        if (prompt.kind == QStringLiteral("message") || prompt.kind == QStringLiteral("results"))
             texts << prompt.text;
     }
     return texts;

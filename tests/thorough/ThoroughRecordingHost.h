@@ -15,7 +15,9 @@ class ThoroughRecordingHost : public RecordingRunHost
 {
 public:
     void photoFinished(const PhotoResult& result) override { photos.push_back(result); }
+    void runStopped(const RunStop& stop) override { stops.push_back(stop); }
     std::vector<PhotoResult> photos;
+    std::vector<RunStop> stops;
 };
 
 // Every file in `folder` (hidden ones too) with its bytes; a folder in it shows as "<folder>".

@@ -244,6 +244,91 @@ namespace {
         EXPECT_TRUE(outputs().empty()) << "the new folder of the old name gets nothing";
     }
 
+    // Where a stop is asked: at the first yield within the big input, or at the next input's
+    // start.
+    struct StopCase
+    {
+        const char* name;
+        bool withinTheInput;
+        int requests; // how often it is asked
+    };
+
+    class ThoroughStopTest : public ThoroughRunTest, public ::testing::WithParamInterface<StopCase>
+    {
+    };
+
+    TEST_P(ThoroughStopTest, EndsAfterTheCardBeingReadAndKeepsWhatItWrote)
+    {
+        const StopCase& stopCase = GetParam();
+        const std::string big = input("big.vcf", BigExport(120)); // a yield after each megabyte
+        input("next.vcf", Card("Next", Photo(JpegImage("next"))));
+        run = ThoroughRun();
+        int yields = 0;
+        host.onYield = [&] {
+            ++yields;
+            const bool atNext = host.events.size() >= 2
+                && host.events[host.events.size() - 2] == "caption Processing: next.vcf";
+            if (stopCase.withinTheInput ? yields == 2 : atNext) {
+                for (int i = 0; i < stopCase.requests; ++i)
+                    run.requestStop();
+            }
+            return true;
+        };
+        EXPECT_EQ(run.start(host), RunOutcome::Stopped);
+        EXPECT_FALSE(run.IsRunning());
+        EXPECT_TRUE(host.messages.empty()) << "no \"Done.\"";
+        EXPECT_TRUE(host.reports.empty());
+        ASSERT_EQ(host.stops.size(), 1u);
+        const RunStop& stop = host.stops.front();
+        EXPECT_EQ(stop.fileCount, 2u);
+
+        const auto files = outputs();
+        std::size_t written = 0;
+        for (const PhotoResult& photo : host.photos) {
+            ASSERT_EQ(photo.status, PhotoStatus::Written);
+            const std::size_t i = photo.card - 1;
+            EXPECT_EQ(files.at(fs::path(photo.output).filename().string()),
+                      JpegImage(std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i)));
+            ++written;
+        }
+        EXPECT_EQ(files.size(), written) << "nothing half-written is left";
+        if (stopCase.withinTheInput) {
+            EXPECT_EQ(stop.filesDone, 0u);
+            EXPECT_EQ(stop.input, big);
+            EXPECT_EQ(stop.cards, written);
+            EXPECT_GT(written, 0u);
+            EXPECT_LT(written, 120u);
+            // The input shows what was taken from it.
+            ASSERT_EQ(host.results.size(), 1u);
+            EXPECT_EQ(host.results.front().status, ItemStatus::Written);
+        } else {
+            EXPECT_EQ(stop.filesDone, 1u);
+            EXPECT_EQ(stop.input, "");
+            EXPECT_EQ(written, 120u);
+            EXPECT_EQ(host.results.size(), 1u);
+        }
+        // The window is as before the run.
+        ASSERT_GE(host.events.size(), 3u);
+        EXPECT_EQ(std::vector<std::string>(host.events.end() - 3, host.events.end()),
+                  (std::vector<std::string> {"idle", "progress 0", "caption Progress Bar"}));
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Stops,
+                             ThoroughStopTest,
+                             ::testing::Values(StopCase {"WithinAnInput", true, 1},
+                                               StopCase {"BetweenInputs", false, 1},
+                                               StopCase {"AskedTwice", true, 2}),
+                             [](const auto& info) { return std::string(info.param.name); });
+
+    TEST_F(ThoroughRunTest, AStopAskedWhileNoRunIsUnderWayStopsNoLaterRun)
+    {
+        input("a.vcf", Card("Ann", Photo(JpegImage())));
+        run.requestStop();
+        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_TRUE(host.stops.empty());
+        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+    }
+
     TEST_F(ThoroughRunTest, AnObstructedNameCostsNoPhoto)
     {
         dir.mkdir("out/Ada Lindqvist (2).jpg");

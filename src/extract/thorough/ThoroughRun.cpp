@@ -138,12 +138,17 @@ namespace {
 
         void cardStarted(std::size_t number) override
         {
+            if (m_closed)
+                return;
             m_pending.clear();
             m_cardNumber = number;
+            m_inCard = true;
         }
 
         PhotoOutput* photoStarted(const PhotoStart& start) override
         {
+            if (m_closed)
+                return nullptr;
             auto photo = std::make_unique<PendingPhoto>();
             photo->start = start;
             if (start.form == PhotoForm::Inline) {
@@ -168,6 +173,8 @@ namespace {
 
         void photoEnded(const PhotoEnd& end, const CardFields& card) override
         {
+            if (m_closed)
+                return;
             PendingPhoto& photo = *m_pending.back();
             photo.end = end;
             if (photo.start.form == PhotoForm::Inline) {
@@ -196,7 +203,28 @@ namespace {
                 finishPending(card);
         }
 
-        void cardEnded(const CardFields& card) override { finishPending(card); }
+        void cardEnded(const CardFields& card) override
+        {
+            if (m_closed)
+                return;
+            finishPending(card);
+            m_inCard = false;
+            ++m_cardsEnded;
+            if (m_stopping)
+                m_closed = true;
+        }
+
+        // The run is to stop: the card under way is the last one written. Whatever the reader
+        // goes on to read is left alone.
+        void stopAfterTheCard()
+        {
+            m_stopping = true;
+            if (!m_inCard)
+                m_closed = true;
+        }
+        // True once the writer takes no more cards.
+        bool closed() const { return m_closed; }
+        std::size_t cardsEnded() const { return m_cardsEnded; }
 
         const InputSummary& summary() const { return m_summary; }
 
@@ -302,9 +330,25 @@ namespace {
         std::string m_input;
         std::string m_fileStem;
         std::size_t m_cardNumber = 0;
+        bool m_inCard = false;
+        std::size_t m_cardsEnded = 0;
+        bool m_stopping = false;
+        bool m_closed = false;
         std::vector<std::unique_ptr<PendingPhoto>> m_pending;
         InputSummary m_summary;
     };
+
+    // The end of a run that was asked to stop: the window as before the run, what was written on
+    // the disk, and how far the run got in place of "Done.".
+    RunOutcome EndStoppedRun(StepRunner& steps, RunHost& host, WrittenFiles& written, const RunStop& stop)
+    {
+        steps.step(186, [&] { host.setBusyPointer(false); });
+        steps.step(188, [&] { host.setProgressValue(0); });
+        steps.step(190, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
+        steps.step(192, [&] { written.flush(); });
+        steps.step(192, [&] { host.runStopped(stop); });
+        return RunOutcome::Stopped;
+    }
 
     std::uint64_t SizeOf(const std::string& path)
     {
@@ -325,6 +369,7 @@ RunOutcome ThoroughRun::start(RunHost& host)
     const RunningFlag running(m_isRunning);
     if (!running.entered())
         return RunOutcome::AlreadyRunning;
+    m_stopRequested = false;
 
     FirstReport reports(host);
     StepRunner steps(std::string(kThoroughLocator), reports);
@@ -371,6 +416,8 @@ RunOutcome ThoroughRun::start(RunHost& host)
         steps.step(kLineYield, [&] { goOn = host.yield(); });
         if (!goOn)
             return RunOutcome::Stopped;
+        if (m_stopRequested)
+            return EndStoppedRun(steps, host, written, {position - 1, count, {}, 0});
         steps.step(kLineBusy, [&] { host.setBusyPointer(true); });
 
         std::unique_ptr<FileByteSource> bytes;
@@ -383,16 +430,20 @@ RunOutcome ThoroughRun::start(RunHost& host)
             reader = std::make_unique<CardReader>(*text, writer, CardReaderOptions {m_options.logos});
         });
         std::uint64_t inputSize = 0;
+        bool more = true;
         if (opened) {
             inputSize = bytes->size();
             std::uint64_t shown = 0;
-            for (bool more = true; more;) {
+            while (more) {
                 if (!steps.step(kLineRead, [&] { more = reader->pump(); })) {
                     // What was read stays: finished photos are written, the one under way fails.
                     steps.step(kLineRead,
                                [&] { reader->abandon("the rest of the input could not be read"); });
+                    more = false;
                     break;
                 }
+                if (writer.closed())
+                    break; // asked to stop, and the card under way has ended
                 const std::uint64_t taken = text->bytesTaken();
                 if (more && taken - shown < kProgressEvery)
                     continue;
@@ -410,6 +461,11 @@ RunOutcome ThoroughRun::start(RunHost& host)
                 steps.step(kLineReadYield, [&] { goOn = host.yield(); });
                 if (!goOn)
                     return RunOutcome::Stopped; // the photos under way are discarded with the writer
+                if (m_stopRequested) {
+                    writer.stopAfterTheCard();
+                    if (writer.closed())
+                        break; // between two cards
+                }
             }
         }
         bytesBefore += opened ? inputSize : SizeOf(*input);
@@ -425,6 +481,12 @@ RunOutcome ThoroughRun::start(RunHost& host)
             result.status = writer.summary().written > 0 ? ItemStatus::Written : ItemStatus::NoPhoto;
         }
         host.itemFinished(result);
+        if (writer.closed()) {
+            // An input read to its end counts as done.
+            if (!more)
+                return EndStoppedRun(steps, host, written, {position, count, {}, 0});
+            return EndStoppedRun(steps, host, written, {position - 1, count, *input, writer.cardsEnded()});
+        }
     }
 
     return FinishRun(steps, host, [&] { written.flush(); });

@@ -26,6 +26,10 @@ struct ThoroughOptions
 // It runs in the same surroundings as the classic run: the list and the output folder come from
 // the host, which shows progress (by bytes read), messages and reports, and is given each photo's
 // result (RunHost::photoFinished) and each input's (RunHost::itemFinished). One run at a time.
+//
+// A run can be asked to stop (requestStop(), during one of its yields): it ends once the card it
+// is reading has ended, or at once between inputs, keeps every photo it wrote, and tells the
+// host how far it got (RunHost::runStopped) in place of "Done.".
 class ThoroughRun
 {
 public:
@@ -33,12 +37,19 @@ public:
 
     RunOutcome start(RunHost& host);
     bool IsRunning() const noexcept { return m_isRunning; }
+    // Nothing happens when no run is under way, or when it was asked already.
+    void requestStop() noexcept
+    {
+        if (m_isRunning)
+            m_stopRequested = true;
+    }
 
     const ThoroughOptions& options() const noexcept { return m_options; }
 
 private:
     ThoroughOptions m_options;
     bool m_isRunning = false;
+    bool m_stopRequested = false;
 };
 
 } // namespace orvandel

@@ -1,0 +1,202 @@
+#include "RunResults.h"
+
+#include "OutcomeIcons.h"
+#include "util/PathHelpers.h"
+
+#include <QFileInfo>
+
+namespace orvandel {
+
+namespace {
+
+    constexpr qsizetype kListedInToolTip = 10;
+    constexpr qsizetype kListedWithFailures = 5;
+
+    QString Counted(std::size_t count, const char* one, const char* many)
+    {
+        return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
+    }
+
+    // Up to `most` lines, then how many more there are.
+    QStringList Listed(const QStringList& lines, qsizetype most)
+    {
+        QStringList shown = lines.mid(0, most);
+        if (lines.size() > most)
+            shown << QStringLiteral("and %1 more").arg(lines.size() - most);
+        return shown;
+    }
+
+    QString FromStd(const std::string& text)
+    {
+        return QString::fromStdString(text);
+    }
+
+    // A thorough run's report names the input, the card and the line after what went wrong; the
+    // list shows those in columns of their own.
+    QString WithoutContext(const PhotoResult& result)
+    {
+        QString error = FromStd(result.error);
+        const qsizetype context = error.lastIndexOf(QStringLiteral(". Input: ") + FromStd(result.input)
+                                                    + QStringLiteral(", card "));
+        if (context >= 0)
+            error.truncate(context);
+        if (result.line > 0)
+            error += QStringLiteral(" (line %1)").arg(result.line);
+        return error;
+    }
+
+} // namespace
+
+namespace {
+
+    void AddNotTakenOut(QStringList& parts, const RunCounts& counts)
+    {
+        if (counts.links > 0)
+            parts << Counted(counts.links, "link not fetched", "links not fetched");
+        if (counts.failed > 0)
+            parts << Counted(counts.failed, "failed", "failed");
+    }
+
+} // namespace
+
+QString ResultsLine(const RunCounts& counts)
+{
+    QStringList parts;
+    parts << (counts.written == 0 ? QStringLiteral("No image written")
+                                  : Counted(counts.written, "image written", "images written"));
+    if (counts.withoutPhoto > 0)
+        parts << Counted(counts.withoutPhoto, "file without a photo", "files without a photo");
+    AddNotTakenOut(parts, counts);
+    return parts.join(QStringLiteral(", "));
+}
+
+QString StopText(const RunStop& stop)
+{
+    const QString files = Counted(stop.fileCount, "file", "files");
+    if (stop.input.empty())
+        return QStringLiteral("Stopped after %1 of %2.").arg(stop.filesDone).arg(files);
+    // All in one arg(), so that a "%1" in the name stays as it is.
+    return QStringLiteral("Stopped after card %1 of %2 (file %3 of %4).")
+        .arg(QString::number(stop.cards), QString::fromStdString(GetFileName(stop.input)),
+             QString::number(stop.filesDone + 1), QString::number(stop.fileCount));
+}
+
+QString NotTakenOutHeading(const RunCounts& counts)
+{
+    QStringList parts;
+    AddNotTakenOut(parts, counts);
+    return QStringLiteral("Not taken out: ") + parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
+
+void RunResults::addFailure(const QString& input, std::size_t card, const QString& fn, const QString& problem)
+{
+    m_problems.append({input, card, fn, problem});
+    ++m_counts.failed;
+}
+
+void RunResults::reportError(const ErrorReport& report)
+{
+    m_loose.push_back(report);
+}
+
+void RunResults::photoFinished(const PhotoResult& result)
+{
+    const QString input = FromStd(result.input);
+    const QString fn = FromStd(result.fn);
+    switch (result.status) {
+    case PhotoStatus::Written:
+        ++m_counts.written;
+        m_images << FromStd(result.output);
+        m_lastImageFolder = QFileInfo(FromStd(result.output)).absolutePath();
+        break;
+    case PhotoStatus::Duplicate:
+        m_images << FromStd(result.output);
+        break;
+    case PhotoStatus::Link:
+        ++m_counts.links;
+        m_links << FromStd(result.url);
+        m_problems.append({input, result.card, fn,
+                           QStringLiteral("Only a web address, not fetched: ") + FromStd(result.url)});
+        break;
+    case PhotoStatus::Failed: {
+        // Its report came just before it.
+        for (auto it = m_loose.rbegin(); it != m_loose.rend(); ++it) {
+            if (it->description == result.error) {
+                m_loose.erase(std::next(it).base());
+                break;
+            }
+        }
+        const QString error = WithoutContext(result);
+        m_errors << error;
+        addFailure(input, result.card, fn, error);
+        break;
+    }
+    }
+}
+
+void RunResults::itemFinished(const ItemResult& result)
+{
+    m_items.push_back(result);
+    const QString input = FromStd(result.input);
+    ItemOutcome outcome;
+    if (!m_thorough) {
+        switch (result.status) {
+        case ItemStatus::Written:
+            ++m_counts.written;
+            m_lastImageFolder = QFileInfo(FromStd(result.output)).absolutePath();
+            outcome = {ItemOutcome::Kind::Written, {}, FromStd(result.output)};
+            break;
+        case ItemStatus::NoPhoto:
+            ++m_counts.withoutPhoto;
+            outcome = {ItemOutcome::Kind::NoPhoto, {}, QStringLiteral("No photo")};
+            break;
+        case ItemStatus::Failed:
+            ++m_counts.failed;
+            outcome = {ItemOutcome::Kind::Failed, {}, FromStd(result.error)};
+            break;
+        }
+    } else {
+        // Failures of the input as a whole (it could not be opened or read to its end).
+        for (const ErrorReport& report : m_loose) {
+            const QString error = FromStd(report.description);
+            m_errors << error;
+            addFailure(input, 0, {}, error);
+        }
+        m_loose.clear();
+        QStringList lines;
+        if (!m_errors.isEmpty()) {
+            outcome.kind = ItemOutcome::Kind::Failed;
+            lines = m_errors;
+            if (!m_images.isEmpty())
+                lines << Counted(static_cast<std::size_t>(m_images.size()),
+                                 "image written:", "images written:")
+                      << m_images;
+        } else if (!m_images.isEmpty()) {
+            outcome.kind = ItemOutcome::Kind::Written;
+            lines = m_images;
+        } else {
+            outcome.kind = ItemOutcome::Kind::NoPhoto;
+            lines << QStringLiteral("No photo");
+            if (!m_links.isEmpty())
+                lines << QStringLiteral("Only web addresses, not fetched:")
+                      << Listed(m_links, kListedInToolTip);
+            else
+                ++m_counts.withoutPhoto;
+        }
+        outcome.toolTip = lines.join(QLatin1Char('\n'));
+        m_images.clear();
+        m_errors.clear();
+        m_links.clear();
+    }
+    outcome.icon = OutcomeIcon(outcome.kind);
+    m_lastOutcome = outcome;
+}
+
+void RunResults::runEnded()
+{
+    for (const ErrorReport& report : m_loose)
+        addFailure({}, 0, {}, FromStd(report.description));
+    m_loose.clear();
+}
+
+} // namespace orvandel
