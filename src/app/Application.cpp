@@ -7,6 +7,7 @@
 #include "StopSignals.h"
 #include "TerminalText.h"
 #include "WindowArguments.h"
+#include "filelist/PathText.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -69,7 +70,12 @@ namespace {
 
         // Files and folders named on the command line (as "Open with" passes them) are listed
         // as if they had been dropped on the list.
-        const WindowArguments arguments = ParseWindowArguments(QCoreApplication::arguments().mid(1));
+        // Qt has taken its own options out of argv; the rest are read as bytes, so that a name
+        // that is not UTF-8 keeps them.
+        QStringList rest;
+        for (int i = 1; i < argc; ++i)
+            rest << PathFromBytes(argv[i]);
+        const WindowArguments arguments = ParseWindowArguments(rest);
         if (!arguments.error.isEmpty())
             return UsageError(arguments.error);
 

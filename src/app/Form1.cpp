@@ -11,6 +11,7 @@
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "filelist/FolderScan.h"
+#include "filelist/PathText.h"
 #include "settings/SettingsStore.h"
 #include "util/PathHelpers.h"
 #include "util/StepRunner.h"
@@ -96,9 +97,10 @@ namespace {
         return palette;
     }
 
+    // A path or text for the engine: the bytes of a name that is not UTF-8 come back as they were.
     std::string ToStd(const QString& text)
     {
-        return text.toStdString();
+        return PathToBytes(text);
     }
 
     // The length of the open dialog's result as one text: the full path of a single file, or
@@ -370,7 +372,7 @@ void Form1::outputBoxChanged(const QString& text)
 void Form1::reportError(const ErrorReport& report)
 {
     m_services.prompts.message(this, QString::fromStdString(std::string(kApplicationErrorTitle)),
-                               QString::fromStdString(report.text()), Prompts::Icon::Warning);
+                               PathForDisplay(PathFromBytes(report.text())), Prompts::Icon::Warning);
 }
 
 void Form1::showMessage(const QString& text)
@@ -403,7 +405,7 @@ void Form1::PushButton1_Click()
                 folder += QLatin1Char('/');
             joined = folder + info.fileName();
         });
-        steps.step(138, [&] { joined = QString::fromStdString(NormalizeBackslashes(ToStd(joined))); });
+        steps.step(138, [&] { joined = PathFromBytes(NormalizeBackslashes(ToStd(joined))); });
         steps.step(140, [&] { m_fileList->append(joined); });
     }
 }
@@ -480,7 +482,7 @@ void Form1::offerThoroughExtraction(const std::vector<ItemResult>& takenUp)
         ++looked;
         m_progressBar->setProgressValue(static_cast<double>(looked) / static_cast<double>(takenUp.size())
                                         * 100.0);
-        m_progressBar->setCaption(kLookCaption + QString::fromStdString(GetFileName(item.input)));
+        m_progressBar->setCaption(kLookCaption + PathForDisplay(PathFromBytes(GetFileName(item.input))));
         // A file whose photo was written is missed only when it holds another one.
         const bool written = item.status == ItemStatus::Written;
         const std::size_t photos = CountThoroughPhotos(item.input, written ? 2 : 1, goOn);
@@ -502,7 +504,7 @@ void Form1::PushButton6_Click()
     steps.step(100, [&] {
         const QString samples = programFile(QStringLiteral("Samples"));
         for (const std::string& name : GetFilesInFolder(ToStd(samples), "*.*")) {
-            const QString path = samples + QLatin1Char('/') + QString::fromStdString(name);
+            const QString path = samples + QLatin1Char('/') + PathFromBytes(name);
             if (FileExists(ToStd(path)) && !ListContainsText(*m_fileList, path))
                 m_fileList->append(path);
         }

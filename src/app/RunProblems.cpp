@@ -1,5 +1,7 @@
 #include "RunProblems.h"
 
+#include "filelist/PathText.h"
+
 #include <QStringList>
 
 namespace orvandel {
@@ -11,8 +13,9 @@ QStringList RunProblemColumns()
 
 QStringList RunProblemFields(const RunProblem& problem)
 {
-    return {problem.input, problem.card > 0 ? QString::number(problem.card) : QString(), problem.fn,
-            problem.problem};
+    // Names that are not UTF-8 show their bytes as "\xHH".
+    return {PathForDisplay(problem.input), problem.card > 0 ? QString::number(problem.card) : QString(),
+            PathForDisplay(problem.fn), PathForDisplay(problem.problem)};
 }
 
 namespace {

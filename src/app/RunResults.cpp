@@ -1,6 +1,7 @@
 #include "RunResults.h"
 
 #include "OutcomeIcons.h"
+#include "filelist/PathText.h"
 #include "util/PathHelpers.h"
 
 #include <QFileInfo>
@@ -28,7 +29,7 @@ namespace {
 
     QString FromStd(const std::string& text)
     {
-        return QString::fromStdString(text);
+        return PathFromBytes(text);
     }
 
     // A thorough run's report names the input, the card and the line after what went wrong; the

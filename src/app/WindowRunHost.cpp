@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "Prompts.h"
 #include "extract/ExtractionRun.h"
+#include "filelist/PathText.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -39,7 +40,7 @@ std::optional<std::string> WindowRunHost::itemText(std::size_t position)
         return std::nullopt;
     const int at = static_cast<int>(position);
     m_read[position] = list.idAt(at);
-    return list.text(at).toStdString();
+    return PathToBytes(list.text(at));
 }
 
 std::string WindowRunHost::outputFolderText()
@@ -49,7 +50,7 @@ std::string WindowRunHost::outputFolderText()
         m_folderRead = true;
         m_startFolder = text;
     }
-    return text.toStdString();
+    return PathToBytes(text);
 }
 
 void WindowRunHost::setProgressValue(double value)
@@ -59,7 +60,7 @@ void WindowRunHost::setProgressValue(double value)
 
 void WindowRunHost::setProgressCaption(const std::string& caption)
 {
-    m_form.progressBar()->setCaption(QString::fromStdString(caption));
+    m_form.progressBar()->setCaption(PathForDisplay(PathFromBytes(caption)));
 }
 
 bool WindowRunHost::yield()

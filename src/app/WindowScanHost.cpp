@@ -2,6 +2,7 @@
 
 #include "Form1.h"
 #include "filelist/FileListModel.h"
+#include "filelist/PathText.h"
 
 #include <QCoreApplication>
 
@@ -27,7 +28,7 @@ bool WindowScanHost::yield()
 
 void WindowScanHost::appendItem(const std::string& text)
 {
-    m_form.fileList().append(QString::fromStdString(text));
+    m_form.fileList().append(PathFromBytes(text));
 }
 
 void WindowScanHost::reportError(const ErrorReport& report)

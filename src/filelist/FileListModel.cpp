@@ -1,5 +1,7 @@
 #include "FileListModel.h"
 
+#include "PathText.h"
+
 #include <QPixmap>
 #include <QTimer>
 #include <stdexcept>
@@ -175,14 +177,14 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     const Item& shown = m_items[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return shown.text;
+        return PathForDisplay(shown.text);
     case Qt::DecorationRole:
         if (shown.outcome)
             return shown.outcome->icon;
         return m_anyOutcome ? QVariant(BlankIcon()) : QVariant();
     case Qt::ToolTipRole:
         // Without an outcome the list's own hint shows.
-        return shown.outcome ? QVariant(shown.outcome->toolTip) : QVariant();
+        return shown.outcome ? QVariant(PathForDisplay(shown.outcome->toolTip)) : QVariant();
     default:
         return {};
     }

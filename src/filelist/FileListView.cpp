@@ -1,6 +1,7 @@
 #include "FileListView.h"
 
 #include "FileListModel.h"
+#include "PathText.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -37,6 +38,20 @@ FileListView::FileListView(QWidget* parent)
 
 namespace {
 
+    // The path of a local file's address. The address carries the name's bytes percent-encoded;
+    // they are taken as they are, so that a name that is not UTF-8 keeps its bytes.
+    QString LocalPath(const QUrl& url)
+    {
+#if defined(_WIN32)
+        return url.toLocalFile();
+#else
+        if (!url.host().isEmpty())
+            return url.toLocalFile(); // a network path: //server/share/...
+        const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        return PathFromBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+#endif
+    }
+
     // The local files and folders that dragged data carries; none for text, web links and the like.
     QStringList LocalPaths(const QMimeData* data)
     {
@@ -45,7 +60,7 @@ namespace {
             return paths;
         for (const QUrl& url : data->urls()) {
             if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-                paths << url.toLocalFile();
+                paths << LocalPath(url);
         }
         return paths;
     }
