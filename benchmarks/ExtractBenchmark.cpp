@@ -7,9 +7,9 @@
 //                                                       /usr/bin/time -v build/orvandel extract
 #include "extract/Base64.h"
 #include "extract/ClassicPhotoFinder.h"
-#include "extract/ExtractionRun.h"
 #include "support/Base64Encode.h"
 #include "support/QuietRunHost.h"
+#include "support/TestRuns.h"
 #include "util/TextFile.h"
 
 #include <benchmark/benchmark.h>
@@ -116,7 +116,7 @@ void BM_ExtractionRun(benchmark::State& state)
     }
     test::QuietRunHost host(std::move(items), (root / "out").string() + "/");
     for (auto _ : state) {
-        ExtractionRun run;
+        test::ClassicTestRun run;
         run.start(host);
     }
     if (!host.reports.empty())

@@ -5,10 +5,10 @@
 //   TMPDIR=/dev/shm write_benchmark ...           the flush on tmpfs instead of the disk
 #include "extract/thorough/PhotoNames.h"
 #include "extract/thorough/Sha256.h"
-#include "extract/thorough/ThoroughRun.h"
 #include "extract/thorough/WrittenDigests.h"
 #include "support/ExportGenerator.h"
 #include "support/QuietRunHost.h"
+#include "support/TestRuns.h"
 #include "util/OutputFolder.h"
 #include "util/ReplacingFile.h"
 #include "util/WrittenFiles.h"
@@ -172,7 +172,7 @@ void BM_ThoroughRunFlush(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         const std::string out = data.freshOutput("thorough");
-        ThoroughRun run;
+        test::ThoroughTestRun run;
         test::QuietRunHost host({data.path}, out);
         state.ResumeTiming();
         run.start(host);

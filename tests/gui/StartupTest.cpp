@@ -268,7 +268,7 @@ private slots:
         Form1& form = m_fixture->start();
         // Start from a pointer that the rule must change (or, while busy, must keep).
         if (busy)
-            form.setPointer(Form1::Pointer::Busy);
+            form.holdBusy();
         else
             form.setPointer(over == "Frame1" ? Form1::Pointer::Custom : Form1::Pointer::Default);
         QEnterEvent enter({1, 1}, {1, 1}, {1, 1});
