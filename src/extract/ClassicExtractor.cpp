@@ -57,8 +57,9 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
         return {};
     if (!steps.step(write.write, [&] { file->write(bytes); }))
         return {};
-    if (!steps.step(write.close,
-                    [&] { target = m_names.place(*file, folderText, input, stem, photo->extension); }))
+    if (!steps.step(write.close, [&] {
+            target = m_names.place(*file, m_written, folderText, stem, photo->extension, input);
+        }))
         return {};
     return {true, target};
 }

@@ -2,6 +2,7 @@
 
 #include "ItemExtractor.h"
 #include "OutputNames.h"
+#include "util/WrittenFiles.h"
 
 namespace orvandel {
 
@@ -12,10 +13,11 @@ class ClassicExtractor : public ItemExtractor
 {
 public:
     ItemEnd extract(RunContext& run, std::size_t position, const std::string& input) override;
-    void flush() override { m_names.flush(); }
+    void flush() override { m_written.flush(); }
 
 private:
-    OutputNames m_names;
+    OutputNames m_names {kClassicNameRules};
+    WrittenFiles m_written;
 };
 
 } // namespace orvandel

@@ -88,7 +88,7 @@ namespace {
         CardWriter(RunContext& run,
                    const ThoroughOptions& options,
                    const std::shared_ptr<OutputFolder>& folder,
-                   PhotoNames& names,
+                   OutputNames& names,
                    WrittenFiles& written,
                    WrittenDigests& writtenDigests,
                    std::size_t position,
@@ -276,8 +276,8 @@ namespace {
             const NameFields fields {m_fileStem, card.fn, card.number, card.uid};
             std::string target;
             try {
-                target = m_names.place(*photo.file, m_written, m_options.name.expand(fields),
-                                       ImageTypeExtension(type));
+                target = m_names.place(*photo.file, m_written, photo.file->folder()->path(),
+                                       m_options.name.expand(fields), ImageTypeExtension(type));
             } catch (const std::exception& error) {
                 photo.fail(RunStep::NamePhoto, std::string("Cannot write the photo: ") + error.what());
                 return;
@@ -292,7 +292,7 @@ namespace {
         RunContext& m_run;
         const ThoroughOptions& m_options;
         const std::shared_ptr<OutputFolder>& m_folder;
-        PhotoNames& m_names;
+        OutputNames& m_names;
         WrittenFiles& m_written;
         WrittenDigests& m_writtenDigests;
         std::size_t m_position;

@@ -3,6 +3,7 @@
 #include "PhotoNames.h"
 #include "WrittenDigests.h"
 #include "extract/ItemExtractor.h"
+#include "extract/OutputNames.h"
 #include "util/WrittenFiles.h"
 
 #include <cstdint>
@@ -49,7 +50,7 @@ private:
     std::uint64_t m_totalBytes = 0; // the inputs' sizes as the run begins
     std::uint64_t m_bytesBefore = 0; // of the inputs before the one under way
     std::shared_ptr<OutputFolder> m_folder;
-    PhotoNames m_names;
+    OutputNames m_names {kThoroughNameRules};
     WrittenFiles m_written;
     WrittenDigests m_writtenDigests;
 };
