@@ -92,7 +92,6 @@ public:
     Prompts& prompts() { return m_services.prompts; }
     QAction* thoroughAction() const { return m_thoroughAction; }
     const RunLoop& extractionRun() const { return m_run; }
-    bool isThorough() const { return m_services.thorough; }
     // True while an extraction (classic or thorough) is under way.
     bool isExtracting() const { return m_state.isExtracting(); }
     // True once the thorough run under way was asked to stop.

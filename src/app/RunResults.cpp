@@ -11,7 +11,6 @@ namespace orvandel {
 namespace {
 
     constexpr qsizetype kListedInToolTip = 10;
-    constexpr qsizetype kListedWithFailures = 5;
 
     QString Counted(std::size_t count, const char* one, const char* many)
     {

@@ -265,7 +265,7 @@ private slots:
         QFETCH(QStringList, items);
         QFETCH(QString, text);
         QFETCH(bool, contained);
-        m_form->fileList().appendMany(items);
+        test::AppendAll(m_form->fileList(), items);
         QCOMPARE(ListContainsText(m_form->fileList(), text), contained);
     }
 
@@ -350,7 +350,7 @@ private slots:
 private:
     void fill(const QStringList& texts)
     {
-        m_form->fileList().appendMany(texts);
+        test::AppendAll(m_form->fileList(), texts);
         m_form->fileList().flush();
     }
 

@@ -142,7 +142,7 @@ private slots:
                  QStringLiteral(
                      "Drag and drop files here. Double-click item to remove it. Move | line to right and "
                      "out of window to reveal full names."));
-        form.fileList().appendMany({"/a.vcf", "/b.vcf"});
+        test::AppendAll(form.fileList(), {"/a.vcf", "/b.vcf"});
         form.fileList().flush();
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" VCF File(s)"));
     }
