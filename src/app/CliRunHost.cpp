@@ -112,6 +112,11 @@ void CliRunHost::clearProgressLine()
     }
 }
 
+void CliRunHost::runClosing(const RunEnd& /*end*/)
+{
+    clearProgressLine();
+}
+
 void CliRunHost::runFinished(const RunEnd& end)
 {
     clearProgressLine();

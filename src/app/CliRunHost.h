@@ -34,6 +34,7 @@ public:
     void progress(const ReadProgress& progress) override;
     StopRequest stopRequested() override;
     void itemFinished(const ItemResult& result) override;
+    void runClosing(const RunEnd& end) override;
     void runFinished(const RunEnd& end) override;
 
     bool anyFailed() const noexcept { return m_anyFailed; }

@@ -126,6 +126,21 @@ void WindowRunHost::stepFailed(const StepFailure& failure)
         m_form.reportError(StepReport(m_kind, failure));
 }
 
+void WindowRunHost::runClosing(const RunEnd& /*end*/)
+{
+    m_steps.step(RunStep::PointerBack, [&] {
+        if (m_holdsBusy)
+            letGo();
+        else
+            m_form.setPointer(Form1::Pointer::Default);
+    });
+    m_steps.step(RunStep::ProgressBack, [&] { m_form.progressBar()->setProgressValue(0); });
+    m_steps.step(RunStep::CaptionBack, [&] {
+        m_form.progressBar()->setCaption(
+            QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
+    });
+}
+
 void WindowRunHost::runFinished(const RunEnd& end)
 {
     switch (end.outcome) {
@@ -143,17 +158,6 @@ void WindowRunHost::runFinished(const RunEnd& end)
     case RunOutcome::Stopped:
         break;
     }
-    m_steps.step(RunStep::PointerBack, [&] {
-        if (m_holdsBusy)
-            letGo();
-        else
-            m_form.setPointer(Form1::Pointer::Default);
-    });
-    m_steps.step(RunStep::ProgressBack, [&] { m_form.progressBar()->setProgressValue(0); });
-    m_steps.step(RunStep::CaptionBack, [&] {
-        m_form.progressBar()->setCaption(
-            QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
-    });
     m_steps.step(RunStep::Done, [&] {
         if (end.outcome == RunOutcome::Finished)
             showResults(QString::fromUtf8(kDoneMessage.data(), kDoneMessage.size()));

@@ -43,8 +43,10 @@ public:
     StopRequest stopRequested() override;
     void itemFinished(const ItemResult& result) override;
     void photoFinished(const PhotoResult& result) override;
-    // Puts the window back as before the run and shows "Done." with the results, or how far a
-    // stopped run got (nothing when the window is closing).
+    // Puts the window back as before the run.
+    void runClosing(const RunEnd& end) override;
+    // Shows "Done." with the results, or how far a stopped run got (nothing when the window is
+    // closing), or the refusal.
     void runFinished(const RunEnd& end) override;
 
     const RunResults& results() const { return m_results; }

@@ -9,7 +9,8 @@ namespace orvandel {
 // The extraction run: every listed input, top to bottom, handed to an extractor (the classic one
 // or the thorough one). The loop does what both runs do alike: the refusals of an empty list and
 // of a missing folder, each input's progress, yield and busy pointer, its result, the stop asked
-// at a yield, and the end: the flush, then RunObserver::runFinished. One run at a time.
+// at a yield, and the end: RunObserver::runClosing, the flush, then RunObserver::runFinished.
+// One run at a time.
 class RunLoop
 {
 public:

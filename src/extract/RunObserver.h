@@ -126,8 +126,11 @@ public:
     virtual void itemFinished(const ItemResult& /*result*/) { }
     // Once for every photo a thorough run came across, when it is done with it.
     virtual void photoFinished(const PhotoResult& /*result*/) { }
-    // Once at the end of every run that started, what was written already on the disk: put the
-    // surroundings back as before the run and say "Done.", or tell the refusal or the stop.
+    // A run that took up its inputs (Finished or Stopped) ends: put the surroundings back as
+    // before the run (the pointer, the progress bar). What it wrote goes to the disk next.
+    virtual void runClosing(const RunEnd& /*end*/) { }
+    // Once at the end of every run that started, what was written already on the disk: say
+    // "Done.", or tell the refusal or how far a stopped run got.
     virtual void runFinished(const RunEnd& /*end*/) { }
 };
 

@@ -68,7 +68,7 @@ namespace {
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
         EXPECT_EQ(host.events,
                   (std::vector<std::string> {"start card1.vcf", "yield", "reading 1", "finished 1",
-                                             "end Finished"}));
+                                             "closing Finished", "end Finished"}));
         ASSERT_EQ(host.starts.size(), 1u);
         EXPECT_EQ(host.starts[0].percent, 100);
         EXPECT_EQ(host.starts[0].count, 1u);
@@ -324,7 +324,8 @@ namespace {
                 flushes.push_back(event);
         }
         EXPECT_EQ(flushes, (std::vector<std::string> {"flush " + host.folder}));
-        ASSERT_GE(host.events.size(), 2u);
+        ASSERT_GE(host.events.size(), 3u);
+        EXPECT_EQ(host.events[host.events.size() - 3], "closing Finished") << "the window is put back first";
         EXPECT_EQ(host.events[host.events.size() - 2], "flush " + host.folder);
         EXPECT_EQ(host.events.back(), "end Finished");
     }

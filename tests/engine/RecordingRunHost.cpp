@@ -84,6 +84,11 @@ void RecordingRunHost::photoFinished(const PhotoResult& result)
     events.emplace_back("photo");
 }
 
+void RecordingRunHost::runClosing(const RunEnd& end)
+{
+    events.push_back(std::string("closing ") + OutcomeName(end.outcome));
+}
+
 void RecordingRunHost::runFinished(const RunEnd& end)
 {
     ends.push_back(end);

@@ -26,6 +26,7 @@ public:
     StopRequest stopRequested() override;
     void itemFinished(const ItemResult& result) override;
     void photoFinished(const PhotoResult& result) override;
+    void runClosing(const RunEnd& end) override;
     void runFinished(const RunEnd& end) override;
 
     std::vector<std::string> items;
@@ -38,7 +39,7 @@ public:
     bool stopOnce = false;
 
     // "start a.vcf", "yield", "reading 1", "read 1048576 of 3300000", "failed", "finished 1",
-    // "photo", "end Finished"
+    // "photo", "closing Finished", "end Finished"
     std::vector<std::string> events;
     std::vector<ItemStart> starts;
     std::vector<ReadProgress> reads;
