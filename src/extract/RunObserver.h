@@ -107,8 +107,9 @@ struct RunEnd
     RunStop stop; // when Stopped
 };
 
-// Whoever follows a run: the window, the command line, a test. Each event is one step of the run
-// (see RunLoop): an event that throws is a failed step, told as any other.
+// Whoever follows a run: the window, the command line, a test. Every event but stepFailed and
+// itemFinished is told within one of the run's steps (see RunLoop): one that throws is a failed
+// step, told as any other, and the run goes on.
 class RunObserver : public StepFailureSink
 {
 public:
