@@ -112,7 +112,7 @@ namespace {
                                        "Processing: a.vcf (0.0 of 0.0 MB)"},
                           CaptionCase {"Megabytes", ReadingCaption("big.vcf", 1048576, 3300000),
                                        "Processing: big.vcf (1.0 of 3.3 MB)"},
-                          CaptionCase {"RoundsUp", ReadingCaption("big.vcf", 3349999, 3350000),
+                          CaptionCase {"ToTheNearestTenth", ReadingCaption("big.vcf", 3349999, 3350000),
                                        "Processing: big.vcf (3.3 of 3.4 MB)"}),
         [](const auto& info) { return std::string(info.param.name); });
 
