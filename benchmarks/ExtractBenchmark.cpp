@@ -7,9 +7,10 @@
 //                                                       /usr/bin/time -v build/orvandel extract
 #include "extract/Base64.h"
 #include "extract/ClassicPhotoFinder.h"
-#include "extract/ExtractionRun.h"
 #include "support/Base64Encode.h"
+#include "support/LineByLineClassicFinder.h"
 #include "support/QuietRunHost.h"
+#include "support/TestRuns.h"
 #include "util/TextFile.h"
 
 #include <benchmark/benchmark.h>
@@ -59,7 +60,7 @@ void BM_FindClassicPhoto(benchmark::State& state)
     const std::string card = MakeCard(static_cast<std::size_t>(state.range(0)), 2);
     for (auto _ : state) {
         const auto lines = TextLines::fromBytes(card);
-        benchmark::DoNotOptimize(FindClassicPhoto(lines));
+        benchmark::DoNotOptimize(test::FindClassicPhoto(lines));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(card.size()));
 }
@@ -74,7 +75,7 @@ void BM_FindClassicPhotoRepeatedHeaders(benchmark::State& state)
         card += "PHOTO:\r\n";
     const auto lines = TextLines::fromBytes(card);
     for (auto _ : state) {
-        if (FindClassicPhoto(lines))
+        if (test::FindClassicPhoto(lines))
             state.SkipWithError("found a photo where there is none");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(card.size()));
@@ -116,7 +117,7 @@ void BM_ExtractionRun(benchmark::State& state)
     }
     test::QuietRunHost host(std::move(items), (root / "out").string() + "/");
     for (auto _ : state) {
-        ExtractionRun run;
+        test::ClassicTestRun run;
         run.start(host);
     }
     if (!host.reports.empty())

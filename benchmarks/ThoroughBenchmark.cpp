@@ -7,10 +7,10 @@
 //   orvandel_thorough_benchmark --baseline FILE DIR    the plain program once, for /usr/bin/time -v
 //   orvandel_thorough_benchmark --tight-baseline FILE DIR   its tighter form once
 
-#include "extract/RunHost.h"
-#include "extract/thorough/ThoroughRun.h"
+#include "extract/RunObserver.h"
 #include "support/ExportGenerator.h"
 #include "support/QuietRunHost.h"
+#include "support/TestRuns.h"
 
 #include <array>
 #include <benchmark/benchmark.h>
@@ -242,7 +242,7 @@ void RunThorough(benchmark::State& state, bool unique)
         const std::string out = data.freshOutput("thorough");
         ThoroughOptions options;
         options.unique = unique;
-        ThoroughRun run(options);
+        test::ThoroughTestRun run(options);
         test::QuietRunHost host({data.path}, out);
         state.ResumeTiming();
         run.start(host);

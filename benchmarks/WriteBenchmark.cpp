@@ -3,12 +3,12 @@
 //
 //   write_benchmark                               all of it (Google Benchmark flags apply)
 //   TMPDIR=/dev/shm write_benchmark ...           the flush on tmpfs instead of the disk
-#include "extract/thorough/PhotoNames.h"
+#include "extract/OutputNames.h"
 #include "extract/thorough/Sha256.h"
-#include "extract/thorough/ThoroughRun.h"
 #include "extract/thorough/WrittenDigests.h"
 #include "support/ExportGenerator.h"
 #include "support/QuietRunHost.h"
+#include "support/TestRuns.h"
 #include "util/OutputFolder.h"
 #include "util/ReplacingFile.h"
 #include "util/WrittenFiles.h"
@@ -91,7 +91,7 @@ void BM_NamesWritten(benchmark::State& state)
     for (auto _ : state) {
         const double residentBefore = ResidentMegabytes();
         auto folder = std::make_shared<EmptyDisk>();
-        PhotoNames names;
+        OutputNames names {kThoroughNameRules};
         WrittenFiles written;
         WrittenDigests digests;
         for (std::size_t i = 0; i < photos; ++i) {
@@ -99,7 +99,7 @@ void BM_NamesWritten(benchmark::State& state)
             file.create();
             file.close();
             const std::string stem = "Person " + std::to_string(mode == 1 ? i / 4 : i);
-            const std::string path = names.place(file, written, stem, ".jpg");
+            const std::string path = names.place(file, written, folder->path(), stem, ".jpg");
             if (mode == 2)
                 digests.add(Sha256::of(stem), path);
         }
@@ -172,7 +172,7 @@ void BM_ThoroughRunFlush(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         const std::string out = data.freshOutput("thorough");
-        ThoroughRun run;
+        test::ThoroughTestRun run;
         test::QuietRunHost host({data.path}, out);
         state.ResumeTiming();
         run.start(host);

@@ -41,7 +41,7 @@ std::string OutcomeInPlace(orvandel::TextLines& card, const orvandel::ClassicPho
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     auto lines = orvandel::TextLines::fromBytes(std::string(reinterpret_cast<const char*>(data), size));
-    const auto photo = orvandel::FindClassicPhoto(lines);
+    const auto photo = orvandel::test::FindClassicPhoto(lines);
     if (size <= kMaxCompared) {
         const auto expected = orvandel::test::FindClassicPhotoLineByLine(lines);
         if (photo.has_value() != expected.has_value())

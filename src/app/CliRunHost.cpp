@@ -2,7 +2,6 @@
 
 #include "StopSignals.h"
 #include "TerminalText.h"
-#include "extract/ExtractionRun.h"
 #include "util/Json.h"
 
 #include <cmath>
@@ -17,6 +16,7 @@ int ExitStatus(RunOutcome outcome, bool anyFailed)
     case RunOutcome::NoFolder:
     case RunOutcome::AlreadyRunning:
     case RunOutcome::Stopped:
+    case RunOutcome::Abandoned:
         return 2;
     case RunOutcome::Finished:
         break;
@@ -56,7 +56,19 @@ CliRunHost::CliRunHost(std::vector<std::string> inputs,
                        std::ostream& out,
                        std::ostream& err,
                        bool showProgress)
-    : m_inputs(std::move(inputs))
+    : CliRunHost(RunKind::Classic, std::move(inputs), std::move(outputFolder), json, out, err, showProgress)
+{
+}
+
+CliRunHost::CliRunHost(RunKind kind,
+                       std::vector<std::string> inputs,
+                       std::string outputFolder,
+                       bool json,
+                       std::ostream& out,
+                       std::ostream& err,
+                       bool showProgress)
+    : m_kind(kind)
+    , m_inputs(std::move(inputs))
     , m_outputFolder(std::move(outputFolder))
     , m_json(json)
     , m_lines(out, err)
@@ -72,18 +84,22 @@ std::optional<std::string> CliRunHost::itemText(std::size_t position)
     return m_inputs[position - 1];
 }
 
-void CliRunHost::setProgressValue(double value)
+void CliRunHost::itemStarted(const ItemStart& start)
 {
-    m_progress = value;
+    showProgressLine(start.percent, ItemCaption(start.input));
 }
 
-void CliRunHost::setProgressCaption(const std::string& caption)
+void CliRunHost::progress(const ReadProgress& progress)
 {
-    if (!m_showProgress || caption == kIdleProgressCaption) {
-        clearProgressLine();
+    showProgressLine(progress.percent,
+                     ReadingCaption(progress.input, progress.bytesRead, progress.bytesTotal));
+}
+
+void CliRunHost::showProgressLine(double percent, const std::string& caption)
+{
+    if (!m_showProgress)
         return;
-    }
-    m_err << "\r\x1b[K" << static_cast<int>(std::floor(m_progress)) << "% " << TerminalText(caption)
+    m_err << "\r\x1b[K" << static_cast<int>(std::floor(percent)) << "% " << TerminalText(caption)
           << std::flush;
     m_progressShown = true;
 }
@@ -96,17 +112,25 @@ void CliRunHost::clearProgressLine()
     }
 }
 
-void CliRunHost::showMessage(const std::string& text)
+void CliRunHost::runClosing(const RunEnd& /*end*/)
 {
     clearProgressLine();
-    if (text != kDoneMessage)
-        m_err << TerminalText(text) << '\n' << std::flush;
 }
 
-void CliRunHost::reportError(const ErrorReport& report)
+void CliRunHost::runFinished(const RunEnd& end)
 {
     clearProgressLine();
-    m_err << ReportAsPlainText(report) << "\n\n" << std::flush;
+    // The terminal shows no "Done.": the report lines and the exit status tell the end.
+    if (end.outcome == RunOutcome::NoFiles)
+        m_err << kNoFilesMessage << '\n' << std::flush;
+    else if (end.outcome == RunOutcome::NoFolder)
+        m_err << kNoFolderMessage << '\n' << std::flush;
+}
+
+void CliRunHost::stepFailed(const StepFailure& failure)
+{
+    clearProgressLine();
+    m_err << ReportAsPlainText(StepReport(m_kind, failure)) << "\n\n" << std::flush;
 }
 
 void CliRunHost::itemFinished(const ItemResult& result)
@@ -125,7 +149,7 @@ void CliRunHost::itemFinished(const ItemResult& result)
         if (result.status == ItemStatus::Written)
             line.add("output", result.output);
         if (result.status == ItemStatus::Failed)
-            line.add("error", result.error).add("line", result.errorLine);
+            line.add("error", result.error).add("line", StepLine(result.errorStep));
         printLine(line.str());
     } else {
         std::string line = status + ('\t' + TerminalText(result.input));
@@ -142,9 +166,9 @@ void CliRunHost::printLine(const std::string& line)
     m_lines.print(line);
 }
 
-bool CliRunHost::yield()
+StopRequest CliRunHost::stopRequested()
 {
-    return !m_lines.failed() && StopSignal() == 0;
+    return m_lines.failed() || StopSignal() != 0 ? StopRequest::Now : StopRequest::None;
 }
 
 } // namespace orvandel

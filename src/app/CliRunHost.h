@@ -1,8 +1,9 @@
 #pragma once
 
+#include "RunTexts.h"
 #include "StdoutLines.h"
-#include "extract/ExtractionRun.h"
-#include "extract/RunHost.h"
+#include "extract/RunInput.h"
+#include "extract/RunObserver.h"
 
 #include <iosfwd>
 #include <string>
@@ -14,7 +15,7 @@ namespace orvandel {
 // one line (or one JSON object) on `out`, reports and messages go to `err` as text, and a
 // progress line is kept on `err` when it is a terminal. Once `out` cannot be written or a stop
 // signal has come (StopSignal), the run is stopped at its next yield.
-class CliRunHost : public RunHost
+class CliRunHost : public RunInput, public RunObserver
 {
 public:
     CliRunHost(std::vector<std::string> inputs,
@@ -27,26 +28,37 @@ public:
     std::size_t itemCount() override { return m_inputs.size(); }
     std::optional<std::string> itemText(std::size_t position) override;
     std::string outputFolderText() override { return m_outputFolder; }
-    void setProgressValue(double value) override;
-    void setProgressCaption(const std::string& caption) override;
-    bool yield() override;
-    void setBusyPointer(bool /*busy*/) override { }
-    bool isBusyPointer() override { return false; }
-    void showMessage(const std::string& text) override;
-    void reportError(const ErrorReport& report) override;
+
+    void stepFailed(const StepFailure& failure) override;
+    void itemStarted(const ItemStart& start) override;
+    void progress(const ReadProgress& progress) override;
+    StopRequest stopRequested() override;
     void itemFinished(const ItemResult& result) override;
+    void runClosing(const RunEnd& end) override;
+    void runFinished(const RunEnd& end) override;
 
     bool anyFailed() const noexcept { return m_anyFailed; }
     // Takes the progress line off the terminal, as a run that was stopped leaves it.
     void clearProgressLine();
 
 protected:
+    CliRunHost(RunKind kind,
+               std::vector<std::string> inputs,
+               std::string outputFolder,
+               bool json,
+               std::ostream& out,
+               std::ostream& err,
+               bool showProgress);
+
     void markFailed() noexcept { m_anyFailed = true; }
     bool json() const noexcept { return m_json; }
     // Writes one line of the report on stdout.
     void printLine(const std::string& line);
 
 private:
+    void showProgressLine(double percent, const std::string& caption);
+
+    RunKind m_kind;
     std::vector<std::string> m_inputs;
     std::string m_outputFolder;
     bool m_json;
@@ -54,7 +66,6 @@ private:
     std::ostream& m_err;
     bool m_showProgress;
     bool m_progressShown = false;
-    double m_progress = 0;
     bool m_anyFailed = false;
 };
 

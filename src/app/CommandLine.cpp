@@ -7,7 +7,8 @@
 #include "StopSignals.h"
 #include "TerminalText.h"
 #include "ThoroughCommand.h"
-#include "extract/ExtractionRun.h"
+#include "extract/ClassicExtractor.h"
+#include "extract/RunLoop.h"
 #include "util/PathHelpers.h"
 
 #include <cerrno>
@@ -145,8 +146,9 @@ already written stay, and no partial image is left behind.
                                         err, errIsTerminal);
         } else {
             CliRunHost host(std::move(files), *options.outputFolder, options.json, out, err, errIsTerminal);
-            ExtractionRun run;
-            const RunOutcome outcome = run.start(host);
+            RunLoop run;
+            ClassicExtractor extractor;
+            const RunOutcome outcome = run.start(host, host, extractor);
             host.clearProgressLine();
             status = ExitStatus(outcome, host.anyFailed());
         }

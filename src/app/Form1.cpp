@@ -8,6 +8,8 @@
 #include "TitledFrame.h"
 #include "WindowRunHost.h"
 #include "WindowScanHost.h"
+#include "extract/ClassicExtractor.h"
+#include "extract/thorough/ThoroughExtractor.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "filelist/FolderScan.h"
@@ -29,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <memory>
 #include <stdexcept>
 
 namespace orvandel {
@@ -184,7 +187,7 @@ void Form1::buildLayout()
     m_progressBar = new CaptionProgressBar(this);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setGeometry(Px(120), Px(5020), Px(7800), Px(405));
-    m_progressBar->setCaption(QString::fromStdString(std::string(kIdleProgressCaption)));
+    m_progressBar->setCaption(QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
 
     setTabOrder(m_listView, m_pushButton1);
     setTabOrder(m_pushButton1, m_pushButton7);
@@ -282,10 +285,13 @@ void Form1::SetApplicationTitle()
 
 void Form1::setPointer(Pointer pointer)
 {
-    if (m_busyLoops > 0)
-        pointer = Pointer::Busy;
     m_pointer = pointer;
-    switch (pointer) {
+    showPointer();
+}
+
+void Form1::showPointer()
+{
+    switch (this->pointer()) {
     case Pointer::Default:
         unsetCursor();
         break;
@@ -300,14 +306,13 @@ void Form1::setPointer(Pointer pointer)
 
 void Form1::holdBusy()
 {
-    ++m_busyLoops;
-    setPointer(Pointer::Busy);
+    m_state.loopStarted();
+    showPointer();
 }
 
 void Form1::releaseBusy()
 {
-    if (m_busyLoops > 0)
-        --m_busyLoops;
+    m_state.loopEnded();
     setPointer(Pointer::Default);
 }
 
@@ -410,9 +415,29 @@ void Form1::PushButton1_Click()
     }
 }
 
+RunOutcome Form1::runExtraction(RunKind kind, std::vector<ItemResult>* takenUp)
+{
+    const bool thorough = kind == RunKind::Thorough;
+    cancelLook();
+    WindowRunHost host(*this, kind);
+    std::unique_ptr<ItemExtractor> extractor;
+    if (thorough)
+        extractor = std::make_unique<ThoroughExtractor>();
+    else
+        extractor = std::make_unique<ClassicExtractor>();
+    m_state.runStarted(kind);
+    showRunning(true, thorough);
+    const RunOutcome outcome = m_run.start(host, host, *extractor);
+    showRunning(false, thorough);
+    m_state.runEnded();
+    if (takenUp)
+        *takenUp = host.results().items();
+    return outcome;
+}
+
 void Form1::PushButton2_Click()
 {
-    if (m_thoroughRun.IsRunning()) {
+    if (m_state.isExtracting(RunKind::Thorough)) {
         stopThoroughExtraction();
         return;
     }
@@ -422,17 +447,9 @@ void Form1::PushButton2_Click()
     }
     if (isExtracting())
         return; // a second start is refused without a word
-    cancelLook();
     std::vector<ItemResult> takenUp;
-    {
-        WindowRunHost host(*this, WindowRunHost::Kind::Classic);
-        showRunning(true, false);
-        const RunOutcome outcome = m_run.start(host);
-        showRunning(false, false);
-        if (outcome != RunOutcome::Finished || m_closing)
-            return;
-        takenUp = host.results().items();
-    }
+    if (runExtraction(RunKind::Classic, &takenUp) != RunOutcome::Finished || m_closing)
+        return;
     offerThoroughExtraction(takenUp);
 }
 
@@ -440,26 +457,19 @@ void Form1::startThoroughExtraction()
 {
     if (isExtracting())
         return;
-    cancelLook();
-    {
-        WindowRunHost host(*this, WindowRunHost::Kind::Thorough);
-        showRunning(true, true);
-        m_thoroughRun.start(host);
-        showRunning(false, true);
-    }
+    runExtraction(RunKind::Thorough, nullptr);
     if (m_closeAfterRun)
         close();
 }
 
 void Form1::stopThoroughExtraction()
 {
-    if (m_thoroughRun.IsRunning())
-        m_thoroughRun.requestStop();
+    m_state.requestStop();
 }
 
 void Form1::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && m_thoroughRun.IsRunning()) {
+    if (event->key() == Qt::Key_Escape && m_state.isExtracting(RunKind::Thorough)) {
         stopThoroughExtraction();
         event->accept();
         return;
@@ -492,7 +502,7 @@ void Form1::offerThoroughExtraction(const std::vector<ItemResult>& takenUp)
             ++files;
     }
     m_progressBar->setProgressValue(0);
-    m_progressBar->setCaption(QString::fromStdString(std::string(kIdleProgressCaption)));
+    m_progressBar->setCaption(QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
     if (files > 0 && m_services.prompts.askYesNo(this, m_applicationTitle, ThoroughOffer(files)))
         startThoroughExtraction();
 }
@@ -611,7 +621,7 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     // A thorough run is stopped as the stop button stops it, after the card it is reading, so
     // that no card is left half taken out; the window closes once it has.
-    if (m_thoroughRun.IsRunning()) {
+    if (m_state.isExtracting(RunKind::Thorough)) {
         m_closeAfterRun = true;
         stopThoroughExtraction();
         event->ignore();

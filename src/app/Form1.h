@@ -1,7 +1,8 @@
 #pragma once
 
-#include "extract/ExtractionRun.h"
-#include "extract/thorough/ThoroughRun.h"
+#include "WindowRunState.h"
+#include "extract/RunLoop.h"
+#include "extract/RunObserver.h"
 #include "util/ErrorReport.h"
 
 #include <QCursor>
@@ -71,13 +72,14 @@ public:
     // a folder with every file of its tree.
     void ListView1_OLEDragDrop(const QStringList& paths);
 
-    Pointer pointer() const { return m_pointer; }
-    // Shows `pointer`; while a long loop holds the window busy, the busy pointer stays.
+    // The pointer shown: the busy one while a long loop holds the window busy.
+    Pointer pointer() const { return m_state.isBusy() ? Pointer::Busy : m_pointer; }
+    // The pointer to show when the window is not busy: Default or Custom.
     void setPointer(Pointer pointer);
-    bool isBusy() const { return m_pointer == Pointer::Busy; }
+    bool isBusy() const { return m_state.isBusy(); }
     // A long loop that walks the list (an extraction run, the folder command) holds the window
     // busy while it runs: the busy pointer shows and nothing is removed from the list until the
-    // last of them lets go, so that one ending in the middle of another opens nothing.
+    // last of them lets go; then the default pointer shows.
     void holdBusy();
     void releaseBusy();
     bool hasCustomCursor() const { return m_customCursor.has_value(); }
@@ -89,10 +91,11 @@ public:
     const QString& applicationTitle() const { return m_applicationTitle; }
     Prompts& prompts() { return m_services.prompts; }
     QAction* thoroughAction() const { return m_thoroughAction; }
-    const ExtractionRun& extractionRun() const { return m_run; }
-    bool isThorough() const { return m_services.thorough; }
+    const RunLoop& extractionRun() const { return m_run; }
     // True while an extraction (classic or thorough) is under way.
-    bool isExtracting() const { return m_run.IsRunning() || m_thoroughRun.IsRunning(); }
+    bool isExtracting() const { return m_state.isExtracting(); }
+    // True once the thorough run under way was asked to stop.
+    bool isStopRequested() const { return m_state.isStopRequested(); }
     // True once the window has been closed: long commands stop at their next yield.
     bool isClosing() const { return m_closing; }
     // True when the window was closed during a thorough run: it closes once the run has
@@ -129,9 +132,13 @@ private:
     // Any run that starts ends a look of the offer that is under way.
     void cancelLook() { ++m_lookSerial; }
 
+    // Runs one extraction of `kind` and returns how it went, with what the classic run took up.
+    RunOutcome runExtraction(RunKind kind, std::vector<ItemResult>* takenUp);
+    void showPointer();
+
     FormServices m_services;
-    ExtractionRun m_run;
-    ThoroughRun m_thoroughRun;
+    RunLoop m_run;
+    WindowRunState m_state;
     FileListModel* m_fileList = nullptr;
     FileListView* m_listView = nullptr;
     QPushButton* m_pushButton1 = nullptr;
@@ -145,8 +152,7 @@ private:
     CaptionProgressBar* m_progressBar = nullptr;
     QAction* m_thoroughAction = nullptr;
 
-    Pointer m_pointer = Pointer::Default;
-    int m_busyLoops = 0; // the long loops that hold the window busy
+    Pointer m_pointer = Pointer::Default; // shown when the window is not busy
     std::optional<QCursor> m_customCursor;
     QString m_applicationTitle;
     bool m_closing = false;

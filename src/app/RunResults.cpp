@@ -11,7 +11,6 @@ namespace orvandel {
 namespace {
 
     constexpr qsizetype kListedInToolTip = 10;
-    constexpr qsizetype kListedWithFailures = 5;
 
     QString Counted(std::size_t count, const char* one, const char* many)
     {
@@ -95,9 +94,9 @@ void RunResults::addFailure(const QString& input, std::size_t card, const QStrin
     ++m_counts.failed;
 }
 
-void RunResults::reportError(const ErrorReport& report)
+void RunResults::stepFailed(const StepFailure& failure)
 {
-    m_loose.push_back(report);
+    m_loose.push_back(failure);
 }
 
 void RunResults::photoFinished(const PhotoResult& result)
@@ -158,8 +157,8 @@ void RunResults::itemFinished(const ItemResult& result)
         }
     } else {
         // Failures of the input as a whole (it could not be opened or read to its end).
-        for (const ErrorReport& report : m_loose) {
-            const QString error = FromStd(report.description);
+        for (const StepFailure& failure : m_loose) {
+            const QString error = FromStd(failure.description);
             m_errors << error;
             addFailure(input, 0, {}, error);
         }
@@ -195,8 +194,8 @@ void RunResults::itemFinished(const ItemResult& result)
 
 void RunResults::runEnded()
 {
-    for (const ErrorReport& report : m_loose)
-        addFailure({}, 0, {}, FromStd(report.description));
+    for (const StepFailure& failure : m_loose)
+        addFailure({}, 0, {}, FromStd(failure.description));
     m_loose.clear();
 }
 

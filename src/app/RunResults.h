@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RunProblems.h"
-#include "extract/RunHost.h"
+#include "extract/RunObserver.h"
 #include "filelist/FileListModel.h"
 
 #include <QString>
@@ -40,8 +40,8 @@ public:
 
     void itemFinished(const ItemResult& result);
     void photoFinished(const PhotoResult& result);
-    // A failure reported by the run; a thorough run's come before the photo they belong to.
-    void reportError(const ErrorReport& report);
+    // A failure told by the run; a thorough run's come before the photo they belong to.
+    void stepFailed(const StepFailure& failure);
     // Failures that belong to no input are listed without one.
     void runEnded();
 
@@ -62,7 +62,7 @@ private:
     RunCounts m_counts;
     std::vector<ItemResult> m_items;
     QList<RunProblem> m_problems;
-    std::vector<ErrorReport> m_loose; // reports not yet matched to a photo or an input
+    std::vector<StepFailure> m_loose; // failures not yet matched to a photo or an input
     QString m_lastImageFolder;
     ItemOutcome m_lastOutcome;
 

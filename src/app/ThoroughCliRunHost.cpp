@@ -1,7 +1,6 @@
 #include "ThoroughCliRunHost.h"
 
 #include "TerminalText.h"
-#include "extract/ExtractionRun.h"
 #include "util/Json.h"
 
 #include <algorithm>
@@ -42,15 +41,15 @@ ThoroughCliRunHost::ThoroughCliRunHost(std::vector<std::string> inputs,
                                        std::ostream& out,
                                        std::ostream& err,
                                        bool showProgress)
-    : CliRunHost(std::move(inputs), std::move(outputFolder), json, out, err, showProgress)
+    : CliRunHost(RunKind::Thorough, std::move(inputs), std::move(outputFolder), json, out, err, showProgress)
 {
 }
 
-void ThoroughCliRunHost::reportError(const ErrorReport& report)
+void ThoroughCliRunHost::stepFailed(const StepFailure& failure)
 {
     markFailed();
-    m_reportsOfInput.push_back(report.description);
-    CliRunHost::reportError(report);
+    m_reportsOfInput.push_back(failure.description);
+    CliRunHost::stepFailed(failure);
 }
 
 void ThoroughCliRunHost::photoFinished(const PhotoResult& result)

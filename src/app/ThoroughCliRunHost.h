@@ -20,7 +20,7 @@ public:
                        std::ostream& err,
                        bool showProgress);
 
-    void reportError(const ErrorReport& report) override;
+    void stepFailed(const StepFailure& failure) override;
     void itemFinished(const ItemResult& result) override;
     void photoFinished(const PhotoResult& result) override;
 

@@ -1,7 +1,8 @@
 #include "ThoroughCommand.h"
 
 #include "ThoroughCliRunHost.h"
-#include "extract/thorough/ThoroughRun.h"
+#include "extract/RunLoop.h"
+#include "extract/thorough/ThoroughExtractor.h"
 
 #include <ostream>
 
@@ -126,8 +127,9 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
         runOptions.name = NameTemplate::parse(*options.nameTemplate);
 
     ThoroughCliRunHost host(std::move(inputs), std::move(outputFolder), json, out, err, errIsTerminal);
-    ThoroughRun run(std::move(runOptions));
-    const RunOutcome outcome = run.start(host);
+    RunLoop run;
+    ThoroughExtractor extractor(std::move(runOptions));
+    const RunOutcome outcome = run.start(host, host, extractor);
     host.clearProgressLine();
     return ExitStatus(outcome, host.anyFailed());
 }

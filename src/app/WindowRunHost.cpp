@@ -3,7 +3,6 @@
 #include "CaptionProgressBar.h"
 #include "Form1.h"
 #include "Prompts.h"
-#include "extract/ExtractionRun.h"
 #include "filelist/PathText.h"
 
 #include <QCoreApplication>
@@ -21,10 +20,11 @@ namespace {
 
 } // namespace
 
-WindowRunHost::WindowRunHost(Form1& form, Kind kind)
+WindowRunHost::WindowRunHost(Form1& form, RunKind kind)
     : m_form(form)
     , m_kind(kind)
-    , m_results(kind == Kind::Thorough)
+    , m_steps(*this)
+    , m_results(kind == RunKind::Thorough)
 {
 }
 
@@ -53,45 +53,55 @@ std::string WindowRunHost::outputFolderText()
     return PathToBytes(text);
 }
 
-void WindowRunHost::setProgressValue(double value)
+void WindowRunHost::itemStarted(const ItemStart& start)
 {
-    m_form.progressBar()->setProgressValue(value);
+    m_steps.step(RunStep::Progress, [&] { m_form.progressBar()->setProgressValue(start.percent); });
+    m_steps.step(RunStep::Caption, [&] {
+        m_form.progressBar()->setCaption(PathForDisplay(PathFromBytes(ItemCaption(start.input))));
+    });
 }
 
-void WindowRunHost::setProgressCaption(const std::string& caption)
+void WindowRunHost::progress(const ReadProgress& progress)
 {
-    m_form.progressBar()->setCaption(PathForDisplay(PathFromBytes(caption)));
+    m_steps.step(RunStep::ReadProgress, [&] { m_form.progressBar()->setProgressValue(progress.percent); });
+    m_steps.step(RunStep::ReadCaption, [&] {
+        m_form.progressBar()->setCaption(PathForDisplay(
+            PathFromBytes(ReadingCaption(progress.input, progress.bytesRead, progress.bytesTotal))));
+    });
 }
 
-bool WindowRunHost::yield()
+void WindowRunHost::yield()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return !m_form.isClosing();
+}
+
+StopRequest WindowRunHost::stopRequested()
+{
+    if (m_form.isClosing())
+        return StopRequest::Now;
+    return m_form.isStopRequested() ? StopRequest::AfterTheCard : StopRequest::None;
 }
 
 WindowRunHost::~WindowRunHost()
 {
-    if (m_holdsBusy)
-        m_form.releaseBusy();
+    letGo();
 }
 
-void WindowRunHost::setBusyPointer(bool busy)
+void WindowRunHost::readingStarted(std::size_t /*position*/)
 {
-    // The run asks for the busy pointer at every file; it holds the window once.
-    if (busy && !m_holdsBusy) {
+    // The run holds the window busy from the first file it reads until its end.
+    if (!m_holdsBusy) {
         m_form.holdBusy();
         m_holdsBusy = true;
-    } else if (!busy && m_holdsBusy) {
-        m_form.releaseBusy();
-        m_holdsBusy = false;
-    } else {
-        m_form.setPointer(busy ? Form1::Pointer::Busy : Form1::Pointer::Default);
     }
 }
 
-bool WindowRunHost::isBusyPointer()
+void WindowRunHost::letGo()
 {
-    return m_form.isBusy();
+    if (m_holdsBusy) {
+        m_holdsBusy = false;
+        m_form.releaseBusy();
+    }
 }
 
 void WindowRunHost::itemFinished(const ItemResult& result)
@@ -107,28 +117,53 @@ void WindowRunHost::photoFinished(const PhotoResult& result)
     m_results.photoFinished(result);
 }
 
-void WindowRunHost::reportError(const ErrorReport& report)
+void WindowRunHost::stepFailed(const StepFailure& failure)
 {
     // A thorough run keeps its failures for the list at its end.
-    if (m_kind == Kind::Thorough)
-        m_results.reportError(report);
+    if (m_kind == RunKind::Thorough)
+        m_results.stepFailed(failure);
     else
-        m_form.reportError(report);
+        m_form.reportError(StepReport(m_kind, failure));
 }
 
-void WindowRunHost::showMessage(const std::string& text)
+void WindowRunHost::runClosing(const RunEnd& /*end*/)
 {
-    if (text == kDoneMessage)
-        showResults(QString::fromStdString(text));
-    else
-        m_form.showMessage(QString::fromStdString(text));
+    m_steps.step(RunStep::PointerBack, [&] {
+        if (m_holdsBusy)
+            letGo();
+        else
+            m_form.setPointer(Form1::Pointer::Default);
+    });
+    m_steps.step(RunStep::ProgressBack, [&] { m_form.progressBar()->setProgressValue(0); });
+    m_steps.step(RunStep::CaptionBack, [&] {
+        m_form.progressBar()->setCaption(
+            QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
+    });
 }
 
-void WindowRunHost::runStopped(const RunStop& stop)
+void WindowRunHost::runFinished(const RunEnd& end)
 {
-    if (m_form.closesAfterTheRun())
+    switch (end.outcome) {
+    case RunOutcome::AlreadyRunning:
+    case RunOutcome::Abandoned:
+        letGo();
         return;
-    showResults(StopText(stop));
+    case RunOutcome::NoFiles:
+        m_form.showMessage(QString::fromUtf8(kNoFilesMessage.data(), kNoFilesMessage.size()));
+        return;
+    case RunOutcome::NoFolder:
+        m_form.showMessage(QString::fromUtf8(kNoFolderMessage.data(), kNoFolderMessage.size()));
+        return;
+    case RunOutcome::Finished:
+    case RunOutcome::Stopped:
+        break;
+    }
+    m_steps.step(RunStep::Done, [&] {
+        if (end.outcome == RunOutcome::Finished)
+            showResults(QString::fromUtf8(kDoneMessage.data(), kDoneMessage.size()));
+        else if (!m_form.closesAfterTheRun())
+            showResults(StopText(end.stop));
+    });
 }
 
 QString WindowRunHost::outputFolder() const
@@ -139,7 +174,7 @@ QString WindowRunHost::outputFolder() const
 void WindowRunHost::showResults(const QString& text)
 {
     m_results.runEnded();
-    m_form.showRunning(false, m_kind == Kind::Thorough);
+    m_form.showRunning(false, m_kind == RunKind::Thorough);
     Prompts& prompts = m_form.prompts();
     if (!m_results.problems().isEmpty()) {
         prompts.problemList(&m_form, kProblemListTitle, NotTakenOutHeading(m_results.counts()),

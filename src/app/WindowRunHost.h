@@ -1,7 +1,10 @@
 #pragma once
 
 #include "RunResults.h"
-#include "extract/RunHost.h"
+#include "RunTexts.h"
+#include "extract/RunInput.h"
+#include "extract/RunObserver.h"
+#include "extract/RunSteps.h"
 #include "filelist/FileListModel.h"
 
 #include <unordered_map>
@@ -17,18 +20,13 @@ class Form1;
 // Each item the run reaches shows how it ended; "Done." comes with a line that counts what the
 // run did and a button that opens the output folder. A thorough run shows no box while it runs:
 // its failures and the photos that are only web addresses are listed together in one dialog
-// before "Done.".
-class WindowRunHost : public RunHost
+// before "Done.". What the window shows of a run runs under the run's own steps, so that a
+// failure there is told with the step's line as any other.
+class WindowRunHost : public RunInput, public RunObserver
 {
 public:
-    enum class Kind
-    {
-        Classic,
-        Thorough,
-    };
-
-    WindowRunHost(Form1& form, Kind kind);
-    // A run that stopped before its end lets go of the window.
+    WindowRunHost(Form1& form, RunKind kind);
+    // A run that ended before its end lets go of the window.
     ~WindowRunHost() override;
     WindowRunHost(const WindowRunHost&) = delete;
     WindowRunHost& operator=(const WindowRunHost&) = delete;
@@ -36,18 +34,20 @@ public:
     std::size_t itemCount() override;
     std::optional<std::string> itemText(std::size_t position) override;
     std::string outputFolderText() override;
-    void setProgressValue(double value) override;
-    void setProgressCaption(const std::string& caption) override;
-    bool yield() override;
-    void setBusyPointer(bool busy) override;
-    bool isBusyPointer() override;
-    void showMessage(const std::string& text) override;
-    void reportError(const ErrorReport& report) override;
+
+    void stepFailed(const StepFailure& failure) override;
+    void itemStarted(const ItemStart& start) override;
+    void readingStarted(std::size_t position) override;
+    void progress(const ReadProgress& progress) override;
+    void yield() override;
+    StopRequest stopRequested() override;
     void itemFinished(const ItemResult& result) override;
     void photoFinished(const PhotoResult& result) override;
-    // Tells how far the run got, as "Done." would tell its end; nothing when the window is
-    // closing.
-    void runStopped(const RunStop& stop) override;
+    // Puts the window back as before the run.
+    void runClosing(const RunEnd& end) override;
+    // Shows "Done." with the results, or how far a stopped run got (nothing when the window is
+    // closing), or the refusal.
+    void runFinished(const RunEnd& end) override;
 
     const RunResults& results() const { return m_results; }
 
@@ -56,9 +56,11 @@ private:
     void showResults(const QString& text);
     void saveProblems();
     QString outputFolder() const;
+    void letGo();
 
     Form1& m_form;
-    Kind m_kind;
+    RunKind m_kind;
+    RunSteps m_steps; // what the window shows of the run
     bool m_holdsBusy = false; // the run holds the window busy (from its first file on)
     RunResults m_results;
     // The item that the run read last at each position.

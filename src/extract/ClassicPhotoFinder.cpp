@@ -109,21 +109,6 @@ std::optional<ClassicPhotoPlace> LocateClassicPhoto(const TextLines& card)
     return std::nullopt;
 }
 
-std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
-{
-    const auto place = LocateClassicPhoto(card);
-    if (!place)
-        return std::nullopt;
-    std::string data;
-    data.reserve(place->dataEnd - place->dataStart);
-    for (const char c :
-         std::string_view(card.text()).substr(place->dataStart, place->dataEnd - place->dataStart)) {
-        if (!IsRemovedFromData(c))
-            data += c;
-    }
-    return ClassicPhoto {place->lineIndex, place->header, place->extension, std::move(data)};
-}
-
 std::string DecodeClassicPhoto(TextLines& card, const ClassicPhotoPlace& place)
 {
     // The data moves to the front of the text as it is cleaned: the writing never overtakes

@@ -18,15 +18,6 @@ struct ClassicPhotoPlace
     std::size_t dataEnd = 0;
 };
 
-// The first photo of a card file with its data taken out.
-struct ClassicPhoto
-{
-    std::size_t lineIndex = 0; // the line that carries the photo header, from 0
-    std::string_view header; // one of the five photo headers
-    std::string_view extension; // ".jpg" or ".gif"
-    std::string data; // the Base64 text with spaces and line breaks removed
-};
-
 // True when `header` (a line's text before its first ":") is one of the five photo headers.
 bool IsClassicPhotoHeader(std::string_view header);
 
@@ -38,9 +29,6 @@ bool IsClassicPhotoHeader(std::string_view header);
 // marker there, that whole text is the data (Base64 without padding). Takes time in proportion
 // to the card text, however many lines repeat a header.
 std::optional<ClassicPhotoPlace> LocateClassicPhoto(const TextLines& card);
-
-// LocateClassicPhoto, with the photo's data copied out of the card text.
-std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card);
 
 // The bytes of the photo that LocateClassicPhoto found at `place` in `card`, decoded within the
 // card text's own buffer: spaces and line breaks are taken out of the data, and Base64Decode

@@ -1,7 +1,10 @@
 #include "OutputNames.h"
 
+#include "util/FileError.h"
+#include "util/Fingerprint.h"
 #include "util/PathHelpers.h"
 #include "util/ReplacingFile.h"
+#include "util/WrittenFiles.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -9,6 +12,8 @@
 namespace orvandel {
 
 namespace {
+
+    constexpr int kMaxTries = 10000;
 
     // Two spellings of one path ("a/./b.vcf", "a//b.vcf") name one file.
     std::string Identity(const std::string& path)
@@ -18,63 +23,135 @@ namespace {
         return ec ? path : FromFsPath(absolute.lexically_normal());
     }
 
-    std::string Candidate(const std::string& folder, std::string_view stem, int n, std::string_view extension)
+    std::string AsciiLower(std::string_view text)
     {
-        std::string candidate = folder;
-        candidate += stem;
-        if (n > 1)
-            candidate += " (" + std::to_string(n) + ")";
-        candidate += extension;
-        return candidate;
+        std::string out(text);
+        for (char& c : out) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return out;
     }
 
-    // The owner of a name that turned out to be taken on the disk: no input is ever it.
-    const std::string kTakenOnDisk;
+    std::string Candidate(std::string_view stem, std::uint32_t n, std::string_view extension)
+    {
+        std::string name(stem);
+        if (n > 1)
+            name += " (" + std::to_string(n) + ")";
+        name += extension;
+        return name;
+    }
+
+    std::string WithSeparator(std::string_view folderText)
+    {
+        if (folderText.empty())
+            throw std::runtime_error("No output folder is set.");
+        return WithTrailingSeparator(folderText);
+    }
 
 } // namespace
+
+OutputNames::OutputNames(NameRules rules)
+    : m_rules(rules)
+{
+}
 
 std::string
 OutputNames::firstPath(std::string_view folderText, std::string_view stem, std::string_view extension)
 {
-    if (folderText.empty())
-        throw std::runtime_error("No output folder is set.");
-    return Candidate(WithTrailingSeparator(folderText), stem, 1, extension);
+    return WithSeparator(folderText) + Candidate(stem, 1, extension);
+}
+
+std::string OutputNames::key(std::string_view text) const
+{
+    return m_rules.foldAsciiCase ? AsciiLower(text) : std::string(text);
+}
+
+std::uint64_t OutputNames::folderSalt(const std::string& folder)
+{
+    for (std::size_t i = 0; i < m_folderTexts.size(); ++i) {
+        if (m_folderTexts[i] == folder)
+            return m_folderSalts[i];
+    }
+    const std::string folderKey = key(Identity(folder));
+    std::uint64_t salt = 0;
+    for (std::size_t i = 0; i < m_folderKeys.size() && salt == 0; ++i) {
+        if (m_folderKeys[i] == folderKey)
+            salt = i + 1;
+    }
+    if (salt == 0) {
+        m_folderKeys.push_back(folderKey);
+        salt = m_folderKeys.size();
+    }
+    m_folderTexts.push_back(folder);
+    m_folderSalts.push_back(salt);
+    return salt;
 }
 
 std::string OutputNames::place(ReplacingFile& file,
+                               WrittenFiles& written,
                                std::string_view folderText,
-                               const std::string& input,
                                std::string_view stem,
-                               std::string_view extension)
+                               std::string_view extension,
+                               const std::string& input)
 {
-    if (folderText.empty())
-        throw std::runtime_error("No output folder is set.");
-    const std::string folder = WithTrailingSeparator(folderText);
-    const std::string identity = Identity(input);
-    for (int n = 1;; ++n) {
-        std::string candidate = Candidate(folder, stem, n, extension);
-        std::string key = Identity(candidate);
-        const auto owner = m_ownerOf.find(key);
-        if (owner != m_ownerOf.end() && owner->second != identity)
-            continue; // another input's
-        file.retarget(candidate);
-        if (owner != m_ownerOf.end()) {
-            m_written.replace(file); // the same input again
-            return candidate;
+    const std::string folder = WithSeparator(folderText);
+    const std::uint64_t salt = folderSalt(folder);
+    // No fingerprint of an input is 0, which stands for a name that the disk had taken.
+    const std::uint64_t inputKey = m_rules.inputsKeepTheirNames ? Fingerprint(Identity(input)) | 1 : 0;
+    // No file name holds a NUL, so this key never meets a name's. An input that keeps its name
+    // looks for it from the first number on.
+    const std::uint64_t base = Fingerprint(key(std::string(stem) + '\0' + std::string(extension)), salt);
+    const std::uint32_t* next = m_rules.inputsKeepTheirNames ? nullptr : m_nextNumber.find(base);
+    std::uint32_t n = next ? *next : 1;
+    for (int tries = 0; tries < kMaxTries; ++tries, ++n) {
+        const std::string name = Candidate(stem, n, extension);
+        const std::uint64_t nameKey = Fingerprint(key(name), salt);
+        if (m_taken.contains(nameKey)) {
+            const std::uint64_t* owner = inputKey != 0 ? m_inputOf.find(nameKey) : nullptr;
+            if (!owner || *owner != inputKey)
+                continue; // another input's, or a photo's written before
+            file.retarget(folder + name);
+            written.replace(file); // the same input again
+            return folder + name;
         }
-        auto placement = m_written.put(file);
+        file.retarget(folder + name);
+        auto placement = written.put(file);
         switch (placement.outcome) {
         case WrittenFiles::Outcome::Written:
-            m_ownerOf.emplace(std::move(key), identity);
-            return candidate;
+            m_taken.insert(nameKey);
+            if (inputKey != 0)
+                m_inputOf.at(nameKey) = inputKey;
+            // Only a name that is written again keeps its next number.
+            if (n > 1 && !m_rules.inputsKeepTheirNames)
+                m_nextNumber.at(base) = n + 1;
+            return folder + name;
         case WrittenFiles::Outcome::Taken:
-            m_ownerOf.emplace(std::move(key), kTakenOnDisk);
+            m_taken.insert(nameKey); // no later file tries it again
             break;
         case WrittenFiles::Outcome::Obstructed:
-            file.discard();
-            throw *placement.obstacle;
+            if (!m_rules.passOverObstacles) {
+                file.discard();
+                throw *placement.obstacle;
+            }
+            m_taken.insert(nameKey);
+            break;
         }
     }
+    file.discard();
+    throw FileError(FileErrorKind::CreateFailed,
+                    "No free name for the photo after " + std::to_string(kMaxTries)
+                        + " tries: " + file.target());
+}
+
+std::size_t OutputNames::memoryBytes() const noexcept
+{
+    std::size_t bytes = m_taken.memoryBytes() + m_inputOf.memoryBytes() + m_nextNumber.memoryBytes();
+    for (const auto* folders : {&m_folderTexts, &m_folderKeys}) {
+        for (const std::string& folder : *folders)
+            bytes += sizeof folder + folder.capacity();
+    }
+    return bytes + m_folderSalts.capacity() * sizeof(std::uint64_t);
 }
 
 } // namespace orvandel

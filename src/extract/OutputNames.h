@@ -1,43 +1,78 @@
 #pragma once
 
-#include "util/WrittenFiles.h"
+#include "util/FingerprintTable.h"
 
-#include <map>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvandel {
 
 class ReplacingFile;
+class WrittenFiles;
 
-// The output names of one run. Two different inputs must never end up in one file: the second
-// input named "card" gets "card (2).jpg", the third "card (3).jpg", also where the file system
-// takes "Card.jpg" and "card.jpg" for one name. The same input listed twice gets its own file
-// back and writes it again. A file that stood in the folder before the run does not count: it
-// is replaced.
+// Where the runs' names differ: what makes two names one, and what a name already written means.
+struct NameRules
+{
+    // "Ann.jpg" and "ANN.JPG" are one name, so that names stay apart on file systems that ignore
+    // ASCII case; else the disk is asked (WrittenFiles) for its own rules.
+    bool foldAsciiCase = false;
+    // The same input named again gets its own file back and writes it again; every other name
+    // already written is another input's and gets the next number.
+    bool inputsKeepTheirNames = false;
+    // A name where something stands that cannot be replaced (a folder, a protected file) is
+    // passed over for the next number; else placing the file fails.
+    bool passOverObstacles = false;
+};
+
+// The classic run: one image per input, named after it, written again when the input is listed
+// twice; a folder standing at the name is a failure that the report tells.
+inline constexpr NameRules kClassicNameRules {false, true, false};
+// The thorough run: every photo a name of its own, ASCII case folded, obstacles passed over.
+inline constexpr NameRules kThoroughNameRules {true, false, true};
+
+// The output names of one run. A name already written in the run gets " (2)", " (3)", ... before
+// its extension, and the disk is asked about every name, for the rules a file system may have
+// (WrittenFiles). A file that stood in the folder before the run does not count: it is replaced.
+// The table keeps a fingerprint for each name and each folder once, so that a million photos
+// take about 16 MB (names that repeat take some more, for their next number).
 class OutputNames
 {
 public:
+    explicit OutputNames(NameRules rules);
+
     // The path that `stem` and `extension` give in the folder text (a "/" added when it lacks
     // one), before any number. Throws std::runtime_error when the folder text is empty.
     static std::string
     firstPath(std::string_view folderText, std::string_view stem, std::string_view extension);
 
-    // Gives the complete `file` (created in the folder text's folder) the output name of
-    // `input`: the stem, a " (n)" suffix when needed, and the extension. Returns its path.
-    // Throws FileError when it cannot be given one.
+    // Gives the complete `file`, created in the folder that `folderText` names, the first name
+    // for `stem` and `extension` that is free in this table and on the disk. `input` is the input
+    // the file is of, for inputsKeepTheirNames. Returns the path. Throws FileError when the file
+    // cannot be written, std::runtime_error when the folder text is empty.
     std::string place(ReplacingFile& file,
+                      WrittenFiles& written,
                       std::string_view folderText,
-                      const std::string& input,
                       std::string_view stem,
-                      std::string_view extension);
+                      std::string_view extension,
+                      const std::string& input = {});
 
-    // Brings the written images to the disk. Throws FileError.
-    void flush() { m_written.flush(); }
+    // The bytes the table holds.
+    std::size_t memoryBytes() const noexcept;
 
 private:
-    std::map<std::string, std::string, std::less<>> m_ownerOf; // output path -> input identity
-    WrittenFiles m_written;
+    std::string key(std::string_view text) const;
+    std::uint64_t folderSalt(const std::string& folder);
+
+    NameRules m_rules;
+    std::vector<std::string> m_folderTexts; // each folder once, as given
+    std::vector<std::string> m_folderKeys; // and what makes it one folder, its salt the position + 1
+    std::vector<std::uint64_t> m_folderSalts; // of each folder text
+    FingerprintSet m_taken; // names, salted by their folder
+    FingerprintTable<std::uint64_t> m_inputOf; // name -> the input written there, with inputsKeepTheirNames
+    FingerprintTable<std::uint32_t> m_nextNumber; // stem and extension -> the next number to try
 };
 
 } // namespace orvandel

@@ -59,14 +59,6 @@ void FileListModel::append(const QString& text)
     scheduleFlush();
 }
 
-void FileListModel::appendMany(const QStringList& texts)
-{
-    m_items.reserve(m_items.size() + static_cast<std::size_t>(texts.size()));
-    for (const QString& text : texts)
-        m_items.push_back({text, m_nextId++, std::nullopt});
-    scheduleFlush();
-}
-
 void FileListModel::removeAt(int position)
 {
     if (position < 1 || position > count())

@@ -40,7 +40,6 @@ public:
     // Swaps two items whole: texts and outcomes change places.
     void swapItems(int first, int second);
     void append(const QString& text);
-    void appendMany(const QStringList& texts);
     void removeAt(int position);
     void clear();
     QStringList texts() const;

@@ -31,6 +31,29 @@ namespace {
         return {errno, std::generic_category()};
     }
 
+    // Writes `bytes` to a temporary file's stream.
+    std::error_code WriteTo(std::FILE* file, std::string_view bytes)
+    {
+        if (!file)
+            return std::make_error_code(std::errc::bad_file_descriptor);
+        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+            return LastError();
+        return {};
+    }
+
+    // Closes a temporary file's stream, `error` unless it went wrong before. Buffered bytes are
+    // written at the close: a full disk shows here.
+    std::error_code CloseWritten(std::FILE*& file, std::error_code error = {})
+    {
+        std::FILE* closing = file;
+        file = nullptr;
+        if (std::fflush(closing) != 0 && !error)
+            error = LastError();
+        if (std::fclose(closing) != 0 && !error)
+            error = LastError();
+        return error;
+    }
+
     std::string RandomSuffix()
     {
         static std::mt19937_64 generator {std::random_device {}()};
@@ -159,14 +182,7 @@ namespace {
         }
         ~PosixTemporary() override { discard(); }
 
-        std::error_code write(std::string_view bytes) override
-        {
-            if (!m_file)
-                return std::make_error_code(std::errc::bad_file_descriptor);
-            if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-                return LastError();
-            return {};
-        }
+        std::error_code write(std::string_view bytes) override { return WriteTo(m_file, bytes); }
 
         std::error_code finish() override
         {
@@ -179,14 +195,7 @@ namespace {
                 if (m_fd < 0)
                     error = LastError();
             }
-            std::FILE* file = m_file;
-            m_file = nullptr;
-            // Buffered bytes are written at the close; a full disk shows here.
-            if (std::fflush(file) != 0 && !error)
-                error = LastError();
-            if (std::fclose(file) != 0 && !error)
-                error = LastError();
-            return error;
+            return CloseWritten(m_file, error);
         }
 
         std::error_code placeNew(std::string_view name) override
@@ -439,24 +448,13 @@ namespace {
         PathTemporary(std::shared_ptr<const PathFolder> folder, std::FILE* file, std::string name);
         ~PathTemporary() override { discard(); }
 
-        std::error_code write(std::string_view bytes) override
-        {
-            if (!m_file)
-                return std::make_error_code(std::errc::bad_file_descriptor);
-            if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-                return LastError();
-            return {};
-        }
+        std::error_code write(std::string_view bytes) override { return WriteTo(m_file, bytes); }
 
         std::error_code finish() override
         {
             if (!m_file)
                 return std::make_error_code(std::errc::bad_file_descriptor);
-            std::FILE* file = m_file;
-            m_file = nullptr;
-            if (std::fclose(file) != 0)
-                return LastError();
-            return {};
+            return CloseWritten(m_file);
         }
 
         std::error_code placeNew(std::string_view name) override

@@ -4,10 +4,24 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
 namespace orvandel {
+
+// Runs one step's body. Nothing when it finished; the description of what it threw when it failed.
+template<class Body> std::optional<std::string> FailureOf(Body&& body)
+{
+    try {
+        std::forward<Body>(body)();
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::string("Out of memory");
+    } catch (const std::exception& error) {
+        return std::string(error.what());
+    }
+}
 
 // Runs a procedure's numbered steps. A step that throws is reported with its own line number
 // and the procedure goes on with the step after it; it is never stopped by a failure.
@@ -23,16 +37,10 @@ public:
     // Runs one step. True when it finished, false when it failed and was reported.
     template<class Step> bool step(int line, Step&& body)
     {
-        m_line = line;
-        try {
-            std::forward<Step>(body)();
-            return true;
-        } catch (const std::bad_alloc&) {
-            report("Out of memory");
-        } catch (const std::exception& error) {
-            report(error.what());
-        }
-        return false;
+        const auto failure = FailureOf(std::forward<Step>(body));
+        if (failure)
+            m_sink.reportError({*failure, m_locator, line});
+        return !failure;
     }
 
     // Evaluates a condition as one step. A condition that fails to evaluate counts as passed,
@@ -44,15 +52,9 @@ public:
         return result;
     }
 
-    int currentLine() const noexcept { return m_line; }
-    const std::string& locator() const noexcept { return m_locator; }
-
-    void report(const std::string& description) { m_sink.reportError({description, m_locator, m_line}); }
-
 private:
     std::string m_locator;
     ErrorSink& m_sink;
-    int m_line = 0;
 };
 
 } // namespace orvandel

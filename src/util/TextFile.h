@@ -37,6 +37,9 @@ std::string ReadWholeFile(const std::string& path);
 
 // The file's lines, numbered from 0, without their line breaks. Throws FileError.
 TextLines ReadTextLines(const std::string& path);
+// The same lines as texts of their own: the reader's plain form, which the tests hold to how a
+// card file is read (line ends, an empty file, a file that is not there). The run reads
+// ReadTextLines, which keeps the card's text whole for its photo search.
 std::vector<std::string> ReadFileLines(const std::string& path);
 
 } // namespace orvandel

@@ -27,7 +27,7 @@ namespace {
     TEST_P(FindClassicPhotoTest, Finds)
     {
         const auto& c = GetParam();
-        const auto photo = FindClassicPhoto(TextLines::fromBytes(c.card));
+        const auto photo = test::FindClassicPhoto(TextLines::fromBytes(c.card));
         ASSERT_EQ(photo.has_value(), c.found);
         if (!photo)
             return;
@@ -62,7 +62,7 @@ namespace {
     {
         const auto card = TextLines::fromBytes(GetParam().card);
         const auto place = LocateClassicPhoto(card);
-        const auto photo = FindClassicPhoto(card);
+        const auto photo = test::FindClassicPhoto(card);
         ASSERT_EQ(place.has_value(), photo.has_value());
         if (!place)
             return;
@@ -203,7 +203,7 @@ namespace {
             const std::string bytes = GeneratedCard(generator);
             const auto card = TextLines::fromBytes(bytes);
             const auto expected = test::FindClassicPhotoLineByLine(card);
-            const auto photo = FindClassicPhoto(card);
+            const auto photo = test::FindClassicPhoto(card);
             ASSERT_EQ(photo.has_value(), expected.has_value()) << ::testing::PrintToString(bytes);
             if (!photo)
                 continue;

@@ -1,6 +1,6 @@
-#include "extract/ExtractionRun.h"
-
 #include "RecordingRunHost.h"
+#include "extract/ClassicExtractor.h"
+#include "extract/RunLoop.h"
 #include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
 
@@ -47,19 +47,31 @@ namespace {
             return names;
         }
 
+        RunOutcome start() { return start(host); }
+        RunOutcome start(RecordingRunHost& surroundings)
+        {
+            ClassicExtractor extractor;
+            return run.start(surroundings, surroundings, extractor);
+        }
+
         TempDir dir;
         RecordingRunHost host;
-        ExtractionRun run;
+        RunLoop run;
     };
+
+    const std::vector<RunOutcome> kFinished {RunOutcome::Finished};
 
     TEST_F(ExtractionRunTest, WorkedExample)
     {
         input("card1.vcf", kWorkedExample);
-        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
         EXPECT_EQ(host.events,
-                  (std::vector<std::string> {"progress 100", "caption Processing: card1.vcf", "yield", "busy",
-                                             "idle", "progress 0", "caption Progress Bar", "message Done."}));
+                  (std::vector<std::string> {"start card1.vcf", "yield", "reading 1", "finished 1",
+                                             "closing Finished", "end Finished"}));
+        ASSERT_EQ(host.starts.size(), 1u);
+        EXPECT_EQ(host.starts[0].percent, 100);
+        EXPECT_EQ(host.starts[0].count, 1u);
         EXPECT_FALSE(run.IsRunning());
         ASSERT_EQ(host.results.size(), 1u);
         EXPECT_EQ(host.results[0].status, ItemStatus::Written);
@@ -69,8 +81,8 @@ namespace {
     TEST_F(ExtractionRunTest, EmptyListIsToldBeforeTheFolder)
     {
         host.folder = dir.file("missing/");
-        EXPECT_EQ(run.start(host), RunOutcome::NoFiles);
-        EXPECT_EQ(host.events, (std::vector<std::string> {"message No files added."}));
+        EXPECT_EQ(start(), RunOutcome::NoFiles);
+        EXPECT_EQ(host.events, (std::vector<std::string> {"end NoFiles"}));
         EXPECT_FALSE(run.IsRunning());
     }
 
@@ -80,10 +92,8 @@ namespace {
         for (const std::string& folder : {dir.file("missing/"), std::string(), dir.file("cards/card1.vcf")}) {
             host.folder = folder;
             host.events.clear();
-            EXPECT_EQ(run.start(host), RunOutcome::NoFolder) << folder;
-            EXPECT_EQ(
-                host.events,
-                (std::vector<std::string> {"message Folder does not exist. Please select another folder."}));
+            EXPECT_EQ(start(), RunOutcome::NoFolder) << folder;
+            EXPECT_EQ(host.events, (std::vector<std::string> {"end NoFolder"}));
         }
         EXPECT_TRUE(host.results.empty());
     }
@@ -92,15 +102,15 @@ namespace {
     {
         for (const char* name : {"a.vcf", "b.vcf", "c.vcf", "d.vcf"})
             input(name, kWorkedExample);
-        run.start(host);
-        EXPECT_EQ(host.progress, (std::vector<double> {25, 50, 75, 100, 0}));
+        start();
+        EXPECT_EQ(host.progressValues, (std::vector<double> {25, 50, 75, 100}));
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
     }
 
     TEST_F(ExtractionRunTest, OneImagePerFileFromTheFirstPhoto)
     {
         input("several.vcf", Card("PHOTO:QUJD") + Card("PHOTO:QUI="));
-        run.start(host);
+        start();
         EXPECT_EQ(Slurp(output("several.jpg")), "ABC");
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"several.jpg"}));
     }
@@ -110,7 +120,7 @@ namespace {
         input("card.one.vcf", Card("PHOTO:QUJD"));
         input("nodot", Card("PHOTO:QUJD"));
         input("gif.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh"));
-        run.start(host);
+        start();
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"card.one.jpg", "gif.gif", "nodot.jpg"}));
         EXPECT_EQ(Slurp(output("gif.gif")), "GIF89a");
     }
@@ -120,10 +130,10 @@ namespace {
         input("plain.vcf", Card("NOTE:no photo here"));
         input("wrong-order.vcf", Card("PHOTO;ENCODING=BASE64;TYPE=JPEG:QUJD"));
         input("utf16.vcf", std::string("P\0H\0O\0T\0O\0:\0Q\0Q\0=\0=\0", 20));
-        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_TRUE(outputNames().empty());
-        EXPECT_TRUE(host.reports.empty());
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_TRUE(host.failures.empty());
+        EXPECT_EQ(host.outcomes(), kFinished);
         ASSERT_EQ(host.results.size(), 3u);
         for (const auto& result : host.results)
             EXPECT_EQ(result.status, ItemStatus::NoPhoto);
@@ -134,7 +144,7 @@ namespace {
         input("card1.vcf", kWorkedExample);
         fs::create_directories(dir.file("out"));
         dir.write("out/card1.jpg", "an older image");
-        run.start(host);
+        start();
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
     }
 
@@ -144,7 +154,7 @@ namespace {
         input("two/card.vcf", Card("PHOTO:QUI="));
         input("three/card.vcf", Card("PHOTO:QQ=="));
         input("one/card.vcf", Card("PHOTO:QUJD")); // the same path again rewrites its own file
-        run.start(host);
+        start();
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"card (2).jpg", "card (3).jpg", "card.jpg"}));
         EXPECT_EQ(Slurp(output("card.jpg")), "ABC");
         EXPECT_EQ(Slurp(output("card (2).jpg")), "AB");
@@ -158,18 +168,17 @@ namespace {
         input("badgif.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:http://example.com/me.gif"));
         input("good.vcf", kWorkedExample);
         dir.write("out/bad.jpg", "kept");
-        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_EQ(Slurp(output("bad.jpg")), "kept");
         EXPECT_FALSE(fs::exists(output("badgif.gif")));
         EXPECT_EQ(Slurp(output("good.jpg")), kJpegBytes);
-        ASSERT_EQ(host.reports.size(), 2u);
-        EXPECT_EQ(host.reports[0].line, 178);
-        EXPECT_EQ(host.reports[0].description, "Bad character In Base64 string.");
-        EXPECT_EQ(host.reports[0].locator, "in Tessivor2021/08/31.Form1.PushButton2_Click ");
-        EXPECT_EQ(host.reports[1].line, 172);
+        ASSERT_EQ(host.failures.size(), 2u);
+        EXPECT_EQ(host.failures[0].step, RunStep::WriteJpeg);
+        EXPECT_EQ(host.failures[0].description, "Bad character In Base64 string.");
+        EXPECT_EQ(host.failures[1].step, RunStep::WriteGif);
         EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
-        EXPECT_EQ(host.results[0].errorLine, 178);
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.results[0].errorStep, RunStep::WriteJpeg);
+        EXPECT_EQ(host.outcomes(), kFinished);
     }
 
     TEST_F(ExtractionRunTest, AnOutputThatCannotBeCreatedIsReportedOnce)
@@ -183,11 +192,11 @@ namespace {
             host.folder = ++yields < 3 ? dir.file("gone/") : dir.file("out/");
             return true;
         };
-        run.start(host);
-        ASSERT_EQ(host.reports.size(), 2u);
-        EXPECT_EQ(host.reports[0].line, 176);
-        EXPECT_EQ(host.reports[0].description, "Path not found: " + dir.file("gone/a.jpg"));
-        EXPECT_EQ(host.reports[1].line, 170);
+        start();
+        ASSERT_EQ(host.failures.size(), 2u);
+        EXPECT_EQ(host.failures[0].step, RunStep::CreateJpeg);
+        EXPECT_EQ(host.failures[0].description, "Path not found: " + dir.file("gone/a.jpg"));
+        EXPECT_EQ(host.failures[1].step, RunStep::CreateGif);
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"c.jpg"}));
     }
 
@@ -195,10 +204,10 @@ namespace {
     {
         host.items.push_back(dir.file("cards/missing.vcf"));
         input("good.vcf", kWorkedExample);
-        run.start(host);
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 120);
-        EXPECT_EQ(host.reports[0].description, "File not found: " + dir.file("cards/missing.vcf"));
+        start();
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::ReadCard);
+        EXPECT_EQ(host.failures[0].description, "File not found: " + dir.file("cards/missing.vcf"));
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"good.jpg"}));
         EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
     }
@@ -207,7 +216,7 @@ namespace {
     {
         input("card1.vcf", kWorkedExample);
         host.folder = dir.file("out");
-        run.start(host);
+        start();
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
         EXPECT_FALSE(fs::exists(dir.file("outcard1.jpg")));
     }
@@ -224,11 +233,11 @@ namespace {
             first = false;
             return true;
         };
-        run.start(host);
+        start();
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         EXPECT_EQ(host.results.size(), 1u);
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), kFinished);
     }
 
     TEST_F(ExtractionRunTest, ItemsAddedDuringTheRunWaitForTheNext)
@@ -238,7 +247,7 @@ namespace {
             host.items.push_back(dir.write("cards/late.vcf", Card("PHOTO:QUJD")));
             return true;
         };
-        run.start(host);
+        start();
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
     }
 
@@ -250,13 +259,13 @@ namespace {
         host.onYield = [&] {
             EXPECT_TRUE(run.IsRunning());
             RecordingRunHost other;
-            nested.push_back(run.start(other));
+            nested.push_back(start(other));
             EXPECT_TRUE(other.events.empty());
             return true;
         };
-        EXPECT_EQ(run.start(host), RunOutcome::Finished);
+        EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_EQ(nested, (std::vector<RunOutcome> {RunOutcome::AlreadyRunning, RunOutcome::AlreadyRunning}));
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), kFinished);
         EXPECT_FALSE(run.IsRunning());
     }
 
@@ -271,7 +280,7 @@ namespace {
                 host.folder = other;
             return true;
         };
-        run.start(host);
+        start();
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
         EXPECT_TRUE(fs::exists(other + "/b.jpg"));
     }
@@ -282,9 +291,9 @@ namespace {
         input("b.vcf", Card("PHOTO:QUJD"));
         int yields = 0;
         host.onYield = [&] { return ++yields < 2; };
-        EXPECT_EQ(run.start(host), RunOutcome::Stopped);
+        EXPECT_EQ(start(), RunOutcome::Abandoned);
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"a.jpg"}));
-        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Abandoned}));
         EXPECT_FALSE(run.IsRunning());
     }
 
@@ -293,7 +302,7 @@ namespace {
         input("card1.vcf", kWorkedExample);
         const auto precious = dir.write("precious.txt", "precious");
         fs::create_symlink(precious, output("card1.jpg"));
-        run.start(host);
+        start();
         EXPECT_EQ(Slurp(precious), "precious");
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
     }
@@ -308,16 +317,17 @@ namespace {
         input("a.vcf", Card("PHOTO:QUJD"));
         input("b.vcf", Card("PHOTO:QUJD"));
         input("c.vcf", Card("NOTE:no photo"));
-        run.start(host);
+        start();
         std::vector<std::string> flushes;
         for (const auto& event : host.events) {
             if (event.rfind("flush ", 0) == 0)
                 flushes.push_back(event);
         }
         EXPECT_EQ(flushes, (std::vector<std::string> {"flush " + host.folder}));
-        ASSERT_GE(host.events.size(), 2u);
+        ASSERT_GE(host.events.size(), 3u);
+        EXPECT_EQ(host.events[host.events.size() - 3], "closing Finished") << "the window is put back first";
         EXPECT_EQ(host.events[host.events.size() - 2], "flush " + host.folder);
-        EXPECT_EQ(host.events.back(), "message Done.");
+        EXPECT_EQ(host.events.back(), "end Finished");
     }
 
     TEST_F(ExtractionRunTest, ARunThatWroteNothingFlushesNothing)
@@ -329,9 +339,9 @@ namespace {
             return std::error_code();
         };
         input("a.vcf", Card("NOTE:no photo"));
-        run.start(host);
+        start();
         EXPECT_EQ(flushes, 0);
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), kFinished);
     }
 
     TEST_F(ExtractionRunTest, AFailedFlushIsReportedAndDoneStillShows)
@@ -339,12 +349,12 @@ namespace {
         test::FolderSeamsGuard seams;
         FolderSeams().flush = [](const std::string&) { return std::make_error_code(std::errc::io_error); };
         input("a.vcf", Card("PHOTO:QUJD"));
-        EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 192);
-        EXPECT_EQ(host.reports[0].description,
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::Flush);
+        EXPECT_EQ(host.failures[0].description,
                   "Cannot bring the written images to the disk (Input/output error): " + host.folder);
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), kFinished);
     }
 
     TEST_F(ExtractionRunTest, AFolderStandingAtTheNameIsReportedAtTheClose)
@@ -353,22 +363,22 @@ namespace {
         input("gif.vcf", Card("PHOTO;VALUE=URL;TYPE=GIF:R0lGODlh"));
         dir.mkdir("out/card.jpg");
         dir.mkdir("out/gif.gif");
-        run.start(host);
-        ASSERT_EQ(host.reports.size(), 2u);
-        EXPECT_EQ(host.reports[0].line, 180);
-        EXPECT_EQ(host.reports[0].description,
+        start();
+        ASSERT_EQ(host.failures.size(), 2u);
+        EXPECT_EQ(host.failures[0].step, RunStep::CloseJpeg);
+        EXPECT_EQ(host.failures[0].description,
                   "Cannot replace the file (Is a directory): " + output("card.jpg"));
-        EXPECT_EQ(host.reports[1].line, 174);
+        EXPECT_EQ(host.failures[1].step, RunStep::CloseGif);
         EXPECT_EQ(outputNames(), (std::vector<std::string> {"card.jpg", "gif.gif"})) << "nothing is left";
     }
 
     TEST_F(ExtractionRunTest, AFolderGivenAsCardIsReportedWithoutBlocking)
     {
         host.items.push_back(dir.mkdir("cards/folder.vcf"));
-        run.start(host);
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 120);
-        EXPECT_EQ(host.reports[0].description,
+        start();
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::ReadCard);
+        EXPECT_EQ(host.failures[0].description,
                   "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
     }
 
@@ -388,9 +398,10 @@ namespace {
              {"ada-lindqvist.vcf", "bruno-okafor.vcf", "carla-mendes.vcf", "dmitri-volkov.vcf",
               "emil-brandt.vcf", "farah-haddad.vcf", "harbor-team.vcf"})
             host.items.push_back(std::string(ORVANDEL_SAMPLES_DIR) + "/" + name);
-        ExtractionRun run;
-        run.start(host);
-        EXPECT_TRUE(host.reports.empty());
+        RunLoop run;
+        ClassicExtractor extractor;
+        run.start(host, host, extractor);
+        EXPECT_TRUE(host.failures.empty());
         ASSERT_EQ(host.results.size(), 7u);
         for (const auto& result : host.results) {
             if (result.input.ends_with("farah-haddad.vcf")) {

@@ -4,6 +4,7 @@
 #include "util/FileError.h"
 #include "util/PathHelpers.h"
 #include "util/ReplacingFile.h"
+#include "util/WrittenFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +25,15 @@ namespace {
             file.create();
             file.write(bytes);
             file.close();
-            return names.place(file, folder->path(), input, StripExtension(GetFileName(input)), ".jpg");
+            return names.place(file, written, folder->path(), StripExtension(GetFileName(input)), ".jpg",
+                               input);
         }
         std::string read(const std::string& path) const { return folder->read(GetFileName(path)); }
         bool ignoresCase() const { return GetParam().names != SimulatedFolder::Names::Exact; }
 
         std::shared_ptr<SimulatedFolder> folder = SimulatedFolder::make(GetParam().names, GetParam().numbers);
-        OutputNames names;
+        OutputNames names {kClassicNameRules};
+        WrittenFiles written;
     };
 
     TEST_P(OutputNamesTest, DifferentInputsNeverShareAFile)

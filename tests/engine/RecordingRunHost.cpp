@@ -1,8 +1,27 @@
 #include "RecordingRunHost.h"
 
-#include <sstream>
+#include "util/PathHelpers.h"
 
 namespace orvandel::test {
+
+const char* OutcomeName(RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::AlreadyRunning:
+        return "AlreadyRunning";
+    case RunOutcome::NoFiles:
+        return "NoFiles";
+    case RunOutcome::NoFolder:
+        return "NoFolder";
+    case RunOutcome::Finished:
+        return "Finished";
+    case RunOutcome::Stopped:
+        return "Stopped";
+    case RunOutcome::Abandoned:
+        return "Abandoned";
+    }
+    return "?";
+}
 
 std::optional<std::string> RecordingRunHost::itemText(std::size_t position)
 {
@@ -11,41 +30,87 @@ std::optional<std::string> RecordingRunHost::itemText(std::size_t position)
     return items[position - 1];
 }
 
-void RecordingRunHost::setProgressValue(double value)
+void RecordingRunHost::stepFailed(const StepFailure& failure)
 {
-    progress.push_back(value);
-    std::ostringstream text;
-    text << "progress " << value;
-    events.push_back(text.str());
+    failures.push_back(failure);
+    events.emplace_back("failed");
 }
 
-void RecordingRunHost::setProgressCaption(const std::string& caption)
+void RecordingRunHost::itemStarted(const ItemStart& start)
 {
-    events.push_back("caption " + caption);
+    starts.push_back(start);
+    progressValues.push_back(start.percent);
+    events.push_back("start " + GetFileName(start.input));
 }
 
-bool RecordingRunHost::yield()
+void RecordingRunHost::readingStarted(std::size_t position)
+{
+    events.push_back("reading " + std::to_string(position));
+}
+
+void RecordingRunHost::progress(const ReadProgress& progress)
+{
+    reads.push_back(progress);
+    progressValues.push_back(progress.percent);
+    events.push_back("read " + std::to_string(progress.bytesRead) + " of "
+                     + std::to_string(progress.bytesTotal));
+}
+
+void RecordingRunHost::yield()
 {
     events.emplace_back("yield");
-    return onYield ? onYield() : true;
+    m_goOn = onYield ? onYield() : true;
 }
 
-void RecordingRunHost::setBusyPointer(bool value)
+StopRequest RecordingRunHost::stopRequested()
 {
-    busy = value;
-    events.emplace_back(value ? "busy" : "idle");
+    if (!m_goOn)
+        return StopRequest::Now;
+    if (!stopAfterTheCard)
+        return StopRequest::None;
+    stopAfterTheCard = !stopOnce;
+    return StopRequest::AfterTheCard;
 }
 
-void RecordingRunHost::showMessage(const std::string& text)
+void RecordingRunHost::itemFinished(const ItemResult& result)
 {
-    messages.push_back(text);
-    events.push_back("message " + text);
+    results.push_back(result);
+    events.push_back("finished " + std::to_string(result.position));
 }
 
-void RecordingRunHost::reportError(const ErrorReport& report)
+void RecordingRunHost::photoFinished(const PhotoResult& result)
 {
-    reports.push_back(report);
-    events.push_back("report " + std::to_string(report.line));
+    photos.push_back(result);
+    events.emplace_back("photo");
+}
+
+void RecordingRunHost::runClosing(const RunEnd& end)
+{
+    events.push_back(std::string("closing ") + OutcomeName(end.outcome));
+}
+
+void RecordingRunHost::runFinished(const RunEnd& end)
+{
+    ends.push_back(end);
+    events.push_back(std::string("end ") + OutcomeName(end.outcome));
+}
+
+std::vector<RunOutcome> RecordingRunHost::outcomes() const
+{
+    std::vector<RunOutcome> outcomes;
+    for (const RunEnd& end : ends)
+        outcomes.push_back(end.outcome);
+    return outcomes;
+}
+
+std::vector<RunStop> RecordingRunHost::stops() const
+{
+    std::vector<RunStop> stops;
+    for (const RunEnd& end : ends) {
+        if (end.outcome == RunOutcome::Stopped)
+            stops.push_back(end.stop);
+    }
+    return stops;
 }
 
 } // namespace orvandel::test

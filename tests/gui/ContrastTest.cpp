@@ -134,7 +134,7 @@ private slots:
         if (skin)
             m_fixture->programFile("x/o.cjs", "QPushButton { padding: 1px; }");
         Form1& form = m_fixture->start();
-        form.fileList().appendMany({"/cards/one.vcf", "/cards/two.vcf"});
+        test::AppendAll(form.fileList(), {"/cards/one.vcf", "/cards/two.vcf"});
         form.fileList().flush();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

@@ -163,7 +163,7 @@ private slots:
         QStringList cards;
         for (const char* name : {"a.vcf", "b.vcf", "c.vcf", "d.vcf"})
             cards << m_fixture->file(QStringLiteral("cards/") + name, kCard);
-        m_form->fileList().appendMany(cards);
+        test::AppendAll(m_form->fileList(), cards);
         const QString more = m_fixture->folder("more");
         m_fixture->file("more/x.vcf", kCard);
         m_fixture->file("more/y.vcf", kCard);

@@ -58,7 +58,7 @@ private slots:
         fill({"1", "2", "3", "4"});
         m_list->selectPosition(2);
         if (busy)
-            m_form->setPointer(Form1::Pointer::Busy);
+            m_form->holdBusy();
         act(how, 2);
         QCOMPARE(m_form->fileList().texts(), after);
         QVERIFY(m_fixture->prompts.shown.isEmpty());
@@ -125,7 +125,7 @@ private slots:
     void reorderWorksWhileBusy()
     {
         fill({"1", "2", "3"});
-        m_form->setPointer(Form1::Pointer::Busy);
+        m_form->holdBusy();
         press(1);
         moveTo(3);
         QCOMPARE(m_form->fileList().texts(), QStringList({"3", "2", "1"}));
@@ -151,7 +151,7 @@ private slots:
         m_form->setPointer(Form1::Pointer::Custom);
         moveTo(1, Qt::NoButton);
         QCOMPARE(m_form->pointer(), Form1::Pointer::Default);
-        m_form->setPointer(Form1::Pointer::Busy);
+        m_form->holdBusy();
         moveTo(1, Qt::NoButton);
         QCOMPARE(m_form->pointer(), Form1::Pointer::Busy);
     }
@@ -265,7 +265,7 @@ private slots:
         QFETCH(QStringList, items);
         QFETCH(QString, text);
         QFETCH(bool, contained);
-        m_form->fileList().appendMany(items);
+        test::AppendAll(m_form->fileList(), items);
         QCOMPARE(ListContainsText(m_form->fileList(), text), contained);
     }
 
@@ -350,7 +350,7 @@ private slots:
 private:
     void fill(const QStringList& texts)
     {
-        m_form->fileList().appendMany(texts);
+        test::AppendAll(m_form->fileList(), texts);
         m_form->fileList().flush();
     }
 

@@ -2,6 +2,7 @@
 
 #include "ScriptedPrompts.h"
 #include "app/Form1.h"
+#include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
 
 #include <QTemporaryDir>
@@ -48,5 +49,12 @@ private:
     QByteArray m_oldConfigHome;
     std::unique_ptr<Form1> m_form;
 };
+
+// Appends every text to the list, as the commands that fill it do.
+inline void AppendAll(FileListModel& list, const QStringList& texts)
+{
+    for (const QString& text : texts)
+        list.append(text);
+}
 
 } // namespace orvandel::test

@@ -142,7 +142,7 @@ private slots:
                  QStringLiteral(
                      "Drag and drop files here. Double-click item to remove it. Move | line to right and "
                      "out of window to reveal full names."));
-        form.fileList().appendMany({"/a.vcf", "/b.vcf"});
+        test::AppendAll(form.fileList(), {"/a.vcf", "/b.vcf"});
         form.fileList().flush();
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" VCF File(s)"));
     }
@@ -268,7 +268,7 @@ private slots:
         Form1& form = m_fixture->start();
         // Start from a pointer that the rule must change (or, while busy, must keep).
         if (busy)
-            form.setPointer(Form1::Pointer::Busy);
+            form.holdBusy();
         else
             form.setPointer(over == "Frame1" ? Form1::Pointer::Custom : Form1::Pointer::Default);
         QEnterEvent enter({1, 1}, {1, 1}, {1, 1});

@@ -9,6 +9,31 @@
 
 namespace orvandel::test {
 
+// The first photo of a card file with its data taken out.
+struct ClassicPhoto
+{
+    std::size_t lineIndex = 0; // the line that carries the photo header, from 0
+    std::string_view header; // one of the five photo headers
+    std::string_view extension; // ".jpg" or ".gif"
+    std::string data; // the Base64 text with spaces and line breaks removed
+};
+
+// What the program's finder (LocateClassicPhoto) finds, with the photo's data copied out of the
+// card text as the run decodes it.
+inline std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
+{
+    const auto place = LocateClassicPhoto(card);
+    if (!place)
+        return std::nullopt;
+    std::string data;
+    for (const char c :
+         std::string_view(card.text()).substr(place->dataStart, place->dataEnd - place->dataStart)) {
+        if (c != ' ' && c != '\n' && c != '\r')
+            data += c;
+    }
+    return ClassicPhoto {place->lineIndex, place->header, place->extension, std::move(data)};
+}
+
 // The classic photo finder at its plainest: every line with a photo header searches its data
 // afresh, from the top of the card text. It takes time in proportion to the lines times the
 // text, so only small cards are given to it; the program's finder must find exactly what it

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "extract/RunHost.h"
+#include "extract/RunInput.h"
+#include "extract/RunLoop.h"
+#include "extract/RunObserver.h"
 
 #include <string>
 #include <utility>
@@ -9,8 +11,8 @@
 namespace orvandel::test {
 
 // The surroundings of a run that shows nothing: a fixed list and output folder. It keeps the
-// texts of the reports and the files of the photos written.
-class QuietRunHost : public RunHost
+// failures' descriptions and the files of the photos written.
+class QuietRunHost : public RunInput, public RunObserver
 {
 public:
     QuietRunHost(std::vector<std::string> items, std::string folder)
@@ -27,17 +29,18 @@ public:
         return m_items[position - 1];
     }
     std::string outputFolderText() override { return m_folder; }
-    void setProgressValue(double) override { }
-    void setProgressCaption(const std::string&) override { }
-    bool yield() override { return true; }
-    void setBusyPointer(bool) override { }
-    bool isBusyPointer() override { return false; }
-    void showMessage(const std::string&) override { }
-    void reportError(const ErrorReport& report) override { reports.push_back(report.text()); }
+    void stepFailed(const StepFailure& failure) override { reports.push_back(failure.description); }
     void photoFinished(const PhotoResult& result) override
     {
         if (result.status == PhotoStatus::Written)
             written.push_back(result.output);
+    }
+
+    // Runs `extractor` over the list.
+    RunOutcome run(ItemExtractor& extractor)
+    {
+        RunLoop loop;
+        return loop.start(*this, *this, extractor);
     }
 
     std::vector<std::string> reports;

@@ -1,8 +1,9 @@
 #include "ExporterShapes.h"
 
-#include "ThoroughRecordingHost.h"
-#include "extract/thorough/ThoroughRun.h"
+#include "FilesIn.h"
+#include "engine/RecordingRunHost.h"
 #include "support/TempDir.h"
+#include "support/TestRuns.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +20,16 @@ namespace {
     {
         const ExporterShape& shape = GetParam();
         TempDir dir;
-        ThoroughRecordingHost host;
+        RecordingRunHost host;
         host.folder = dir.mkdir("out");
         host.items.push_back(dir.write("in/" + shape.fileName, shape.bytes));
         ThoroughOptions options;
         options.logos = shape.logos;
-        ThoroughRun run(options);
+        test::ThoroughTestRun run(options);
 
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        for (const auto& report : host.reports)
-            ADD_FAILURE() << report.text();
+        for (const auto& report : host.failures)
+            ADD_FAILURE() << report.description;
         std::map<std::string, std::string> expected;
         for (const auto& photo : shape.photos)
             expected[photo.name] = photo.bytes;

@@ -2,11 +2,11 @@
 // name there. Mounted through FUSE from an image file; skipped where that cannot be done.
 #include "support/FatImage.h"
 
+#include "FilesIn.h"
 #include "TestImages.h"
-#include "ThoroughRecordingHost.h"
-#include "extract/ExtractionRun.h"
-#include "extract/thorough/ThoroughRun.h"
+#include "engine/RecordingRunHost.h"
 #include "support/TempDir.h"
+#include "support/TestRuns.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +41,7 @@ namespace {
 
         FatImage fat;
         TempDir cards;
-        ThoroughRecordingHost host;
+        RecordingRunHost host;
     };
 
     TEST_F(FatImageTest, TheClassicRunWritesTwoCardsThatDifferInCaseToTwoFiles)
@@ -49,9 +49,9 @@ namespace {
         input("a/Card.vcf", Card("A", JpegImage("a")));
         input("b/card.vcf", Card("B", JpegImage("b")));
         input("a/Card.vcf", Card("A", JpegImage("a again")));
-        ExtractionRun run;
+        test::ClassicTestRun run;
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         EXPECT_EQ(FilesIn(fat.path()),
                   (std::map<std::string, std::string> {{"Card.jpg", JpegImage("a again")},
                                                        {"card (2).jpg", JpegImage("b")}}));
@@ -66,7 +66,7 @@ namespace {
         std::ofstream(fat.path() + "/BOB.JPG") << "kept";
         input("ann.vcf", Card("Ann", JpegImage("ann")));
         input("bob.vcf", Card("Bob", JpegImage("bob")));
-        ExtractionRun run;
+        test::ClassicTestRun run;
         run.start(host);
         EXPECT_EQ(FilesIn(fat.path()),
                   (std::map<std::string, std::string> {{"ann.jpg", JpegImage("ann")},
@@ -79,9 +79,9 @@ namespace {
         std::ofstream(fat.path() + "/BOB.JPG") << "kept";
         input("export.vcf",
               Card("Ann", JpegImage("1")) + Card("ANN", JpegImage("2")) + Card("Bob", JpegImage("3")));
-        ThoroughRun run;
+        test::ThoroughTestRun run;
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         EXPECT_EQ(FilesIn(fat.path()),
                   (std::map<std::string, std::string> {{"Ann.jpg", JpegImage("1")},
                                                        {"ANN (2).jpg", JpegImage("2")},
@@ -100,8 +100,8 @@ namespace {
             }
             return temporary.empty();
         };
-        ThoroughRun run;
-        EXPECT_EQ(run.start(host), RunOutcome::Stopped);
+        test::ThoroughTestRun run;
+        EXPECT_EQ(run.start(host), RunOutcome::Abandoned);
         EXPECT_EQ(FilesIn(fat.path()), (std::map<std::string, std::string> {{"Small.jpg", JpegImage("s")}}));
         // FAT has no unnamed files: the photo under way had a name, which tells its card.
         ASSERT_GT(temporary.size(), 12u);

@@ -1,5 +1,6 @@
 #include "extract/thorough/PhotoNames.h"
 
+#include "extract/OutputNames.h"
 #include "support/SimulatedFolder.h"
 #include "util/ReplacingFile.h"
 #include "util/WrittenFiles.h"
@@ -108,58 +109,86 @@ namespace {
         EXPECT_EQ(NameTemplate().expand(kAnn), "Ann Smith");
     }
 
-    TEST(PhotoNames, NumbersANameWrittenBefore)
+    // The thorough run's names in folders of this machine's rules.
+    class ThoroughNamesTest : public ::testing::Test
     {
-        PhotoNames names;
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (2).jpg");
-        EXPECT_EQ(names.claim("out/", "Ann", ".png"), "out/Ann.png");
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
-        EXPECT_EQ(names.claim("other/", "Ann", ".jpg"), "other/Ann.jpg");
+    protected:
+        // Writes a photo of the name `stem` into `folder`, whose text is `folderText`.
+        std::string write(const std::shared_ptr<test::SimulatedFolder>& folder,
+                          const std::string& folderText,
+                          const std::string& stem,
+                          const std::string& extension = ".jpg")
+        {
+            ReplacingFile file(folder, folder->path());
+            file.create();
+            file.write(stem);
+            file.close();
+            return names.place(file, written, folderText, stem, extension);
+        }
+        std::string write(const std::string& stem, const std::string& extension = ".jpg")
+        {
+            return write(out, "out/", stem, extension);
+        }
+
+        std::shared_ptr<test::SimulatedFolder> out = test::SimulatedFolder::make(
+            test::SimulatedFolder::Names::Exact, test::SimulatedFolder::Numbers::Stable);
+        OutputNames names {kThoroughNameRules};
+        WrittenFiles written;
+    };
+
+    TEST_F(ThoroughNamesTest, NumbersANameWrittenBefore)
+    {
+        const auto other = test::SimulatedFolder::make(test::SimulatedFolder::Names::Exact,
+                                                       test::SimulatedFolder::Numbers::Stable);
+        EXPECT_EQ(write("Ann"), "out/Ann.jpg");
+        EXPECT_EQ(write("Ann"), "out/Ann (2).jpg");
+        EXPECT_EQ(write("Ann", ".png"), "out/Ann.png");
+        EXPECT_EQ(write("Ann"), "out/Ann (3).jpg");
+        EXPECT_EQ(write(other, "other/", "Ann"), "other/Ann.jpg");
     }
 
-    TEST(PhotoNames, IgnoresCaseAsWindowsDoes)
+    TEST_F(ThoroughNamesTest, IgnoresCaseAsWindowsDoes)
     {
-        PhotoNames names;
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
-        EXPECT_EQ(names.claim("out/", "ANN", ".JPG"), "out/ANN (2).JPG");
+        EXPECT_EQ(write("Ann"), "out/Ann.jpg");
+        EXPECT_EQ(write("ANN", ".JPG"), "out/ANN (2).JPG");
     }
 
-    TEST(PhotoNames, ANumberedNameFromACardIsNotTakenTwice)
+    TEST_F(ThoroughNamesTest, ANumberedNameFromACardIsNotTakenTwice)
     {
-        PhotoNames names;
-        EXPECT_EQ(names.claim("out/", "Ann (2)", ".jpg"), "out/Ann (2).jpg");
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
+        EXPECT_EQ(write("Ann (2)"), "out/Ann (2).jpg");
+        EXPECT_EQ(write("Ann"), "out/Ann.jpg");
+        EXPECT_EQ(write("Ann"), "out/Ann (3).jpg");
     }
 
-    TEST(PhotoNames, AReleasedNameIsFreeAgain)
+    TEST_F(ThoroughNamesTest, KeepsFoldersApart)
     {
-        PhotoNames names;
-        const std::string first = names.claim("out/", "Ann", ".jpg");
-        names.release(first);
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
+        const auto upper = test::SimulatedFolder::make(test::SimulatedFolder::Names::Exact,
+                                                       test::SimulatedFolder::Numbers::Stable);
+        EXPECT_EQ(write("Ann"), "out/Ann.jpg");
+        EXPECT_EQ(write(upper, "OUT/", "ann"), "OUT/ann (2).jpg") << "folders fold like names";
+        EXPECT_EQ(write(upper, "out/../OUT/", "ANN"), "out/../OUT/ANN (3).jpg")
+            << "two spellings, one folder";
     }
 
-    TEST(PhotoNames, AReleasedNameDoesNotRestartTheNumbering)
+    TEST(OutputNames, TheClassicRulesKeepCaseAndGiveAnInputItsOwnName)
     {
-        PhotoNames names;
-        names.claim("out/", "Ann", ".jpg");
-        names.claim("out/", "Ann", ".jpg");
-        names.claim("out/", "Bob", ".jpg");
-        names.release("out/Bob.jpg");
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
-        EXPECT_EQ(names.claim("out/", "Bob", ".jpg"), "out/Bob.jpg");
-    }
-
-    TEST(PhotoNames, KeepsFoldersApart)
-    {
-        PhotoNames names;
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann.jpg");
-        EXPECT_EQ(names.claim("OUT/", "ann", ".jpg"), "OUT/ann (2).jpg") << "folders fold like names";
-        EXPECT_EQ(names.claim("other/", "Ann", ".jpg"), "other/Ann.jpg");
-        names.release("other/Ann.jpg");
-        EXPECT_EQ(names.claim("out/", "Ann", ".jpg"), "out/Ann (3).jpg");
+        const auto folder = test::SimulatedFolder::make(test::SimulatedFolder::Names::Exact,
+                                                        test::SimulatedFolder::Numbers::Stable);
+        OutputNames names {kClassicNameRules};
+        WrittenFiles written;
+        const auto write = [&](const std::string& input, const std::string& stem) {
+            ReplacingFile file(folder, folder->path());
+            file.create();
+            file.write(input);
+            file.close();
+            return names.place(file, written, "out", stem, ".jpg", input);
+        };
+        EXPECT_EQ(write("a/Ann.vcf", "Ann"), "out/Ann.jpg");
+        EXPECT_EQ(write("b/ANN.vcf", "ANN"), "out/ANN.jpg");
+        EXPECT_EQ(write("c/Ann.vcf", "Ann"), "out/Ann (2).jpg");
+        EXPECT_EQ(write("a/./Ann.vcf", "Ann"), "out/Ann.jpg") << "the same input, spelt otherwise";
+        EXPECT_EQ(write("c/Ann.vcf", "Ann"), "out/Ann (2).jpg");
+        EXPECT_EQ(folder->read("Ann.jpg"), "a/./Ann.vcf");
     }
 
     // The thorough run's names on file systems with other rules than this machine's.
@@ -173,14 +202,14 @@ namespace {
             file.create();
             file.write(bytes);
             file.close();
-            return names.place(file, written, stem, ".jpg");
+            return names.place(file, written, folder->path(), stem, ".jpg");
         }
         std::string read(const std::string& path) const { return folder->read(path.substr(4)); }
         bool ignoresCase() const { return GetParam().names != test::SimulatedFolder::Names::Exact; }
 
         std::shared_ptr<test::SimulatedFolder> folder
             = test::SimulatedFolder::make(GetParam().names, GetParam().numbers);
-        PhotoNames names;
+        OutputNames names {kThoroughNameRules};
         WrittenFiles written;
     };
 

@@ -1,10 +1,11 @@
 // Whatever way a thorough run ends, it leaves no temporary file behind: with unnamed temporary
 // files (ext4, tmpfs) and with named ones (as on FAT).
+#include "FilesIn.h"
 #include "TestImages.h"
-#include "ThoroughRecordingHost.h"
-#include "extract/thorough/ThoroughRun.h"
+#include "engine/RecordingRunHost.h"
 #include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
+#include "support/TestRuns.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -111,7 +112,7 @@ namespace {
 
         FolderSeamsGuard seams {GetParam() == TemporaryKind::Named};
         TempDir dir;
-        ThoroughRecordingHost host;
+        RecordingRunHost host;
     };
 
     TEST_P(ThoroughLeftoversTest, AStopInTheMiddleOfAPhoto)
@@ -126,8 +127,8 @@ namespace {
                 during.push_back(name);
             return false;
         };
-        ThoroughRun run;
-        EXPECT_EQ(run.start(host), RunOutcome::Stopped);
+        test::ThoroughTestRun run;
+        EXPECT_EQ(run.start(host), RunOutcome::Abandoned);
         EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Small.jpg", JpegImage("s")}}));
         if (GetParam() == TemporaryKind::Unnamed) {
             EXPECT_EQ(during, (std::vector<std::string> {"Small.jpg"}))
@@ -141,10 +142,10 @@ namespace {
     TEST_P(ThoroughLeftoversTest, APhotoThatFailsAfterMegabytes)
     {
         input("bad.vcf", Card("Bad", ToBase64(kBigPhoto) + "%%%%") + Card("Good", ToBase64(JpegImage("g"))));
-        ThoroughRun run;
+        test::ThoroughTestRun run;
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 132);
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::DecodePhoto);
         EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Good.jpg", JpegImage("g")}}));
     }
 
@@ -152,7 +153,7 @@ namespace {
     {
         const std::string whole = Card("Cut", ToBase64(kBigPhoto));
         input("cut.vcf", whole.substr(0, whole.size() / 2));
-        ThoroughRun run;
+        test::ThoroughTestRun run;
         EXPECT_EQ(run.start(host), RunOutcome::Finished);
         EXPECT_LE(outputs().size(), 1u);
         for (const auto& [name, bytes] : outputs())
@@ -169,9 +170,9 @@ namespace {
             const rlimit limit {1'000'000, 1'000'000};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             std::signal(SIGXFSZ, SIG_IGN);
-            ThoroughRun run;
+            test::ThoroughTestRun run;
             run.start(host);
-            for (const auto& report : host.reports)
+            for (const auto& report : host.failures)
                 WriteAll(out, report.description + "\n");
         });
         const std::string reports = child.read();
@@ -198,7 +199,7 @@ namespace {
         TempDir dir;
         if (!UnnamedTemporariesIn(dir.path()))
             GTEST_SKIP() << "the temporary folder's file system has no unnamed files";
-        ThoroughRecordingHost host;
+        RecordingRunHost host;
         host.folder = dir.mkdir("out") + "/";
         host.items.push_back(dir.write("big.vcf",
                                        Card("Small", ToBase64(JpegImage("s")))
@@ -212,7 +213,7 @@ namespace {
                 }
                 return true;
             };
-            ThoroughRun run;
+            test::ThoroughTestRun run;
             run.start(host);
         });
         ASSERT_EQ(child.read(1), "!") << "the child did not reach the middle of the photo";

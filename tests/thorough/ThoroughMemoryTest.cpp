@@ -2,11 +2,11 @@
 // 64 MB. Slow (it writes about 2 GB to disk), so it carries the label "slow" and stays out of the
 // default run: ctest -L slow runs it.
 
-#include "extract/RunHost.h"
-#include "extract/thorough/ThoroughRun.h"
+#include "extract/RunObserver.h"
 #include "support/ExportGenerator.h"
 #include "support/QuietRunHost.h"
 #include "support/TempDir.h"
+#include "support/TestRuns.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -56,7 +56,7 @@ namespace {
         ASSERT_GE(writer.bytesWritten(), kTarget);
 
         test::QuietRunHost host({input}, dir.mkdir("out"));
-        ThoroughRun run;
+        test::ThoroughTestRun run;
         ASSERT_EQ(run.start(host), RunOutcome::Finished);
         EXPECT_TRUE(host.reports.empty()) << host.reports.front();
         EXPECT_EQ(host.written.size(), cards);

@@ -1,7 +1,8 @@
-#include "extract/thorough/ThoroughRun.h"
-
+#include "FilesIn.h"
 #include "TestImages.h"
-#include "ThoroughRecordingHost.h"
+#include "engine/RecordingRunHost.h"
+#include "extract/RunLoop.h"
+#include "extract/thorough/ThoroughExtractor.h"
 #include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
 #include "util/OutputFolder.h"
@@ -52,15 +53,16 @@ namespace {
 
         std::map<std::string, std::string> outputs() const { return FilesIn(dir.file("out")); }
 
-        RunOutcome start(ThoroughOptions options = {})
+        RunOutcome start(ThoroughOptions options = {}) { return start(host, std::move(options)); }
+        RunOutcome start(RecordingRunHost& surroundings, ThoroughOptions options = {})
         {
-            run = ThoroughRun(std::move(options));
-            return run.start(host);
+            ThoroughExtractor extractor(std::move(options));
+            return run.start(surroundings, surroundings, extractor);
         }
 
         TempDir dir;
-        ThoroughRecordingHost host;
-        ThoroughRun run;
+        RecordingRunHost host;
+        RunLoop run;
     };
 
     TEST_F(ThoroughRunTest, ShowsItsCourseAsTheClassicRunDoes)
@@ -68,9 +70,9 @@ namespace {
         input("a.vcf", Card("Ann", Photo(JpegImage())));
         EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_EQ(host.events,
-                  (std::vector<std::string> {"progress 0", "caption Processing: a.vcf", "yield", "busy",
-                                             "progress 100", "caption Processing: a.vcf (0.0 of 0.0 MB)",
-                                             "idle", "progress 0", "caption Progress Bar", "message Done."}));
+                  (std::vector<std::string> {"start a.vcf", "yield", "reading 1", "photo", "read 122 of 122",
+                                             "finished 1", "closing Finished", "end Finished"}));
+        EXPECT_EQ(host.progressValues, (std::vector<double> {0, 100}));
         EXPECT_FALSE(run.IsRunning());
         EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Ann.jpg", JpegImage()}}));
     }
@@ -79,7 +81,7 @@ namespace {
     {
         host.folder = dir.file("missing/");
         EXPECT_EQ(start(), RunOutcome::NoFiles);
-        EXPECT_EQ(host.events, (std::vector<std::string> {"message No files added."}));
+        EXPECT_EQ(host.events, (std::vector<std::string> {"end NoFiles"}));
     }
 
     TEST_F(ThoroughRunTest, RefusesAFolderThatDoesNotExist)
@@ -89,9 +91,7 @@ namespace {
             host.folder = folder;
             host.events.clear();
             EXPECT_EQ(start(), RunOutcome::NoFolder) << folder;
-            EXPECT_EQ(
-                host.events,
-                (std::vector<std::string> {"message Folder does not exist. Please select another folder."}));
+            EXPECT_EQ(host.events, (std::vector<std::string> {"end NoFolder"}));
         }
     }
 
@@ -100,12 +100,12 @@ namespace {
         input("a.vcf", Card("Ann", Photo(JpegImage())));
         std::optional<RunOutcome> second;
         host.onYield = [&] {
-            second = run.start(host);
+            second = start(host);
             return true;
         };
         EXPECT_EQ(start(), RunOutcome::Finished);
         EXPECT_EQ(second, RunOutcome::AlreadyRunning);
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Finished}));
     }
 
     TEST_F(ThoroughRunTest, ReportsAPhotoThatCannotBeDecodedWithItsInputCardFnAndLine)
@@ -115,13 +115,12 @@ namespace {
                     Card("Ann", Photo(JpegImage())) + Card("Bob Stone", "PHOTO;ENCODING=b:QUJD\r\n Q%JD\r\n")
                         + Card("", "PHOTO:Q\r\n") + Card("Cy", Photo(GifImage())));
         EXPECT_EQ(start(), RunOutcome::Finished);
-        ASSERT_EQ(host.reports.size(), 2u);
-        EXPECT_EQ(host.reports[0].description,
+        ASSERT_EQ(host.failures.size(), 2u);
+        EXPECT_EQ(host.failures[0].description,
                   "Cannot decode the photo: the character \"%\" is not Base64 at line 10. Input: " + path
                       + ", card 2 (FN \"Bob Stone\"), line 9.");
-        EXPECT_EQ(host.reports[0].locator, "in Tessivor2021/08/31.Form1.ThoroughExtract ");
-        EXPECT_EQ(host.reports[0].line, 132);
-        EXPECT_EQ(host.reports[1].description,
+        EXPECT_EQ(host.failures[0].step, RunStep::DecodePhoto);
+        EXPECT_EQ(host.failures[1].description,
                   "Cannot decode the photo: its Base64 data ends with a single character, "
                   "which makes no byte. Input: "
                       + path + ", card 3 (no FN), line 14.");
@@ -130,14 +129,14 @@ namespace {
             << "the rest goes on";
         ASSERT_EQ(host.photos.size(), 4u);
         EXPECT_EQ(host.photos[1].status, PhotoStatus::Failed);
-        EXPECT_EQ(host.photos[1].error, host.reports[0].description);
-        EXPECT_EQ(host.photos[1].errorLine, 132);
+        EXPECT_EQ(host.photos[1].error, host.failures[0].description);
+        EXPECT_EQ(host.photos[1].errorStep, RunStep::DecodePhoto);
         EXPECT_EQ(host.photos[1].card, 2u);
         EXPECT_EQ(host.photos[1].fn, "Bob Stone");
         EXPECT_EQ(host.photos[1].line, 9u);
         ASSERT_EQ(host.results.size(), 1u);
         EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Finished}));
     }
 
     TEST_F(ThoroughRunTest, AFailedPhotoLeavesAFileOfItsNameAlone)
@@ -145,7 +144,7 @@ namespace {
         dir.write("out/Ann.jpg", "kept");
         input("a.vcf", Card("Ann", "PHOTO;ENCODING=b:" + ToBase64(JpegImage()) + "!\r\n"));
         start();
-        EXPECT_EQ(host.reports.size(), 1u);
+        EXPECT_EQ(host.failures.size(), 1u);
         EXPECT_EQ(outputs(), (std::map<std::string, std::string> {{"Ann.jpg", "kept"}}))
             << "no temporary file is left";
     }
@@ -163,9 +162,9 @@ namespace {
         host.items.push_back(dir.file("cards/missing.vcf"));
         input("good.vcf", Card("Ann", Photo(JpegImage())));
         EXPECT_EQ(start(), RunOutcome::Finished);
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 120);
-        EXPECT_EQ(host.reports[0].description, "File not found: " + dir.file("cards/missing.vcf"));
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::OpenInput);
+        EXPECT_EQ(host.failures[0].description, "File not found: " + dir.file("cards/missing.vcf"));
         ASSERT_EQ(host.results.size(), 2u);
         EXPECT_EQ(host.results[0].status, ItemStatus::Failed);
         EXPECT_EQ(host.results[1].status, ItemStatus::Written);
@@ -176,9 +175,9 @@ namespace {
     {
         host.items.push_back(dir.mkdir("cards/folder.vcf"));
         start();
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 120);
-        EXPECT_EQ(host.reports[0].description,
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::OpenInput);
+        EXPECT_EQ(host.failures[0].description,
                   "This is a folder, not a file: " + dir.file("cards/folder.vcf"));
     }
 
@@ -192,12 +191,12 @@ namespace {
             return true;
         };
         start();
-        ASSERT_EQ(host.reports.size(), 2u);
-        EXPECT_EQ(host.reports[0].line, 130);
-        EXPECT_EQ(host.reports[0].description,
+        ASSERT_EQ(host.failures.size(), 2u);
+        EXPECT_EQ(host.failures[0].step, RunStep::CreatePhoto);
+        EXPECT_EQ(host.failures[0].description,
                   "Cannot create the photo's file: Path not found: " + host.folder
                       + ". Input: " + dir.file("cards/a.vcf") + ", card 1 (FN \"Ann\"), line 4.");
-        EXPECT_EQ(host.reports[1].description,
+        EXPECT_EQ(host.failures[1].description,
                   "Cannot create the photo's file: Path not found: " + host.folder
                       + ". Input: " + dir.file("cards/b.vcf") + ", card 1 (FN \"Bob\"), line 4.");
         EXPECT_FALSE(fs::exists(dir.file("out")));
@@ -213,7 +212,7 @@ namespace {
             return true;
         };
         start();
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         EXPECT_EQ(
             outputs(),
             (std::map<std::string, std::string> {{"Ann.jpg", JpegImage()}, {"Bob.jpg", JpegImage("b")}}));
@@ -235,7 +234,7 @@ namespace {
             return true;
         };
         EXPECT_EQ(start(), RunOutcome::Finished);
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         const auto renamed = FilesIn(dir.file("renamed"));
         EXPECT_EQ(renamed.size(), 121u);
         for (const auto& [name, bytes] : renamed)
@@ -245,12 +244,12 @@ namespace {
     }
 
     // Where a stop is asked: at the first yield within the big input, or at the next input's
-    // start.
+    // start; answered at that yield only, or at every yield from then on.
     struct StopCase
     {
         const char* name;
         bool withinTheInput;
-        int requests; // how often it is asked
+        bool everyYield;
     };
 
     class ThoroughStopTest : public ThoroughRunTest, public ::testing::WithParamInterface<StopCase>
@@ -262,24 +261,22 @@ namespace {
         const StopCase& stopCase = GetParam();
         const std::string big = input("big.vcf", BigExport(120)); // a yield after each megabyte
         input("next.vcf", Card("Next", Photo(JpegImage("next"))));
-        run = ThoroughRun();
         int yields = 0;
+        host.stopOnce = !stopCase.everyYield;
         host.onYield = [&] {
             ++yields;
-            const bool atNext = host.events.size() >= 2
-                && host.events[host.events.size() - 2] == "caption Processing: next.vcf";
-            if (stopCase.withinTheInput ? yields == 2 : atNext) {
-                for (int i = 0; i < stopCase.requests; ++i)
-                    run.requestStop();
-            }
+            const bool atNext
+                = host.events.size() >= 2 && host.events[host.events.size() - 2] == "start next.vcf";
+            if (stopCase.withinTheInput ? yields == 2 : atNext)
+                host.stopAfterTheCard = true;
             return true;
         };
-        EXPECT_EQ(run.start(host), RunOutcome::Stopped);
+        EXPECT_EQ(start(), RunOutcome::Stopped);
         EXPECT_FALSE(run.IsRunning());
-        EXPECT_TRUE(host.messages.empty()) << "no \"Done.\"";
-        EXPECT_TRUE(host.reports.empty());
-        ASSERT_EQ(host.stops.size(), 1u);
-        const RunStop& stop = host.stops.front();
+        EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Stopped})) << "no \"Done.\"";
+        EXPECT_TRUE(host.failures.empty());
+        ASSERT_EQ(host.stops().size(), 1u);
+        const RunStop stop = host.stops().front();
         EXPECT_EQ(stop.fileCount, 2u);
 
         const auto files = outputs();
@@ -307,27 +304,17 @@ namespace {
             EXPECT_EQ(written, 120u);
             EXPECT_EQ(host.results.size(), 1u);
         }
-        // The window is as before the run.
-        ASSERT_GE(host.events.size(), 3u);
-        EXPECT_EQ(std::vector<std::string>(host.events.end() - 3, host.events.end()),
-                  (std::vector<std::string> {"idle", "progress 0", "caption Progress Bar"}));
+        ASSERT_GE(host.events.size(), 2u);
+        EXPECT_EQ(std::vector<std::string>(host.events.end() - 2, host.events.end()),
+                  (std::vector<std::string> {"closing Stopped", "end Stopped"}));
     }
 
     INSTANTIATE_TEST_SUITE_P(Stops,
                              ThoroughStopTest,
-                             ::testing::Values(StopCase {"WithinAnInput", true, 1},
-                                               StopCase {"BetweenInputs", false, 1},
-                                               StopCase {"AskedTwice", true, 2}),
+                             ::testing::Values(StopCase {"WithinAnInput", true, true},
+                                               StopCase {"BetweenInputs", false, true},
+                                               StopCase {"AnsweredOnce", true, false}),
                              [](const auto& info) { return std::string(info.param.name); });
-
-    TEST_F(ThoroughRunTest, AStopAskedWhileNoRunIsUnderWayStopsNoLaterRun)
-    {
-        input("a.vcf", Card("Ann", Photo(JpegImage())));
-        run.requestStop();
-        EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        EXPECT_TRUE(host.stops.empty());
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
-    }
 
     TEST_F(ThoroughRunTest, AnObstructedNameCostsNoPhoto)
     {
@@ -337,7 +324,7 @@ namespace {
             cards += Card("Ada Lindqvist", Photo(JpegImage(std::to_string(i))));
         input("ada.vcf", cards);
         start();
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         auto files = outputs();
         EXPECT_EQ(files,
                   (std::map<std::string, std::string> {{"Ada Lindqvist.jpg", JpegImage("1")},
@@ -363,9 +350,10 @@ namespace {
             = std::count_if(host.events.begin(), host.events.end(),
                             [](const std::string& event) { return event.rfind("flush ", 0) == 0; });
         EXPECT_EQ(flushes, 1);
-        ASSERT_GE(host.events.size(), 2u);
+        ASSERT_GE(host.events.size(), 3u);
+        EXPECT_EQ(host.events[host.events.size() - 3], "closing Finished") << "the window is put back first";
         EXPECT_EQ(host.events[host.events.size() - 2], "flush " + host.folder);
-        EXPECT_EQ(host.events.back(), "message Done.");
+        EXPECT_EQ(host.events.back(), "end Finished");
     }
 
     TEST_F(ThoroughRunTest, AFailedFlushIsReportedAndDoneStillShows)
@@ -375,11 +363,11 @@ namespace {
             = [](const std::string&) { return std::make_error_code(std::errc::no_space_on_device); };
         input("a.vcf", Card("Ann", Photo(JpegImage())));
         EXPECT_EQ(start(), RunOutcome::Finished);
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 192);
-        EXPECT_EQ(host.reports[0].description,
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::Flush);
+        EXPECT_EQ(host.failures[0].description,
                   "Cannot bring the written images to the disk (No space left on device): " + host.folder);
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Finished}));
     }
 
     TEST_F(ThoroughRunTest, NamesPhotosByPersonAndNumbersNamesWrittenBefore)
@@ -391,7 +379,7 @@ namespace {
               Card("ann", Photo(JpegImage("4"))) + Card("CON", Photo(JpegImage("5")))
                   + Card("Ann", Photo(PngImage("6"))));
         start();
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         EXPECT_EQ(outputs(),
                   (std::map<std::string, std::string> {{"Ann.jpg", JpegImage("1")},
                                                        {"one-2.jpg", JpegImage("2")},
@@ -475,7 +463,7 @@ namespace {
     {
         input("a.vcf", Card("Sam", "PHOTO;VALUE=URI:https://example.com/sam.jpg\r\n"));
         EXPECT_EQ(start(), RunOutcome::Finished);
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         EXPECT_TRUE(outputs().empty());
         ASSERT_EQ(host.photos.size(), 1u);
         EXPECT_EQ(host.photos[0].status, PhotoStatus::Link);
@@ -488,8 +476,8 @@ namespace {
     {
         input("a.vcf", Card("Quinn", "PHOTO;ENCODING=QUOTED-PRINTABLE:=FF=D8=FF\r\n"));
         start();
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].description,
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].description,
                   "The photo cannot be taken out: it is written as quoted-printable text, not as Base64, and "
                   "is left "
                   "alone. Input: "
@@ -522,7 +510,7 @@ namespace {
             photos += Photo(JpegImage(std::to_string(i)));
         input("many.vcf", "BEGIN:VCARD\r\n" + photos + "FN:Late\r\nEND:VCARD\r\n");
         start();
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         EXPECT_EQ(outputs().size(), 300u);
     }
 
@@ -531,16 +519,15 @@ namespace {
         const auto bytes = BigExport(120); // about 3.3 MB
         input("big.vcf", bytes);
         start();
-        std::vector<std::string> captions;
-        for (const auto& event : host.events) {
-            if (event.rfind("caption Processing: big.vcf (", 0) == 0)
-                captions.push_back(event);
-        }
-        ASSERT_GE(captions.size(), 3u);
-        EXPECT_EQ(captions.back(), "caption Processing: big.vcf (3.3 of 3.3 MB)");
-        for (std::size_t i = 1; i < host.progress.size() - 1; ++i)
-            EXPECT_GE(host.progress[i], host.progress[i - 1]);
-        EXPECT_EQ(host.progress[host.progress.size() - 2], 100);
+        ASSERT_GE(host.reads.size(), 3u);
+        for (std::size_t i = 1; i + 1 < host.reads.size(); ++i)
+            EXPECT_GE(host.reads[i].bytesRead - host.reads[i - 1].bytesRead, 1024u * 1024u)
+                << "every megabyte";
+        EXPECT_EQ(host.reads.back().bytesRead, bytes.size());
+        EXPECT_EQ(host.reads.back().bytesTotal, bytes.size());
+        for (std::size_t i = 1; i < host.progressValues.size(); ++i)
+            EXPECT_GE(host.progressValues[i], host.progressValues[i - 1]);
+        EXPECT_EQ(host.progressValues.back(), 100);
         EXPECT_EQ(outputs().size(), 120u);
     }
 
@@ -550,7 +537,7 @@ namespace {
         input("next.vcf", Card("Never", Photo(JpegImage())));
         int yields = 0;
         host.onYield = [&] { return ++yields < 3; };
-        EXPECT_EQ(start(), RunOutcome::Stopped);
+        EXPECT_EQ(start(), RunOutcome::Abandoned);
         EXPECT_FALSE(run.IsRunning());
         const auto files = outputs();
         EXPECT_FALSE(files.empty());
@@ -559,7 +546,7 @@ namespace {
             EXPECT_NE(name.front(), '.') << "a temporary file was left: " << name;
             EXPECT_EQ(bytes.substr(0, 3), "\xFF\xD8\xFF") << name;
         }
-        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Abandoned}));
     }
 
 } // namespace
@@ -569,7 +556,7 @@ namespace orvandel {
 namespace {
 
     // Surroundings that fail once while a photo is told to them.
-    class FailingOnceHost : public test::ThoroughRecordingHost
+    class FailingOnceHost : public test::RecordingRunHost
     {
     public:
         void photoFinished(const PhotoResult& result) override
@@ -578,7 +565,7 @@ namespace {
                 m_failed = true;
                 throw std::runtime_error("the window is gone");
             }
-            ThoroughRecordingHost::photoFinished(result);
+            RecordingRunHost::photoFinished(result);
         }
 
     private:
@@ -596,15 +583,16 @@ namespace {
         host.items.push_back(dir.write("b.vcf",
                                        "BEGIN:VCARD\r\nFN:Bob\r\nPHOTO:" + test::ToBase64(test::GifImage())
                                            + "\r\nEND:VCARD\r\n"));
-        ThoroughRun run;
-        EXPECT_EQ(run.start(host), RunOutcome::Finished);
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].line, 122);
-        EXPECT_EQ(host.reports[0].description, "the window is gone");
+        RunLoop run;
+        ThoroughExtractor extractor;
+        EXPECT_EQ(run.start(host, host, extractor), RunOutcome::Finished);
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::ReadCards);
+        EXPECT_EQ(host.failures[0].description, "the window is gone");
         EXPECT_EQ(test::FilesIn(host.folder),
                   (std::map<std::string, std::string> {{"Ann.jpg", test::JpegImage()},
                                                        {"Bob.gif", test::GifImage()}}));
-        EXPECT_EQ(host.messages, (std::vector<std::string> {"Done."}));
+        EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Finished}));
         EXPECT_FALSE(run.IsRunning());
     }
 

@@ -1,13 +1,6 @@
 #include "PhotoNames.h"
 
-#include "util/FileError.h"
-#include "util/Fingerprint.h"
-#include "util/ReplacingFile.h"
 #include "util/Utf8.h"
-#include "util/WrittenFiles.h"
-
-#include <array>
-#include <cstdint>
 
 namespace orvandel {
 
@@ -199,84 +192,6 @@ std::string MakeSafeFileName(std::string_view text)
     if (IsReservedDeviceName(std::string_view(name).substr(0, reservedEnd)))
         name.insert(reservedEnd, "_");
     return name;
-}
-
-std::uint64_t PhotoNames::folderSalt(const std::string& folder, bool add)
-{
-    const std::string folded = AsciiLower(folder);
-    for (std::size_t i = 0; i < m_folders.size(); ++i) {
-        if (m_folders[i] == folded)
-            return i + 1;
-    }
-    if (!add)
-        return 0;
-    m_folders.push_back(folded);
-    return m_folders.size();
-}
-
-std::string PhotoNames::claim(const std::string& folder, std::string_view stem, std::string_view extension)
-{
-    const std::uint64_t salt = folderSalt(folder, true);
-    // No file name holds a NUL, so this key never meets a name's.
-    const std::uint64_t base
-        = Fingerprint(AsciiLower(std::string(stem) + '\0' + std::string(extension)), salt);
-    std::uint32_t* next = m_nextNumber.find(base);
-    for (std::uint32_t n = next ? *next : 1;; ++n) {
-        std::string name(stem);
-        if (n > 1)
-            name += " (" + std::to_string(n) + ")";
-        name += extension;
-        if (!m_taken.insert(Fingerprint(AsciiLower(name), salt)))
-            continue;
-        // Only a name that is claimed again keeps its next number.
-        if (n > 1)
-            m_nextNumber.at(base) = n + 1;
-        return folder + name;
-    }
-}
-
-void PhotoNames::release(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::uint64_t salt = folderSalt(folder, false);
-    if (salt != 0)
-        m_taken.erase(Fingerprint(AsciiLower(path.substr(folder.size())), salt));
-}
-
-std::string PhotoNames::place(ReplacingFile& file,
-                              WrittenFiles& written,
-                              std::string_view stem,
-                              std::string_view extension)
-{
-    constexpr int kMaxTries = 10000;
-    const std::string folder = file.folder()->path();
-    for (int tries = 0; tries < kMaxTries; ++tries) {
-        std::string target = claim(folder, stem, extension);
-        file.retarget(target);
-        WrittenFiles::Placement placement;
-        try {
-            placement = written.put(file);
-        } catch (...) {
-            release(target);
-            throw;
-        }
-        if (placement.outcome == WrittenFiles::Outcome::Written)
-            return target;
-        // Taken or obstructed: the name stays claimed, so that no later photo tries it again.
-    }
-    file.discard();
-    throw FileError(FileErrorKind::CreateFailed,
-                    "No free name for the photo after " + std::to_string(kMaxTries)
-                        + " tries: " + file.target());
-}
-
-std::size_t PhotoNames::memoryBytes() const noexcept
-{
-    std::size_t bytes = m_taken.memoryBytes() + m_nextNumber.memoryBytes();
-    for (const std::string& folder : m_folders)
-        bytes += sizeof folder + folder.capacity();
-    return bytes;
 }
 
 } // namespace orvandel

@@ -1,18 +1,12 @@
 #pragma once
 
-#include "util/FingerprintTable.h"
-
 #include <cstddef>
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace orvandel {
-
-class ReplacingFile;
-class WrittenFiles;
 
 // What a name template can draw on for one card.
 struct NameFields
@@ -73,36 +67,5 @@ private:
 // case and before any dot) gets "_" appended; a name longer than 150 bytes is cut at a character boundary.
 // The result may be empty.
 std::string MakeSafeFileName(std::string_view text);
-
-// The names written in one run. A name already taken gets " (2)", " (3)" and so on before its
-// extension. Names compare without regard to ASCII case, so that they stay apart on file
-// systems that ignore it; place() also asks the disk, for every other rule a file system may
-// have. The table keeps a fingerprint for each name and each folder once, so that a million
-// photos take about 16 MB (names that repeat take some more, for their next number).
-class PhotoNames
-{
-public:
-    // `folder` ends with "/". Returns folder + name.
-    std::string claim(const std::string& folder, std::string_view stem, std::string_view extension);
-    // Gives back a name whose file was not written after all.
-    void release(const std::string& path);
-
-    // Gives the complete `file` the first name for `stem` and `extension` that is free in this
-    // table and on the disk (see WrittenFiles), in the file's folder. A name where something
-    // stands that cannot be replaced (a folder, a protected file) is passed over for the next
-    // number. Returns the path. Throws FileError when the file cannot be written.
-    std::string
-    place(ReplacingFile& file, WrittenFiles& written, std::string_view stem, std::string_view extension);
-
-    // The bytes the table holds.
-    std::size_t memoryBytes() const noexcept;
-
-private:
-    std::uint64_t folderSalt(const std::string& folder, bool add);
-
-    std::vector<std::string> m_folders; // folded, each once
-    FingerprintSet m_taken; // folded names, salted by their folder
-    FingerprintTable<std::uint32_t> m_nextNumber; // folded stem and extension -> the next number to try
-};
 
 } // namespace orvandel

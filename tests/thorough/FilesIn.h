@@ -1,24 +1,11 @@
 #pragma once
 
-#include "engine/RecordingRunHost.h"
-
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace orvandel::test {
-
-// A recording host that also keeps each photo's result.
-class ThoroughRecordingHost : public RecordingRunHost
-{
-public:
-    void photoFinished(const PhotoResult& result) override { photos.push_back(result); }
-    void runStopped(const RunStop& stop) override { stops.push_back(stop); }
-    std::vector<PhotoResult> photos;
-    std::vector<RunStop> stops;
-};
 
 // Every file in `folder` (hidden ones too) with its bytes; a folder in it shows as "<folder>".
 inline std::map<std::string, std::string> FilesIn(const std::string& folder)

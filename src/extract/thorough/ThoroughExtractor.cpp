@@ -1,4 +1,4 @@
-#include "ThoroughRun.h"
+#include "ThoroughExtractor.h"
 
 #include "ByteSource.h"
 #include "CardReader.h"
@@ -6,15 +6,13 @@
 #include "Sha256.h"
 #include "TextSource.h"
 #include "WrittenDigests.h"
-#include "extract/FirstReport.h"
 #include "util/FileError.h"
 #include "util/OutputFolder.h"
 #include "util/PathHelpers.h"
 #include "util/ReplacingFile.h"
-#include "util/StepRunner.h"
 #include "util/WrittenFiles.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -23,37 +21,10 @@ namespace orvandel {
 
 namespace {
 
-    // Line numbers of the run's steps, as its reports show them.
-    enum Line : int
-    {
-        kLineCount = 108,
-        kLineItem = 110,
-        kLineProgress = 112,
-        kLineCaption = 114,
-        kLineYield = 116,
-        kLineBusy = 118,
-        kLineOpen = 120,
-        kLineRead = 122,
-        kLineReadProgress = 124,
-        kLineReadCaption = 126,
-        kLineReadYield = 128,
-        kLineCreate = 130,
-        kLineDecode = 132,
-        kLineWrite = 134,
-        kLineCommit = 136,
-    };
-
     constexpr std::uint64_t kProgressEvery = 1024 * 1024;
     // A card with more photos than this before its end gets them named with what is known so far,
     // so that an absurd card cannot make the run hold an unbounded list.
     constexpr std::size_t kMaxPendingPhotos = 256;
-
-    std::string Megabytes(std::uint64_t bytes)
-    {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e6);
-        return text;
-    }
 
     // What a failed write says before the photo has its name: the system's reason; the report
     // adds the input, the card and its FN.
@@ -76,9 +47,9 @@ namespace {
         PhotoEnd end;
         bool failed = false;
         std::string error;
-        int errorStep = 0;
+        RunStep errorStep = RunStep::CheckList;
 
-        void fail(int step, std::string description)
+        void fail(RunStep step, std::string description)
         {
             if (failed)
                 return;
@@ -100,7 +71,7 @@ namespace {
             try {
                 file->write(bytes);
             } catch (const std::exception& error) {
-                fail(kLineWrite, WriteFailure(error));
+                fail(RunStep::WritePhoto, WriteFailure(error));
             }
         }
     };
@@ -114,17 +85,15 @@ namespace {
     class CardWriter : public CardHandler
     {
     public:
-        CardWriter(RunHost& host,
-                   ErrorSink& reports,
+        CardWriter(RunContext& run,
                    const ThoroughOptions& options,
                    const std::shared_ptr<OutputFolder>& folder,
-                   PhotoNames& names,
+                   OutputNames& names,
                    WrittenFiles& written,
                    WrittenDigests& writtenDigests,
                    std::size_t position,
                    std::string input)
-            : m_host(host)
-            , m_reports(reports)
+            : m_run(run)
             , m_options(options)
             , m_folder(folder)
             , m_names(names)
@@ -161,7 +130,8 @@ namespace {
                     photo->file->create(m_fileStem + "-" + std::to_string(m_cardNumber));
                 } catch (const std::exception& error) {
                     photo->file.reset();
-                    photo->fail(kLineCreate, std::string("Cannot create the photo's file: ") + error.what());
+                    photo->fail(RunStep::CreatePhoto,
+                                std::string("Cannot create the photo's file: ") + error.what());
                 }
                 if (m_options.unique)
                     photo->sha = std::make_unique<Sha256>();
@@ -182,7 +152,7 @@ namespace {
                     std::string description = "Cannot decode the photo: " + end.error;
                     if (end.errorLine != 0 && end.errorLine != photo.start.line)
                         description += " at line " + std::to_string(end.errorLine);
-                    photo.fail(kLineDecode, description);
+                    photo.fail(RunStep::DecodePhoto, description);
                 } else if (end.bytes == 0 && !photo.failed) {
                     m_pending.pop_back(); // Base64 of nothing: no photo
                     return;
@@ -191,13 +161,13 @@ namespace {
                     try {
                         photo.file->close();
                     } catch (const std::exception& error) {
-                        photo.fail(kLineWrite, WriteFailure(error));
+                        photo.fail(RunStep::WritePhoto, WriteFailure(error));
                     }
                 }
                 if (photo.sha)
                     photo.digest = photo.sha->finish();
             } else if (photo.start.form == PhotoForm::Unsupported) {
-                photo.fail(kLineDecode, "The photo cannot be taken out: " + end.error);
+                photo.fail(RunStep::DecodePhoto, "The photo cannot be taken out: " + end.error);
             }
             if (m_pending.size() >= kMaxPendingPhotos)
                 finishPending(card);
@@ -270,7 +240,7 @@ namespace {
             if (photo.start.form == PhotoForm::Link) {
                 result.status = PhotoStatus::Link;
                 result.url = photo.start.address;
-                m_host.photoFinished(result);
+                m_run.observer.photoFinished(result);
                 return;
             }
             if (!photo.failed)
@@ -279,10 +249,10 @@ namespace {
                 result.status = PhotoStatus::Failed;
                 result.output.clear();
                 result.error = photo.error + context(photo, card);
-                result.errorLine = photo.errorStep;
-                m_reports.reportError({result.error, std::string(kThoroughLocator), photo.errorStep});
+                result.errorStep = photo.errorStep;
+                m_run.steps.report(photo.errorStep, result.error);
             }
-            m_host.photoFinished(result);
+            m_run.observer.photoFinished(result);
         }
 
         void write(PendingPhoto& photo, const CardFields& card, ImageType declared, PhotoResult& result)
@@ -306,10 +276,10 @@ namespace {
             const NameFields fields {m_fileStem, card.fn, card.number, card.uid};
             std::string target;
             try {
-                target = m_names.place(*photo.file, m_written, m_options.name.expand(fields),
-                                       ImageTypeExtension(type));
+                target = m_names.place(*photo.file, m_written, photo.file->folder()->path(),
+                                       m_options.name.expand(fields), ImageTypeExtension(type));
             } catch (const std::exception& error) {
-                photo.fail(kLineCommit, std::string("Cannot write the photo: ") + error.what());
+                photo.fail(RunStep::NamePhoto, std::string("Cannot write the photo: ") + error.what());
                 return;
             }
             if (photo.sha)
@@ -319,11 +289,10 @@ namespace {
             ++m_summary.written;
         }
 
-        RunHost& m_host;
-        ErrorSink& m_reports;
+        RunContext& m_run;
         const ThoroughOptions& m_options;
         const std::shared_ptr<OutputFolder>& m_folder;
-        PhotoNames& m_names;
+        OutputNames& m_names;
         WrittenFiles& m_written;
         WrittenDigests& m_writtenDigests;
         std::size_t m_position;
@@ -338,18 +307,6 @@ namespace {
         InputSummary m_summary;
     };
 
-    // The end of a run that was asked to stop: the window as before the run, what was written on
-    // the disk, and how far the run got in place of "Done.".
-    RunOutcome EndStoppedRun(StepRunner& steps, RunHost& host, WrittenFiles& written, const RunStop& stop)
-    {
-        steps.step(186, [&] { host.setBusyPointer(false); });
-        steps.step(188, [&] { host.setProgressValue(0); });
-        steps.step(190, [&] { host.setProgressCaption(std::string(kIdleProgressCaption)); });
-        steps.step(192, [&] { written.flush(); });
-        steps.step(192, [&] { host.runStopped(stop); });
-        return RunOutcome::Stopped;
-    }
-
     std::uint64_t SizeOf(const std::string& path)
     {
         std::error_code ec;
@@ -359,137 +316,97 @@ namespace {
 
 } // namespace
 
-ThoroughRun::ThoroughRun(ThoroughOptions options)
+ThoroughExtractor::ThoroughExtractor(ThoroughOptions options)
     : m_options(std::move(options))
 {
 }
 
-RunOutcome ThoroughRun::start(RunHost& host)
+ThoroughExtractor::~ThoroughExtractor() = default;
+
+void ThoroughExtractor::prepare(RunContext& run, std::size_t count)
 {
-    const RunningFlag running(m_isRunning);
-    if (!running.entered())
-        return RunOutcome::AlreadyRunning;
-    m_stopRequested = false;
-
-    FirstReport reports(host);
-    StepRunner steps(std::string(kThoroughLocator), reports);
-    if (const auto refused = RefuseToStart(steps, host))
-        return *refused;
-
-    std::size_t count = 0;
-    std::uint64_t totalBytes = 0;
-    steps.step(kLineCount, [&] {
-        count = host.itemCount();
-        // Progress goes by bytes: the sizes as the run begins.
+    m_count = count;
+    // Progress goes by bytes: the sizes as the run begins.
+    run.steps.step(RunStep::Count, [&] {
         for (std::size_t position = 1; position <= count; ++position) {
-            if (const auto item = host.itemText(position))
-                totalBytes += SizeOf(*item);
+            if (const auto item = run.input.itemText(position))
+                m_totalBytes += SizeOf(*item);
         }
     });
-
     // The folder is held for the whole run: renamed or replaced meanwhile, it still gets every
     // photo, and no temporary file is left behind in it.
-    std::shared_ptr<OutputFolder> folder;
-    steps.step(kLineCount, [&] { folder = OutputFolder::open(host.outputFolderText()); });
+    run.steps.step(RunStep::Count, [&] { m_folder = OutputFolder::open(run.input.outputFolderText()); });
+}
 
-    PhotoNames names;
-    WrittenFiles written;
-    WrittenDigests writtenDigests;
-    std::uint64_t bytesBefore = 0;
-    const auto progressValue = [&](std::uint64_t done, std::size_t position) {
-        if (totalBytes == 0)
-            return static_cast<double>(position) / static_cast<double>(count) * 100.0;
-        return std::min(100.0, static_cast<double>(done) / static_cast<double>(totalBytes) * 100.0);
-    };
+double ThoroughExtractor::progressAt(std::uint64_t done, std::size_t position) const
+{
+    if (m_totalBytes == 0)
+        return static_cast<double>(position) / static_cast<double>(m_count) * 100.0;
+    return std::min(100.0, static_cast<double>(done) / static_cast<double>(m_totalBytes) * 100.0);
+}
 
-    for (std::size_t position = 1; position <= count; ++position) {
-        reports.restart();
-        std::optional<std::string> input;
-        steps.step(kLineItem, [&] { input = host.itemText(position); });
-        if (!input)
-            continue; // the list was shortened meanwhile
-        const std::string name = GetFileName(*input);
+double ThoroughExtractor::progressBefore(std::size_t position, std::size_t /*count*/) const
+{
+    return progressAt(m_bytesBefore, position);
+}
 
-        steps.step(kLineProgress, [&] { host.setProgressValue(progressValue(bytesBefore, position)); });
-        steps.step(kLineCaption, [&] { host.setProgressCaption("Processing: " + name); });
-        bool goOn = true;
-        steps.step(kLineYield, [&] { goOn = host.yield(); });
-        if (!goOn)
-            return RunOutcome::Stopped;
-        if (m_stopRequested)
-            return EndStoppedRun(steps, host, written, {position - 1, count, {}, 0});
-        steps.step(kLineBusy, [&] { host.setBusyPointer(true); });
-
-        std::unique_ptr<FileByteSource> bytes;
-        std::unique_ptr<TextSource> text;
-        CardWriter writer(host, reports, m_options, folder, names, written, writtenDigests, position, *input);
-        std::unique_ptr<CardReader> reader;
-        const bool opened = steps.step(kLineOpen, [&] {
-            bytes = std::make_unique<FileByteSource>(*input);
-            text = std::make_unique<TextSource>(*bytes);
-            reader = std::make_unique<CardReader>(*text, writer, CardReaderOptions {m_options.logos});
-        });
-        std::uint64_t inputSize = 0;
-        bool more = true;
-        if (opened) {
-            inputSize = bytes->size();
-            std::uint64_t shown = 0;
-            while (more) {
-                if (!steps.step(kLineRead, [&] { more = reader->pump(); })) {
-                    // What was read stays: finished photos are written, the one under way fails.
-                    steps.step(kLineRead,
-                               [&] { reader->abandon("the rest of the input could not be read"); });
-                    more = false;
-                    break;
-                }
+ItemEnd ThoroughExtractor::extract(RunContext& run, std::size_t position, const std::string& input)
+{
+    RunSteps& steps = run.steps;
+    std::unique_ptr<FileByteSource> bytes;
+    std::unique_ptr<TextSource> text;
+    CardWriter writer(run, m_options, m_folder, m_names, m_written, m_writtenDigests, position, input);
+    std::unique_ptr<CardReader> reader;
+    const bool opened = steps.step(RunStep::OpenInput, [&] {
+        bytes = std::make_unique<FileByteSource>(input);
+        text = std::make_unique<TextSource>(*bytes);
+        reader = std::make_unique<CardReader>(*text, writer, CardReaderOptions {m_options.logos});
+    });
+    std::uint64_t inputSize = 0;
+    bool more = true;
+    if (opened) {
+        inputSize = bytes->size();
+        std::uint64_t shown = 0;
+        while (more) {
+            if (!steps.step(RunStep::ReadCards, [&] { more = reader->pump(); })) {
+                // What was read stays: finished photos are written, the one under way fails.
+                steps.step(RunStep::ReadCards,
+                           [&] { reader->abandon("the rest of the input could not be read"); });
+                more = false;
+                break;
+            }
+            if (writer.closed())
+                break; // asked to stop, and the card under way has ended
+            const std::uint64_t taken = text->bytesTaken();
+            if (more && taken - shown < kProgressEvery)
+                continue;
+            shown = taken;
+            steps.step(RunStep::ReadProgress, [&] {
+                run.observer.progress({position, input, taken, std::max(inputSize, taken),
+                                       progressAt(m_bytesBefore + std::min(taken, inputSize), position)});
+            });
+            if (!more)
+                break;
+            const StopRequest stop = run.yield(RunStep::ReadYield);
+            if (stop == StopRequest::Now)
+                return {false, {}, ItemEnd::Stop::Now}; // the photos under way go with the writer
+            if (stop == StopRequest::AfterTheCard) {
+                writer.stopAfterTheCard();
                 if (writer.closed())
-                    break; // asked to stop, and the card under way has ended
-                const std::uint64_t taken = text->bytesTaken();
-                if (more && taken - shown < kProgressEvery)
-                    continue;
-                shown = taken;
-                const std::uint64_t size = std::max(inputSize, taken);
-                steps.step(kLineReadProgress, [&] {
-                    host.setProgressValue(progressValue(bytesBefore + std::min(taken, inputSize), position));
-                });
-                steps.step(kLineReadCaption, [&] {
-                    host.setProgressCaption("Processing: " + name + " (" + Megabytes(taken) + " of "
-                                            + Megabytes(size) + " MB)");
-                });
-                if (!more)
-                    break;
-                steps.step(kLineReadYield, [&] { goOn = host.yield(); });
-                if (!goOn)
-                    return RunOutcome::Stopped; // the photos under way are discarded with the writer
-                if (m_stopRequested) {
-                    writer.stopAfterTheCard();
-                    if (writer.closed())
-                        break; // between two cards
-                }
+                    break; // between two cards
             }
         }
-        bytesBefore += opened ? inputSize : SizeOf(*input);
-
-        ItemResult result;
-        result.position = position;
-        result.input = *input;
-        if (reports.failed()) {
-            result.status = ItemStatus::Failed;
-            result.error = reports.first().description;
-            result.errorLine = reports.first().line;
-        } else {
-            result.status = writer.summary().written > 0 ? ItemStatus::Written : ItemStatus::NoPhoto;
-        }
-        host.itemFinished(result);
-        if (writer.closed()) {
-            // An input read to its end counts as done.
-            if (!more)
-                return EndStoppedRun(steps, host, written, {position, count, {}, 0});
-            return EndStoppedRun(steps, host, written, {position - 1, count, *input, writer.cardsEnded()});
-        }
     }
+    m_bytesBefore += opened ? inputSize : SizeOf(input);
 
-    return FinishRun(steps, host, [&] { written.flush(); });
+    ItemEnd end;
+    end.wrote = writer.summary().written > 0;
+    if (writer.closed()) {
+        end.stop = ItemEnd::Stop::AfterTheCard;
+        end.readToEnd = !more;
+        end.cards = writer.cardsEnded();
+    }
+    return end;
 }
 
 } // namespace orvandel

@@ -1,0 +1,67 @@
+#include "ClassicExtractor.h"
+
+#include "ClassicPhotoFinder.h"
+#include "util/PathHelpers.h"
+#include "util/ReplacingFile.h"
+#include "util/TextFile.h"
+
+namespace orvandel {
+
+namespace {
+
+    // The three writing steps: the GIF header has its own.
+    struct WriteSteps
+    {
+        RunStep create;
+        RunStep write;
+        RunStep close;
+    };
+
+} // namespace
+
+ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, const std::string& input)
+{
+    RunSteps& steps = run.steps;
+    TextLines card;
+    if (!steps.step(RunStep::ReadCard, [&] { card = ReadTextLines(input); }))
+        return {}; // never the text of an earlier file
+
+    std::optional<ClassicPhotoPlace> photo;
+    steps.step(RunStep::FindPhoto, [&] { photo = LocateClassicPhoto(card); });
+    if (!photo)
+        return {};
+
+    const WriteSteps write = photo->extension == ".gif"
+        ? WriteSteps {RunStep::CreateGif, RunStep::WriteGif, RunStep::CloseGif}
+        : WriteSteps {RunStep::CreateJpeg, RunStep::WriteJpeg, RunStep::CloseJpeg};
+    // Decoding comes first: a photo that cannot be decoded creates no file and leaves a file
+    // already standing under that name as it was. A run looks at nothing after the photo it
+    // writes, so the card's text is decoded in its own buffer.
+    std::string bytes;
+    if (!steps.step(write.write, [&] { bytes = DecodeClassicPhoto(card, *photo); }))
+        return {};
+
+    // The file is created in the folder the text names now, and takes its name when it is
+    // complete: a file this run wrote is never replaced by another input's.
+    std::string target;
+    std::string folderText;
+    std::string stem;
+    std::optional<ReplacingFile> file;
+    const bool created = steps.step(write.create, [&] {
+        stem = StripExtension(GetFileName(input));
+        folderText = run.input.outputFolderText();
+        file.emplace(OutputNames::firstPath(folderText, stem, photo->extension));
+        file->create();
+    });
+    if (!created)
+        return {};
+    if (!steps.step(write.write, [&] { file->write(bytes); }))
+        return {};
+    if (!steps.step(write.close, [&] {
+            target = m_names.place(*file, m_written, folderText, stem, photo->extension, input);
+        }))
+        return {};
+    return {true, target};
+}
+
+} // namespace orvandel
