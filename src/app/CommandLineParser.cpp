@@ -22,6 +22,7 @@ namespace {
         int dashes; // 2 for ours ("--json"), 1 for the window system's ("-platform")
         bool valueAfterEquals; // "--name=TEMPLATE", "-style=fusion"
         char letter; // the one-letter form ("-o DIR", "-oDIR"), or 0
+        const char* valueName = "a value"; // what a usage error says the option needs
     };
 
     // Codes beyond every character, for the options without a letter.
@@ -39,10 +40,14 @@ namespace {
     };
 
     const OptionSpec kExtractOptions[] = {
-        {"output", 'o', true, 2, true, 'o'},         {"help", 'h', false, 2, false, 'h'},
-        {"pattern", kPattern, true, 2, true, 0},     {"json", kJson, false, 2, false, 0},
-        {"thorough", kThorough, false, 2, false, 0}, {"logos", kLogos, false, 2, false, 0},
-        {"unique", kUnique, false, 2, false, 0},     {"name", kName, true, 2, true, 0},
+        {"output", 'o', true, 2, true, 'o', "a folder"},
+        {"help", 'h', false, 2, false, 'h'},
+        {"pattern", kPattern, true, 2, true, 0, "a pattern"},
+        {"json", kJson, false, 2, false, 0},
+        {"thorough", kThorough, false, 2, false, 0},
+        {"logos", kLogos, false, 2, false, 0},
+        {"unique", kUnique, false, 2, false, 0},
+        {"name", kName, true, 2, true, 0, "a template"},
     };
 
     // The window's own option and those that Qt takes out of the arguments itself (QCoreApplication,
@@ -147,8 +152,8 @@ namespace {
         opterr = 0;
         optind = 0;
         for (;;) {
-            // No letter without a value is ever followed by more letters that count, so each
-            // step begins at a word of its own.
+            // Each step begins at a word of its own: getopt is never left inside a word of
+            // letters, for a letter without a value ("-h") stands alone or ends the reading.
             const int at = optind == 0 ? 1 : optind;
             const int code = oneDash
                 ? ::getopt_long_only(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr)
@@ -195,6 +200,11 @@ namespace {
         return {"unknown option '" + std::string(element) + "'"};
     }
 
+    UsageError NeedsValue(const Found& found)
+    {
+        return {"option '" + std::string(found.element) + "' needs " + found.spec->valueName};
+    }
+
     CommandRequest ParseExtract(const std::vector<std::string>& words)
     {
         ExtractRequest request;
@@ -210,10 +220,7 @@ namespace {
                 ended = Unknown(found.element);
                 return false;
             case Found::Kind::MissingValue:
-                ended = UsageError {"option '" + std::string(found.element) + "' needs "
-                                    + (found.spec->code == 'o'         ? "a folder"
-                                           : found.spec->code == kName ? "a template"
-                                                                       : "a pattern")};
+                ended = NeedsValue(found);
                 return false;
             case Found::Kind::Option:
                 break;
@@ -287,7 +294,7 @@ namespace {
                 error = Unknown(found.element);
                 return false;
             case Found::Kind::MissingValue:
-                error = UsageError {"option '" + std::string(found.element) + "' needs a value"};
+                error = NeedsValue(found);
                 return false;
             case Found::Kind::Option:
                 break;

@@ -121,6 +121,8 @@ namespace {
             RefusalCase {"OutputAtTheEnd", {"extract", "--output"}, "option '--output' needs a folder"},
             RefusalCase {
                 "PatternAtTheEnd", {"extract", "-o", "o", "--pattern"}, "option '--pattern' needs a pattern"},
+            RefusalCase {
+                "NameAtTheEnd", {"extract", "--thorough", "--name"}, "option '--name' needs a template"},
             RefusalCase {"PatternWithASlash",
                          {"extract", "--pattern", "a/*.vcf"},
                          "a pattern matches file names and cannot be empty or hold '/': 'a/*.vcf'"},
