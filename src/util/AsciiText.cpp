@@ -49,6 +49,13 @@ std::string_view TrimBlanks(std::string_view text) noexcept
     return TrimCharacters(text, " \t");
 }
 
+void AppendHexByte(std::string& out, unsigned char byte)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 15];
+}
+
 std::string DescribeByte(char c)
 {
     const auto byte = static_cast<unsigned char>(c);

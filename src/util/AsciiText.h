@@ -51,6 +51,9 @@ constexpr int HexValue(char c) noexcept
     return -1;
 }
 
+// Appends the byte's two lower-case hexadecimal digits ("0a", "ff").
+void AppendHexByte(std::string& out, unsigned char byte);
+
 // A byte as an error message names it: a printable ASCII character in quotes ("%"), any other
 // byte by its value ("the byte 0x0A").
 std::string DescribeByte(char c);

@@ -96,6 +96,17 @@ namespace {
                           TrimCase {"QuotesAndBlanksMixed", " \"image/png\" ", " \t\"", "image/png"}),
         [](const auto& info) { return std::string(info.param.name); });
 
+    TEST(AppendHexByte, WritesTwoLowerCaseDigitsThatHexValueReadsBack)
+    {
+        for (int byte = 0; byte < 256; ++byte) {
+            std::string text = "x";
+            AppendHexByte(text, static_cast<unsigned char>(byte));
+            ASSERT_EQ(text.size(), 3u);
+            EXPECT_EQ(AsciiLower(text), text);
+            EXPECT_EQ(HexValue(text[1]) * 16 + HexValue(text[2]), byte) << text;
+        }
+    }
+
     TEST(HexValue, ReadsBothCasesAndRefusesTheRest)
     {
         const std::string digits = "0123456789abcdef";
