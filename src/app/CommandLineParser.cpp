@@ -81,20 +81,11 @@ namespace {
         {"dograb", kQtOther, false, 1, false, 0},
     };
 
-    // What one step of the scan found.
+    // An option or an operand, as the scan found it.
     struct Found
     {
-        enum class Kind
-        {
-            Option,
-            Operand, // a word that is no option: a path
-            MissingValue, // an option that needs a value, at the end
-            Unknown, // no option of ours, or one not spelt exactly
-        };
-        Kind kind;
-        const OptionSpec* spec = nullptr; // for Option and MissingValue
-        std::string_view element; // the argument as written (an option's first)
-        std::string value; // an option's value; the operand
+        const OptionSpec* spec = nullptr; // the option; null for an operand (a word that is no option)
+        std::string value; // the option's value; the operand
         std::vector<std::string> words; // the arguments it took, as written
     };
 
@@ -122,11 +113,17 @@ namespace {
         return nullptr;
     }
 
+    UsageError Unknown(std::string_view element)
+    {
+        return {"unknown option '" + std::string(element) + "'"};
+    }
+
     // Walks `words` in their order with getopt_long (getopt_long_only where options take one
-    // dash): options and operands as they come, every word after "--" an operand. `visit` tells
-    // whether to go on.
+    // dash), giving `visit` the options and operands as they come, every word after "--" an
+    // operand, until `visit` says to stop. Returns the usage error of an unknown option or of a
+    // missing value.
     template<std::size_t N, class Visit>
-    void
+    std::optional<UsageError>
     ScanWords(const std::vector<std::string>& words, const OptionSpec (&specs)[N], bool oneDash, Visit visit)
     {
         std::vector<::option> longOptions;
@@ -160,49 +157,29 @@ namespace {
                 : ::getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
             if (code == -1)
                 break;
-            Found found {};
-            found.element = storage[static_cast<std::size_t>(at)];
-            for (int i = at; i < std::max(optind, at + 1) && i < argc; ++i)
-                found.words.push_back(storage[static_cast<std::size_t>(i)]);
+            const std::string& element = storage[static_cast<std::size_t>(at)];
+            Found found;
             if (code == 1) {
-                found.kind = Found::Kind::Operand;
                 found.value = optarg;
-            } else if (code == '?') {
-                found.kind = Found::Kind::Unknown;
             } else {
-                const int option = code == ':' ? optopt : code;
-                found.spec = SpecOf(specs, option, found.element);
+                found.spec = code == '?' ? nullptr : SpecOf(specs, code == ':' ? optopt : code, element);
                 if (!found.spec)
-                    found.kind = Found::Kind::Unknown;
-                else if (code == ':')
-                    found.kind = Found::Kind::MissingValue;
-                else
-                    found.kind = Found::Kind::Option;
+                    return Unknown(element);
+                if (code == ':')
+                    return UsageError {"option '" + element + "' needs " + found.spec->valueName};
                 if (optarg)
                     found.value = optarg;
             }
+            found.words.assign(storage.begin() + at, storage.begin() + std::max(optind, at + 1));
             if (!visit(found))
-                return;
+                return std::nullopt;
         }
         for (int i = optind; i < argc; ++i) {
-            Found operand {Found::Kind::Operand,
-                           nullptr,
-                           storage[static_cast<std::size_t>(i)],
-                           storage[static_cast<std::size_t>(i)],
-                           {storage[static_cast<std::size_t>(i)]}};
-            if (!visit(operand))
-                return;
+            const std::string& operand = storage[static_cast<std::size_t>(i)];
+            if (!visit(Found {nullptr, operand, {operand}}))
+                break;
         }
-    }
-
-    UsageError Unknown(std::string_view element)
-    {
-        return {"unknown option '" + std::string(element) + "'"};
-    }
-
-    UsageError NeedsValue(const Found& found)
-    {
-        return {"option '" + std::string(found.element) + "' needs " + found.spec->valueName};
+        return std::nullopt;
     }
 
     CommandRequest ParseExtract(const std::vector<std::string>& words)
@@ -211,19 +188,10 @@ namespace {
         std::optional<std::string> outputFolder;
         std::vector<std::string> thoroughOnly; // the thorough-only options given, as named
         std::optional<CommandRequest> ended;
-        ScanWords(words, kExtractOptions, false, [&](const Found& found) {
-            switch (found.kind) {
-            case Found::Kind::Operand:
+        const auto error = ScanWords(words, kExtractOptions, false, [&](const Found& found) {
+            if (!found.spec) {
                 request.inputs.push_back(found.value);
                 return true;
-            case Found::Kind::Unknown:
-                ended = Unknown(found.element);
-                return false;
-            case Found::Kind::MissingValue:
-                ended = NeedsValue(found);
-                return false;
-            case Found::Kind::Option:
-                break;
             }
             switch (found.spec->code) {
             case 'o':
@@ -258,8 +226,8 @@ namespace {
                 thoroughOnly.push_back("--name");
                 try {
                     NameTemplate::parse(found.value);
-                } catch (const NameTemplateError& error) {
-                    ended = UsageError {"--name '" + found.value + "': " + error.what()};
+                } catch (const NameTemplateError& problem) {
+                    ended = UsageError {"--name '" + found.value + "': " + problem.what()};
                     return false;
                 }
                 request.thorough.nameTemplate = found.value;
@@ -269,6 +237,8 @@ namespace {
             }
             return true;
         });
+        if (error)
+            return *error;
         if (ended)
             return *ended;
         if (!request.thorough.thorough && !thoroughOnly.empty())
@@ -284,20 +254,10 @@ namespace {
     StartRequest ParseWindow(const std::vector<std::string>& words)
     {
         WindowRequest request;
-        std::optional<UsageError> error;
-        ScanWords(words, kWindowOptions, true, [&](const Found& found) {
-            switch (found.kind) {
-            case Found::Kind::Operand:
+        const auto error = ScanWords(words, kWindowOptions, true, [&](const Found& found) {
+            if (!found.spec) {
                 request.paths.push_back(found.value);
                 return true;
-            case Found::Kind::Unknown:
-                error = Unknown(found.element);
-                return false;
-            case Found::Kind::MissingValue:
-                error = NeedsValue(found);
-                return false;
-            case Found::Kind::Option:
-                break;
             }
             if (found.spec->code == kThorough) {
                 request.thorough = true;
