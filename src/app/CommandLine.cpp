@@ -9,6 +9,7 @@
 #include "TerminalText.h"
 #include "ThoroughCommand.h"
 #include "extract/ExtractionRun.h"
+#include "util/PathHelpers.h"
 
 #include <cerrno>
 #include <ostream>

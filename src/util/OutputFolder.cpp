@@ -65,59 +65,6 @@ namespace {
         return FolderSeams().flush(path);
     }
 
-    // A temporary file's stdio stream. The image's bytes are buffered; closing tells the failures
-    // (a full disk) that the buffered writes put off.
-    class TemporaryStream
-    {
-    public:
-        explicit TemporaryStream(std::FILE* file)
-            : m_file(file)
-        {
-        }
-        ~TemporaryStream() { abandon(); }
-        TemporaryStream(const TemporaryStream&) = delete;
-        TemporaryStream& operator=(const TemporaryStream&) = delete;
-
-        bool isOpen() const noexcept { return m_file != nullptr; }
-        std::FILE* file() const noexcept { return m_file; }
-
-        std::error_code write(std::string_view bytes)
-        {
-            if (!m_file)
-                return std::make_error_code(std::errc::bad_file_descriptor);
-            if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-                return LastError();
-            return {};
-        }
-
-        // Writes what is buffered and closes; the first failure tells.
-        std::error_code close()
-        {
-            if (!m_file)
-                return std::make_error_code(std::errc::bad_file_descriptor);
-            std::FILE* file = m_file;
-            m_file = nullptr;
-            std::error_code error;
-            if (std::fflush(file) != 0)
-                error = LastError();
-            if (std::fclose(file) != 0 && !error)
-                error = LastError();
-            return error;
-        }
-
-        // Closes without caring what becomes of the buffered bytes: the file is thrown away.
-        void abandon() noexcept
-        {
-            if (m_file) {
-                std::fclose(m_file);
-                m_file = nullptr;
-            }
-        }
-
-    private:
-        std::FILE* m_file;
-    };
-
 } // namespace
 
 #if defined(ORVANDEL_POSIX_FOLDERS)
@@ -200,38 +147,51 @@ namespace {
                        std::string name,
                        std::string hint)
             : m_folder(std::move(folder))
-            , m_stream(file)
+            , m_file(file)
             , m_name(std::move(name))
             , m_hint(std::move(hint))
         {
             struct stat status
             {
             };
-            if (::fstat(::fileno(file), &status) == 0)
+            if (::fstat(::fileno(m_file), &status) == 0)
                 m_identity = IdentityOf(status);
         }
         ~PosixTemporary() override { discard(); }
 
-        std::error_code write(std::string_view bytes) override { return m_stream.write(bytes); }
+        std::error_code write(std::string_view bytes) override
+        {
+            if (!m_file)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+                return LastError();
+            return {};
+        }
 
         std::error_code finish() override
         {
-            if (!m_stream.isOpen())
+            if (!m_file)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             std::error_code error;
             // An unnamed file lives as long as a handle on it: one stays for placing it.
             if (m_name.empty()) {
-                m_fd = ::fcntl(::fileno(m_stream.file()), F_DUPFD_CLOEXEC, 0);
+                m_fd = ::fcntl(::fileno(m_file), F_DUPFD_CLOEXEC, 0);
                 if (m_fd < 0)
                     error = LastError();
             }
-            const std::error_code closed = m_stream.close();
-            return error ? error : closed;
+            std::FILE* file = m_file;
+            m_file = nullptr;
+            // Buffered bytes are written at the close; a full disk shows here.
+            if (std::fflush(file) != 0 && !error)
+                error = LastError();
+            if (std::fclose(file) != 0 && !error)
+                error = LastError();
+            return error;
         }
 
         std::error_code placeNew(std::string_view name) override
         {
-            if (m_stream.isOpen() || m_placed)
+            if (m_file || m_placed)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             const std::string target(name);
             const std::error_code error
@@ -243,7 +203,7 @@ namespace {
 
         std::error_code replace(std::string_view name) override
         {
-            if (m_stream.isOpen() || m_placed)
+            if (m_file || m_placed)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             // An unnamed file gets a hidden name first: a link cannot replace, a rename can.
             if (m_name.empty()) {
@@ -268,7 +228,10 @@ namespace {
 
         void discard() noexcept override
         {
-            m_stream.abandon();
+            if (m_file) {
+                std::fclose(m_file);
+                m_file = nullptr;
+            }
             if (m_fd >= 0) {
                 ::close(m_fd);
                 m_fd = -1;
@@ -293,7 +256,7 @@ namespace {
         }
 
         std::shared_ptr<PosixFolder> m_folder;
-        TemporaryStream m_stream;
+        std::FILE* m_file;
         int m_fd = -1; // an unnamed file's handle after finish()
         std::string m_name; // empty while unnamed, and once placed
         std::string m_hint;
@@ -476,8 +439,25 @@ namespace {
         PathTemporary(std::shared_ptr<const PathFolder> folder, std::FILE* file, std::string name);
         ~PathTemporary() override { discard(); }
 
-        std::error_code write(std::string_view bytes) override { return m_stream.write(bytes); }
-        std::error_code finish() override { return m_stream.close(); }
+        std::error_code write(std::string_view bytes) override
+        {
+            if (!m_file)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+                return LastError();
+            return {};
+        }
+
+        std::error_code finish() override
+        {
+            if (!m_file)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            std::FILE* file = m_file;
+            m_file = nullptr;
+            if (std::fclose(file) != 0)
+                return LastError();
+            return {};
+        }
 
         std::error_code placeNew(std::string_view name) override
         {
@@ -489,7 +469,7 @@ namespace {
 
         std::error_code replace(std::string_view name) override
         {
-            if (m_stream.isOpen() || m_placed)
+            if (m_file || m_placed)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             std::error_code error;
             fs::rename(pathOf(m_name), pathOf(name), error);
@@ -500,7 +480,10 @@ namespace {
 
         void discard() noexcept override
         {
-            m_stream.abandon();
+            if (m_file) {
+                std::fclose(m_file);
+                m_file = nullptr;
+            }
             if (!m_placed && !m_name.empty()) {
                 std::error_code ignored;
                 fs::remove(pathOf(m_name), ignored);
@@ -515,7 +498,7 @@ namespace {
         fs::path pathOf(std::string_view name) const;
 
         std::shared_ptr<const PathFolder> m_folder;
-        TemporaryStream m_stream;
+        std::FILE* m_file;
         std::string m_name;
         bool m_placed = false;
     };
@@ -585,7 +568,7 @@ namespace {
 
     PathTemporary::PathTemporary(std::shared_ptr<const PathFolder> folder, std::FILE* file, std::string name)
         : m_folder(std::move(folder))
-        , m_stream(file)
+        , m_file(file)
         , m_name(std::move(name))
     {
     }

@@ -141,4 +141,12 @@ std::optional<FileIdentity> ReplacingFile::identity() const
     return m_identity;
 }
 
+void ReplacingFile::writeWhole(const std::string& target, std::string_view bytes)
+{
+    ReplacingFile file(target);
+    file.create();
+    file.write(bytes);
+    file.commit();
+}
+
 } // namespace orvandel

@@ -58,6 +58,9 @@ public:
     // Which file this is, when the file system tells it; the same before and after commit.
     std::optional<FileIdentity> identity() const;
 
+    // Writes `bytes` to `target` in one go: create, write, commit.
+    static void writeWhole(const std::string& target, std::string_view bytes);
+
 private:
     std::string name() const;
     void finishWriting();

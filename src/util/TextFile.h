@@ -37,8 +37,6 @@ std::string ReadWholeFile(const std::string& path);
 
 // The file's lines, numbered from 0, without their line breaks. Throws FileError.
 TextLines ReadTextLines(const std::string& path);
-// The same lines one string each: the reader's rules in their plainest form, which the tests pin.
-// The run itself reads through ReadTextLines, whose one text it decodes in place.
 std::vector<std::string> ReadFileLines(const std::string& path);
 
 } // namespace orvandel

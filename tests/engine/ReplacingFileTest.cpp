@@ -20,15 +20,6 @@ namespace {
     using test::TempDir;
     using test::TemporaryKind;
 
-    // A whole image in one go, as the runs write it: create, write, commit.
-    void WriteWhole(const std::string& target, std::string_view bytes)
-    {
-        ReplacingFile file(target);
-        file.create();
-        file.write(bytes);
-        file.commit();
-    }
-
     std::vector<std::string> EntriesIn(const std::string& folder)
     {
         std::vector<std::string> names;
@@ -57,7 +48,7 @@ namespace {
     TEST_P(ReplacingFileTest, ReplacesAnExistingFileWhole)
     {
         const auto target = dir.write("card.jpg", "old content, longer than the new one");
-        WriteWhole(target, "new");
+        ReplacingFile::writeWhole(target, "new");
         EXPECT_EQ(Slurp(target), "new");
         EXPECT_EQ(EntriesIn(dir.path()), (std::vector<std::string> {"card.jpg"}))
             << "no temporary file is left";
@@ -91,7 +82,7 @@ namespace {
     {
         const auto elsewhere = dir.write("elsewhere/precious.txt", "precious");
         fs::create_symlink(elsewhere, dir.file("card.jpg"));
-        WriteWhole(dir.file("card.jpg"), "photo");
+        ReplacingFile::writeWhole(dir.file("card.jpg"), "photo");
         EXPECT_EQ(Slurp(elsewhere), "precious");
         EXPECT_FALSE(fs::is_symlink(dir.file("card.jpg")));
         EXPECT_EQ(Slurp(dir.file("card.jpg")), "photo");
@@ -100,7 +91,7 @@ namespace {
     TEST_P(ReplacingFileTest, FollowsTheUsualPermissions)
     {
         const mode_t old = ::umask(022);
-        WriteWhole(dir.file("card.jpg"), "photo");
+        ReplacingFile::writeWhole(dir.file("card.jpg"), "photo");
         ::umask(old);
         const auto perms = fs::status(dir.file("card.jpg")).permissions();
         EXPECT_EQ(perms,

@@ -1,6 +1,5 @@
 #include "PhotoNames.h"
 
-#include "util/AsciiText.h"
 #include "util/FileError.h"
 #include "util/Fingerprint.h"
 #include "util/ReplacingFile.h"
@@ -15,6 +14,16 @@ namespace orvandel {
 namespace {
 
     constexpr std::size_t kMaxNameBytes = 150;
+
+    std::string AsciiLower(std::string_view text)
+    {
+        std::string out(text);
+        for (char& c : out) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return out;
+    }
 
     bool IsForbidden(char c)
     {
