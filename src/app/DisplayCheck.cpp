@@ -2,6 +2,8 @@
 
 #include "util/PathHelpers.h"
 
+#include <vector>
+
 namespace orvandel {
 
 namespace {
@@ -22,27 +24,11 @@ namespace {
         return parts;
     }
 
-    // Qt takes its options with one dash or two.
-    bool IsQtOption(const std::string& arg, const char* name)
-    {
-        return arg == std::string("-") + name || arg == std::string("--") + name;
-    }
-
 } // namespace
 
-std::optional<std::string> MissingDisplay(const std::vector<std::string>& args,
-                                          const EnvironmentLookup& environment)
+std::optional<std::string> MissingDisplay(const WindowRequest& window, const EnvironmentLookup& environment)
 {
-    std::string platforms;
-    bool displayOption = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--")
-            break;
-        if (IsQtOption(args[i], "platform") && i + 1 < args.size())
-            platforms = args[++i];
-        else if (IsQtOption(args[i], "display") && i + 1 < args.size())
-            displayOption = true;
-    }
+    std::string platforms = window.platform.value_or("");
     if (platforms.empty() && IsSet(environment, "QT_QPA_PLATFORM"))
         platforms = environment("QT_QPA_PLATFORM");
     if (platforms.empty()) {
@@ -56,7 +42,7 @@ std::optional<std::string> MissingDisplay(const std::vector<std::string>& args,
         if (name.empty())
             continue;
         if (name == "xcb") {
-            if (displayOption || IsSet(environment, "DISPLAY"))
+            if (window.displayGiven || IsSet(environment, "DISPLAY"))
                 return std::nullopt;
             wanted += wanted.empty() ? "DISPLAY" : " or DISPLAY";
         } else if (name.rfind("wayland", 0) == 0) {

@@ -1,18 +1,17 @@
 #include "TerminalText.h"
 
+#include "util/AsciiText.h"
 #include "util/Utf8.h"
 
 namespace orvandel {
 
 std::string TerminalText(std::string_view text)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size());
     const auto escapeByte = [&out](unsigned char byte) {
         out += "\\x";
-        out += kHex[byte >> 4];
-        out += kHex[byte & 15];
+        AppendHexByte(out, byte);
     };
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);

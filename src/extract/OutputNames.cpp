@@ -1,5 +1,6 @@
 #include "OutputNames.h"
 
+#include "util/AsciiText.h"
 #include "util/FileError.h"
 #include "util/Fingerprint.h"
 #include "util/PathHelpers.h"
@@ -21,16 +22,6 @@ namespace {
         std::error_code ec;
         const auto absolute = std::filesystem::absolute(ToFsPath(path), ec);
         return ec ? path : FromFsPath(absolute.lexically_normal());
-    }
-
-    std::string AsciiLower(std::string_view text)
-    {
-        std::string out(text);
-        for (char& c : out) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        }
-        return out;
     }
 
     std::string Candidate(std::string_view stem, std::uint32_t n, std::string_view extension)

@@ -1,5 +1,6 @@
 #include "NamePattern.h"
 
+#include "util/AsciiText.h"
 #include "util/Utf8.h"
 
 #include <algorithm>
@@ -15,11 +16,6 @@ namespace {
         return DecodeUtf8At(text, at).length;
     }
 
-    char Fold(char c)
-    {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-
     // Does the character of `pattern` at `p` (not a wildcard) match the one of `name` at `n`?
     // Returns the length matched in the name, 0 for no match.
     std::size_t MatchOne(std::string_view pattern, std::size_t p, std::string_view name, std::size_t n)
@@ -28,7 +24,7 @@ namespace {
         if (n + length > name.size() || CharLength(name, n) != length)
             return 0;
         for (std::size_t k = 0; k < length; ++k) {
-            if (Fold(pattern[p + k]) != Fold(name[n + k]))
+            if (AsciiLower(pattern[p + k]) != AsciiLower(name[n + k]))
                 return 0;
         }
         return length;

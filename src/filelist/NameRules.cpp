@@ -1,5 +1,6 @@
 #include "NameRules.h"
 
+#include "util/AsciiText.h"
 #include "util/Utf8.h"
 
 #include <algorithm>
@@ -7,11 +8,6 @@
 namespace orvandel {
 
 namespace {
-
-    unsigned char Capital(unsigned char c)
-    {
-        return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-    }
 
     // How long a path or name is by the system's measure: characters on Windows, bytes elsewhere.
     std::size_t SystemLength(std::string_view text)
@@ -59,7 +55,7 @@ bool ListingOrderLess(std::string_view a, std::string_view b)
     // Only ASCII letters are folded; other characters compare by their UTF-8 bytes, which is
     // the order of their code points.
     const auto folded = [](char x, char y) {
-        return Capital(static_cast<unsigned char>(x)) < Capital(static_cast<unsigned char>(y));
+        return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
     };
     if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded))
         return true;

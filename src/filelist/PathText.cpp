@@ -2,6 +2,11 @@
 
 #include "util/Utf8.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+
 namespace orvandel {
 
 namespace {
@@ -38,6 +43,22 @@ QString PathFromBytes(std::string_view bytes)
     }
     flushValid(bytes.size());
     return text;
+}
+
+QString AbsolutePathFromBytes(std::string_view bytes)
+{
+    const QString path = PathFromBytes(bytes);
+    if (path.isEmpty() || !QDir::isRelativePath(path))
+        return QFileInfo(path).absoluteFilePath();
+        // Qt makes a relative name absolute through the system's encoding, which turns a kept byte
+        // into U+FFFD: the current folder goes in front first, as bytes too.
+#if defined(_WIN32)
+    const QString here = QDir::currentPath();
+#else
+    std::error_code error;
+    const QString here = PathFromBytes(std::filesystem::current_path(error).native());
+#endif
+    return QFileInfo(here + QLatin1Char('/') + path).absoluteFilePath();
 }
 
 std::string PathToBytes(const QString& path)

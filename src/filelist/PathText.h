@@ -13,6 +13,8 @@ namespace orvandel {
 
 // The path's bytes as text, every byte kept.
 QString PathFromBytes(std::string_view bytes);
+// The same, made absolute against the current folder (a name given on the command line).
+QString AbsolutePathFromBytes(std::string_view bytes);
 // The bytes again. Valid text gives its UTF-8; a lone surrogate U+DC80 to U+DCFF gives its byte.
 std::string PathToBytes(const QString& path);
 // The path as the user reads it: each kept byte shown as "\xHH", so that two names that differ

@@ -1,19 +1,18 @@
 #include "Json.h"
 
+#include "AsciiText.h"
 #include "Utf8.h"
 
 namespace orvandel {
 
 std::string JsonQuote(std::string_view text)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size() + 2);
     out += '"';
     const auto appendEscape = [&out](char32_t code) {
         out += "\\u00";
-        out += kHex[(code >> 4) & 15];
-        out += kHex[code & 15];
+        AppendHexByte(out, static_cast<unsigned char>(code));
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -34,8 +33,7 @@ std::string JsonQuote(std::string_view text)
             // A byte that is no part of UTF-8 becomes a lone low surrogate, U+DC80 to U+DCFF,
             // so that the exact bytes can be had back (Python's "surrogateescape" reads it so).
             out += "\\udc";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+            AppendHexByte(out, c);
         } else if (character.code <= 0x9F) {
             appendEscape(character.code); // the C1 controls, U+0080 to U+009F
             i += character.length - 1;

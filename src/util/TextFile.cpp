@@ -1,19 +1,8 @@
 #include "TextFile.h"
 
-#include "FileError.h"
-#include "PathHelpers.h"
+#include "RegularFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#define ORVANDEL_POSIX_IO 1
-#endif
 
 namespace orvandel {
 
@@ -69,85 +58,28 @@ std::string TextLines::takeText()
     return text;
 }
 
-namespace {
-
-    FileError NotARegularFile(const std::string& path)
-    {
-        const std::string what
-            = IsDirectory(path) ? "This is a folder, not a file: " : "This is not a regular file: ";
-        return FileError(FileErrorKind::NotRegularFile, what + path);
-    }
-
-} // namespace
-
-#if defined(ORVANDEL_POSIX_IO)
-
 std::string ReadWholeFile(const std::string& path)
 {
-    // O_NONBLOCK keeps the open from waiting for a writer when the path is a pipe.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError::fromSystem(FileErrorKind::ReadFailed, path, {errno, std::generic_category()});
-    struct Closer
-    {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer {fd};
-
-    struct stat info
-    {
-    };
-    if (::fstat(fd, &info) != 0)
-        throw FileError::fromSystem(FileErrorKind::ReadFailed, path, {errno, std::generic_category()});
-    if (!S_ISREG(info.st_mode))
-        throw NotARegularFile(path);
-
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    RegularFile file(path);
+    std::string bytes(static_cast<std::size_t>(file.size()), '\0');
     std::size_t done = 0;
     char spill[4096];
     for (;;) {
         // Fill what the size promised, then keep reading in case the file grew or reports no size.
         char* target = done < bytes.size() ? bytes.data() + done : spill;
         const std::size_t room = done < bytes.size() ? bytes.size() - done : sizeof spill;
-        const ssize_t got = ::read(fd, target, room);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throw FileError::fromSystem(FileErrorKind::ReadFailed, path, {errno, std::generic_category()});
-        }
+        const std::size_t got = file.read(target, room);
         if (got == 0)
             break;
         if (target == spill) {
             bytes.resize(done);
-            bytes.append(spill, static_cast<std::size_t>(got));
+            bytes.append(spill, got);
         }
-        done += static_cast<std::size_t>(got);
+        done += got;
     }
     bytes.resize(done);
     return bytes;
 }
-
-#else
-
-std::string ReadWholeFile(const std::string& path)
-{
-    const auto fsPath = ToFsPath(path);
-    std::error_code ec;
-    const auto status = std::filesystem::status(fsPath, ec);
-    if (ec)
-        throw FileError::fromSystem(FileErrorKind::ReadFailed, path, ec);
-    if (!std::filesystem::is_regular_file(status))
-        throw NotARegularFile(path);
-    std::ifstream in(fsPath, std::ios::binary);
-    if (!in)
-        throw FileError(FileErrorKind::ReadFailed, "Cannot open the file: " + path);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw FileError(FileErrorKind::ReadFailed, "Cannot read the file: " + path);
-    return bytes;
-}
-
-#endif
 
 TextLines ReadTextLines(const std::string& path)
 {

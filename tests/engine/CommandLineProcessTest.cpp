@@ -415,9 +415,9 @@ namespace {
     {
     };
 
-    // Without a display, nothing ends in the window system's abort: a mistyped command is a
-    // usage error, the window says in one line that it cannot open, and a platform that needs
-    // no display still starts.
+    // Without a display, nothing ends in the window system's abort: a mistyped command and a
+    // mistake among the window's arguments are usage errors, and the window says in one line
+    // that it cannot open.
     TEST_P(NoDisplayTest, EndsWithTwoAndAMessage)
     {
         TempDir dir;
@@ -448,23 +448,24 @@ namespace {
     INSTANTIATE_TEST_SUITE_P(
         Table,
         NoDisplayTest,
-        ::testing::Values(NoDisplayCase {"MistypedCommand",
-                                         {"extrct"},
-                                         {},
-                                         "orvandel: unknown command 'extrct'\n" + kTryHelp},
-                          NoDisplayCase {"Window", {}, {}, kNoDisplay},
-                          NoDisplayCase {"ThoroughWindow", {"--thorough"}, {}, kNoDisplay},
-                          NoDisplayCase {"WindowWithAFile", {"CARD"}, {}, kNoDisplay},
-                          // The window's own arguments are read once the window system runs: their refusal
-                          // shows that it started.
-                          NoDisplayCase {"OffscreenOption",
-                                         {"-platform", "offscreen", "-x"},
-                                         {},
-                                         "orvandel: unknown option '-x'\n" + kTryHelp},
-                          NoDisplayCase {"OffscreenVariable",
-                                         {"-x"},
-                                         {"QT_QPA_PLATFORM=offscreen"},
-                                         "orvandel: unknown option '-x'\n" + kTryHelp}),
+        ::testing::Values(
+            NoDisplayCase {
+                "MistypedCommand", {"extrct"}, {}, "orvandel: unknown command 'extrct'\n" + kTryHelp},
+            NoDisplayCase {"Window", {}, {}, kNoDisplay},
+            NoDisplayCase {"ThoroughWindow", {"--thorough"}, {}, kNoDisplay},
+            NoDisplayCase {"WindowWithAFile", {"CARD"}, {}, kNoDisplay},
+            // The window's arguments are read before a display is looked for: a
+            // mistake among them is told as such, with or without one.
+            NoDisplayCase {
+                "UnknownWindowOption", {"CARD", "-x"}, {}, "orvandel: unknown option '-x'\n" + kTryHelp},
+            NoDisplayCase {"OffscreenOption",
+                           {"-platform", "offscreen", "-x"},
+                           {},
+                           "orvandel: unknown option '-x'\n" + kTryHelp},
+            NoDisplayCase {"OffscreenVariable",
+                           {"-x"},
+                           {"QT_QPA_PLATFORM=offscreen"},
+                           "orvandel: unknown option '-x'\n" + kTryHelp}),
         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

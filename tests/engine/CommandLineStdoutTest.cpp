@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -69,7 +70,7 @@ namespace {
         FullDisk disk;
         std::ostream stdoutStream(&disk);
         std::ostringstream err;
-        EXPECT_EQ(RunCommandLine(args, stdoutStream, err, false), 1);
+        EXPECT_EQ(RunCommandLine(test::CommandOf(args), stdoutStream, err, false), 1);
         const std::string message = "orvandel: cannot write to stdout: No space left on device\n";
         const std::string told = err.str();
         ASSERT_NE(told.find(message), std::string::npos) << told;
@@ -95,7 +96,7 @@ namespace {
             FullDisk disk;
             std::ostream stdoutStream(&disk);
             std::ostringstream err;
-            EXPECT_EQ(RunCommandLine({option}, stdoutStream, err, false), 1) << option;
+            EXPECT_EQ(RunCommandLine(test::CommandOf({option}), stdoutStream, err, false), 1) << option;
             EXPECT_EQ(err.str(), "orvandel: cannot write to stdout: No space left on device\n");
         }
     }

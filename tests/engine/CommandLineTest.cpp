@@ -156,7 +156,7 @@ namespace {
             else if (arg == "DIR")
                 arg = dir.path();
         }
-        EXPECT_EQ(IsCommandLineInvocation(args), GetParam().commandLine);
+        EXPECT_EQ(std::holds_alternative<CommandRequest>(ParseCommandLine(args)), GetParam().commandLine);
     }
 
     INSTANTIATE_TEST_SUITE_P(Table,

@@ -1,5 +1,6 @@
 #include "app/DisplayCheck.h"
 
+#include "app/CommandLineParser.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace {
     struct DisplayCase
     {
         const char* name;
-        std::vector<std::string> args;
+        std::vector<std::string> args; // the window's, read by the command line's parser
         std::map<std::string, std::string> environment; // "RUNTIME" stands for a folder with a Wayland socket
         std::string missing; // "" when the window can open, else what is not set
     };
@@ -33,7 +34,8 @@ namespace {
             const auto found = environment.find(name);
             return found == environment.end() ? nullptr : found->second.c_str();
         };
-        const auto message = MissingDisplay(GetParam().args, lookup);
+        const auto message
+            = MissingDisplay(std::get<WindowRequest>(ParseCommandLine(GetParam().args)), lookup);
         if (GetParam().missing.empty()) {
             EXPECT_FALSE(message) << *message;
             return;
@@ -54,7 +56,6 @@ namespace {
             DisplayCase {"X11", {}, {{"DISPLAY", ":0"}}, ""},
             DisplayCase {"DisplayOption", {"-display", ":1"}, {}, ""},
             DisplayCase {"OffscreenOption", {"-platform", "offscreen"}, {}, ""},
-            DisplayCase {"OffscreenOptionTwoDashes", {"--platform", "offscreen"}, {}, ""},
             DisplayCase {"OffscreenVariable", {}, {{"QT_QPA_PLATFORM", "offscreen"}}, ""},
             DisplayCase {
                 "OptionBeforeVariable", {"-platform", "xcb"}, {{"QT_QPA_PLATFORM", "offscreen"}}, "DISPLAY"},

@@ -85,6 +85,29 @@ private slots:
         QCOMPARE(PathForDisplay(text), shown);
     }
 
+    // A name given on the command line ("Open with" passes whole paths, a shell may not).
+    void namesFromTheCommandLineAreMadeAbsolute_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("absolute");
+        const QByteArray here = QByteArray::fromStdString(PathToBytes(QDir::currentPath()));
+        QTest::newRow("absolute") << QByteArray("/a/x.vcf") << QByteArray("/a/x.vcf");
+        QTest::newRow("relative") << QByteArray("cards") << here + "/cards";
+        QTest::newRow("dash name") << QByteArray("-x.vcf") << here + "/-x.vcf";
+        QTest::newRow("cleaned") << QByteArray("a/./b/../c") << here + "/a/c";
+        QTest::newRow("Latin-1 byte") << QByteArray("caf\xE9.vcf") << here + "/caf\xE9.vcf";
+        QTest::newRow("absolute Latin-1 byte")
+            << QByteArray("/a/caf\xE9.vcf") << QByteArray("/a/caf\xE9.vcf");
+    }
+
+    void namesFromTheCommandLineAreMadeAbsolute()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, absolute);
+        const QString path = AbsolutePathFromBytes(std::string_view(bytes.constData(), bytes.size()));
+        QCOMPARE(QByteArray::fromStdString(PathToBytes(path)), absolute);
+    }
+
     void aRealPairOfSurrogatesStaysACharacter()
     {
         // U+1F600 in UTF-16 is D83D DE00; a low surrogate after a high one is no kept byte.

@@ -1,6 +1,5 @@
 #include "FormFixture.h"
 #include "app/CaptionProgressBar.h"
-#include "app/WindowArguments.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "support/ExportGenerator.h"
@@ -34,7 +33,7 @@ QStringList Rows(const QList<RunProblem>& problems)
 
 } // namespace
 
-// The window started with --thorough, and the arguments that start it.
+// The window started with --thorough.
 class ThoroughWindowTest : public QObject
 {
     Q_OBJECT
@@ -48,39 +47,6 @@ private slots:
                  qPrintable(m_fixture->prompts.unexpected.join(", ")));
         QVERIFY(m_fixture->prompts.scriptDone());
         m_fixture.reset();
-    }
-
-    void arguments_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<bool>("thorough");
-        QTest::addColumn<QString>("error");
-        const QString here = QDir::currentPath();
-        QTest::newRow("nothing") << QStringList() << QStringList() << false << "";
-        QTest::newRow("thorough") << QStringList({"--thorough"}) << QStringList() << true << "";
-        QTest::newRow("paths made absolute") << QStringList({"/a/x.vcf", "cards"})
-                                             << QStringList({"/a/x.vcf", here + "/cards"}) << false << "";
-        QTest::newRow("thorough among paths")
-            << QStringList({"/a", "--thorough", "/b"}) << QStringList({"/a", "/b"}) << true << "";
-        QTest::newRow("a dash name after --")
-            << QStringList({"--", "-x.vcf"}) << QStringList({here + "/-x.vcf"}) << false << "";
-        QTest::newRow("unknown option")
-            << QStringList({"--colour"}) << QStringList() << false << "unknown option '--colour'";
-    }
-
-    void arguments()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, paths);
-        QFETCH(bool, thorough);
-        QFETCH(QString, error);
-        const WindowArguments parsed = ParseWindowArguments(arguments);
-        QCOMPARE(parsed.error, error);
-        if (error.isEmpty()) {
-            QCOMPARE(parsed.paths, paths);
-            QCOMPARE(parsed.thorough, thorough);
-        }
     }
 
     void captionSaysThorough()

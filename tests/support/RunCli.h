@@ -16,12 +16,19 @@ struct CliOutcome
     std::string err;
 };
 
-// Runs the command line with `args` (without the program's name), stderr as a terminal or not.
+// The command that `args` (without the program's name) ask for. Arguments that would open the
+// window are a mistake of the test (std::bad_variant_access).
+inline CommandRequest CommandOf(const std::vector<std::string>& args)
+{
+    return std::get<CommandRequest>(ParseCommandLine(args));
+}
+
+// Runs the command line with `args`, stderr as a terminal or not.
 inline CliOutcome RunCli(const std::vector<std::string>& args, bool terminal = false)
 {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunCommandLine(args, out, err, terminal);
+    const int status = RunCommandLine(CommandOf(args), out, err, terminal);
     return {status, out.str(), err.str()};
 }
 

@@ -64,6 +64,7 @@ namespace {
 
     struct DeclaredCase
     {
+        const char* name;
         const char* declared;
         ImageType type;
     };
@@ -77,25 +78,27 @@ namespace {
         EXPECT_EQ(ImageTypeFromDeclared(GetParam().declared), GetParam().type) << GetParam().declared;
     }
 
-    INSTANTIATE_TEST_SUITE_P(Table,
-                             DeclaredTest,
-                             ::testing::Values(DeclaredCase {"JPEG", ImageType::Jpeg},
-                                               DeclaredCase {"jpeg", ImageType::Jpeg},
-                                               DeclaredCase {"JPG", ImageType::Jpeg},
-                                               DeclaredCase {"image/jpeg", ImageType::Jpeg},
-                                               DeclaredCase {"IMAGE/PJPEG", ImageType::Jpeg},
-                                               DeclaredCase {"\"image/png\"", ImageType::Png},
-                                               DeclaredCase {"image/x-png", ImageType::Png},
-                                               DeclaredCase {"image/jpeg; q=0.9", ImageType::Jpeg},
-                                               DeclaredCase {"GIF", ImageType::Gif},
-                                               DeclaredCase {"image/bmp", ImageType::Bmp},
-                                               DeclaredCase {"TIFF", ImageType::Tiff},
-                                               DeclaredCase {"image/webp", ImageType::WebP},
-                                               DeclaredCase {"image/heic", ImageType::Heic},
-                                               DeclaredCase {"image/avif", ImageType::Avif},
-                                               DeclaredCase {"WORK", ImageType::Unknown},
-                                               DeclaredCase {"image/svg+xml", ImageType::Unknown},
-                                               DeclaredCase {"", ImageType::Unknown}));
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        DeclaredTest,
+        ::testing::Values(DeclaredCase {"UpperCase", "JPEG", ImageType::Jpeg},
+                          DeclaredCase {"LowerCase", "jpeg", ImageType::Jpeg},
+                          DeclaredCase {"ShortName", "JPG", ImageType::Jpeg},
+                          DeclaredCase {"MediaType", "image/jpeg", ImageType::Jpeg},
+                          DeclaredCase {"ProgressiveInCapitals", "IMAGE/PJPEG", ImageType::Jpeg},
+                          DeclaredCase {"Quoted", "\"image/png\"", ImageType::Png},
+                          DeclaredCase {"OldPngName", "image/x-png", ImageType::Png},
+                          DeclaredCase {"MediaTypeWithParameter", "image/jpeg; q=0.9", ImageType::Jpeg},
+                          DeclaredCase {"Gif", "GIF", ImageType::Gif},
+                          DeclaredCase {"Bmp", "image/bmp", ImageType::Bmp},
+                          DeclaredCase {"Tiff", "TIFF", ImageType::Tiff},
+                          DeclaredCase {"WebP", "image/webp", ImageType::WebP},
+                          DeclaredCase {"Heic", "image/heic", ImageType::Heic},
+                          DeclaredCase {"Avif", "image/avif", ImageType::Avif},
+                          DeclaredCase {"NoImageType", "WORK", ImageType::Unknown},
+                          DeclaredCase {"Vector", "image/svg+xml", ImageType::Unknown},
+                          DeclaredCase {"Empty", "", ImageType::Unknown}),
+        [](const auto& info) { return std::string(info.param.name); });
 
     TEST(ImageTypes, DisagreeOnlyWhenBothSidesAreKnownAndDiffer)
     {

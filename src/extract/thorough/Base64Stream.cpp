@@ -1,9 +1,9 @@
 #include "Base64Stream.h"
 
 #include "extract/Base64Alphabet.h"
+#include "util/AsciiText.h"
 
 #include <array>
-#include <cstdio>
 
 namespace orvandel {
 
@@ -36,15 +36,6 @@ namespace {
     }
 
     constexpr auto kTable = MakeTable();
-
-    std::string DescribeCharacter(unsigned char c)
-    {
-        if (c > 0x20 && c < 0x7F)
-            return std::string("\"") + static_cast<char>(c) + "\"";
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%02X", c);
-        return std::string("the byte ") + text;
-    }
 
 } // namespace
 
@@ -187,7 +178,7 @@ const char* Base64Stream::decodeLine(const char* begin, const char* end)
             m_repaired = true;
             push(code == kUrlMinus ? 62 : 63);
         } else {
-            fail("the character " + DescribeCharacter(*p) + " is not Base64");
+            fail("the character " + DescribeByte(static_cast<char>(*p)) + " is not Base64");
             continue;
         }
         ++p;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/RegularFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,22 +25,13 @@ class FileByteSource : public ByteSource
 public:
     // Opens the file. Throws FileError.
     explicit FileByteSource(std::string path);
-    ~FileByteSource() override;
-    FileByteSource(const FileByteSource&) = delete;
-    FileByteSource& operator=(const FileByteSource&) = delete;
 
     std::size_t read(char* into, std::size_t size) override;
     // The size when the file was opened.
-    std::uint64_t size() const noexcept { return m_size; }
+    std::uint64_t size() const noexcept { return m_file.size(); }
 
 private:
-    std::string m_path;
-    std::uint64_t m_size = 0;
-#if defined(__unix__) || defined(__APPLE__)
-    int m_fd = -1;
-#else
-    void* m_file = nullptr; // std::FILE*
-#endif
+    RegularFile m_file;
 };
 
 // Bytes held in memory, handed out in pieces of at most `pieceSize` bytes, so that tests can

@@ -2,6 +2,7 @@
 
 #include "CardText.h"
 #include "ImageType.h"
+#include "util/AsciiText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,34 +33,15 @@ namespace {
         return c == ' ' || c == '\t';
     }
 
-    bool IsAsciiLetter(char c)
-    {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    }
-
-    bool IsAsciiDigit(char c)
-    {
-        return c >= '0' && c <= '9';
-    }
-
     bool IsBase64LineCharacter(char c)
     {
         return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '/' || c == '=' || c == '-' || c == '_'
             || IsBlank(c);
     }
 
-    std::string_view Trim(std::string_view text)
-    {
-        while (!text.empty() && IsBlank(text.front()))
-            text.remove_prefix(1);
-        while (!text.empty() && IsBlank(text.back()))
-            text.remove_suffix(1);
-        return text;
-    }
-
     std::string Unquote(std::string_view text)
     {
-        text = Trim(text);
+        text = TrimBlanks(text);
         if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
             text = text.substr(1, text.size() - 2);
         return std::string(text);
@@ -81,12 +63,6 @@ namespace {
         }
         parts.push_back(text.substr(start));
         return parts;
-    }
-
-    bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-    {
-        return text.size() >= prefix.size()
-            && AsciiUpper(text.substr(0, prefix.size())) == AsciiUpper(prefix);
     }
 
 } // namespace
@@ -255,7 +231,7 @@ void CardReader::startSkipping()
 void CardReader::beginProperty()
 {
     const std::vector<std::string_view> parts = SplitOutsideQuotes(m_header, ';');
-    std::string_view name = Trim(parts.front());
+    std::string_view name = TrimBlanks(parts.front());
     if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
         name.remove_prefix(dot + 1); // the group: "item1.PHOTO"
     const std::string upperName = AsciiUpper(name);
@@ -266,7 +242,7 @@ void CardReader::beginProperty()
     std::string declared;
     std::string declaredFallback;
     for (std::size_t k = 1; k < parts.size(); ++k) {
-        const std::string_view parameter = Trim(parts[k]);
+        const std::string_view parameter = TrimBlanks(parts[k]);
         if (parameter.empty())
             continue;
         const auto equals = parameter.find('=');
@@ -282,7 +258,7 @@ void CardReader::beginProperty()
                 declared = Unquote(parameter);
             continue;
         }
-        const std::string key = AsciiUpper(Trim(parameter.substr(0, equals)));
+        const std::string key = AsciiUpper(TrimBlanks(parameter.substr(0, equals)));
         const std::string value = Unquote(parameter.substr(equals + 1));
         if (key == "ENCODING") {
             m_encoding = AsciiUpper(value);
@@ -405,7 +381,8 @@ void CardReader::atBreak()
         // A soft line break: the next line goes on, a blank at its start included; unless the
         // card plainly ends there (a broken last line).
         const std::string_view rest(b + next, std::min<std::size_t>(m_end - next, 11));
-        if (!StartsWithNoCase(rest, "END:VCARD") && !StartsWithNoCase(rest, "BEGIN:VCARD")) {
+        if (!StartsWithIgnoringAsciiCase(rest, "END:VCARD")
+            && !StartsWithIgnoringAsciiCase(rest, "BEGIN:VCARD")) {
             if (m_kind == ValueKind::Text && !m_textValue.empty() && m_textValue.back() == '=')
                 m_textValue.pop_back();
             ++m_line;
@@ -545,10 +522,10 @@ void CardReader::decideDataHeader()
     std::string header = UnescapeSeparators(m_dataHeader + ",");
     header.pop_back();
     const std::vector<std::string_view> parts = SplitOutsideQuotes(header, ';');
-    const std::string_view mediaType = Trim(parts.front());
+    const std::string_view mediaType = TrimBlanks(parts.front());
     bool base64 = false;
     for (std::size_t k = 1; k < parts.size(); ++k)
-        base64 = base64 || AsciiUpper(Trim(parts[k])) == "BASE64";
+        base64 = base64 || EqualsIgnoringAsciiCase(TrimBlanks(parts[k]), "BASE64");
     if (!mediaType.empty())
         m_photo.declaredType = std::string(mediaType);
     m_mode = base64 ? PhotoMode::Base64 : PhotoMode::Percent;
@@ -612,7 +589,7 @@ void CardReader::endPhoto()
         return;
     case PhotoMode::Link:
         m_photo.form = PhotoForm::Link;
-        m_photo.address = std::string(Trim(m_photo.address));
+        m_photo.address = std::string(TrimBlanks(m_photo.address));
         m_handler.photoStarted(m_photo);
         m_handler.photoEnded(end, m_card);
         return;
@@ -637,11 +614,11 @@ void CardReader::endText()
     const std::string value = DecodeCardTextValue(m_textValue, m_encoding, bytes ? m_charset : "");
     switch (m_textField) {
     case TextField::Begin:
-        if (AsciiUpper(value) == "VCARD")
+        if (EqualsIgnoringAsciiCase(value, "VCARD"))
             openCard();
         break;
     case TextField::End:
-        if (AsciiUpper(value) == "VCARD")
+        if (EqualsIgnoringAsciiCase(value, "VCARD"))
             closeCard();
         break;
     case TextField::Fn:

@@ -1,42 +1,9 @@
 #include "CardText.h"
 
 #include "Charset.h"
+#include "util/AsciiText.h"
 
 namespace orvandel {
-
-namespace {
-
-    int HexValue(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    }
-
-    std::string_view Trim(std::string_view text)
-    {
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-            text.remove_prefix(1);
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-            text.remove_suffix(1);
-        return text;
-    }
-
-} // namespace
-
-std::string AsciiUpper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
 
 std::string DecodeQuotedPrintable(std::string_view text)
 {
@@ -92,11 +59,11 @@ std::string UnescapeSeparators(std::string_view text)
 
 std::string DecodeCardTextValue(std::string_view raw, std::string_view encoding, std::string_view charset)
 {
-    std::string text
-        = AsciiUpper(encoding) == "QUOTED-PRINTABLE" ? DecodeQuotedPrintable(raw) : std::string(raw);
-    if (!Trim(charset).empty())
-        text = CharsetToUtf8(text, Trim(charset));
-    return std::string(Trim(UnescapeCardText(text)));
+    std::string text = EqualsIgnoringAsciiCase(encoding, "QUOTED-PRINTABLE") ? DecodeQuotedPrintable(raw)
+                                                                             : std::string(raw);
+    if (!TrimBlanks(charset).empty())
+        text = CharsetToUtf8(text, TrimBlanks(charset));
+    return std::string(TrimBlanks(UnescapeCardText(text)));
 }
 
 } // namespace orvandel

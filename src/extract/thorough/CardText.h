@@ -22,7 +22,4 @@ std::string UnescapeSeparators(std::string_view text);
 // converted when it names none), unescaped, and trimmed of blanks.
 std::string DecodeCardTextValue(std::string_view raw, std::string_view encoding, std::string_view charset);
 
-// The text in upper case (ASCII letters only).
-std::string AsciiUpper(std::string_view text);
-
 } // namespace orvandel

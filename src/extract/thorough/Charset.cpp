@@ -1,5 +1,6 @@
 #include "Charset.h"
 
+#include "util/AsciiText.h"
 #include "util/Utf8.h"
 
 #include <algorithm>
@@ -57,9 +58,7 @@ namespace {
         for (char c : charset) {
             if (c == '-' || c == '_' || c == ' ' || c == '\t' || c == '"')
                 continue;
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-            out += c;
+            out += AsciiUpper(c);
         }
         return out;
     }
@@ -122,8 +121,8 @@ namespace {
         if (charset.empty() || charset.size() > kMaxCharsetName)
             return false;
         for (const char c : charset) {
-            const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-                || c == '-' || c == '_' || c == '.' || c == ':' || c == '+' || c == '(' || c == ')';
+            const bool plain = IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == '_' || c == '.'
+                || c == ':' || c == '+' || c == '(' || c == ')';
             if (!plain)
                 return false;
         }

@@ -1,5 +1,7 @@
 #include "ImageType.h"
 
+#include "util/AsciiText.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -77,23 +79,10 @@ namespace {
         return found;
     }
 
-    std::string Lower(std::string_view text)
-    {
-        std::string out(text);
-        for (char& c : out) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        }
-        return out;
-    }
-
+    // A declared type without the blanks and quotes around it.
     std::string_view Trimmed(std::string_view text)
     {
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '"'))
-            text.remove_prefix(1);
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '"'))
-            text.remove_suffix(1);
-        return text;
+        return TrimCharacters(text, " \t\"");
     }
 
     struct DeclaredName
@@ -144,12 +133,12 @@ ImageType SniffImageType(std::string_view bytes)
 
 ImageType ImageTypeFromDeclared(std::string_view declared)
 {
-    std::string name = Lower(Trimmed(declared));
+    std::string name = AsciiLower(Trimmed(declared));
     if (name.rfind("image/", 0) == 0)
         name.erase(0, 6);
     // A media type may carry parameters: "image/jpeg; q=0.9".
     if (const auto semicolon = name.find(';'); semicolon != std::string::npos)
-        name = Lower(Trimmed(std::string_view(name).substr(0, semicolon)));
+        name = AsciiLower(Trimmed(std::string_view(name).substr(0, semicolon)));
     for (const auto& known : kDeclaredNames) {
         if (known.name == name)
             return known.type;

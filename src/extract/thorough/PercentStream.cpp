@@ -1,33 +1,12 @@
 #include "PercentStream.h"
 
-#include <cstdio>
+#include "util/AsciiText.h"
 
 namespace orvandel {
 
 namespace {
 
     constexpr std::size_t kOutSize = 64 * 1024;
-
-    int HexValue(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    }
-
-    std::string Describe(char c)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F)
-            return std::string("\"") + c + "\"";
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%02X", byte);
-        return std::string("the byte ") + text;
-    }
 
 } // namespace
 
@@ -82,7 +61,7 @@ void PercentStream::decode(const char* begin, const char* end)
         }
         const int value = HexValue(c);
         if (value < 0) {
-            fail("its data: address holds a \"%\" followed by " + Describe(c)
+            fail("its data: address holds a \"%\" followed by " + DescribeByte(c)
                  + ", not by two hexadecimal digits");
             return;
         }

@@ -1,5 +1,6 @@
 #include "PhotoNames.h"
 
+#include "util/AsciiText.h"
 #include "util/Utf8.h"
 
 namespace orvandel {
@@ -7,16 +8,6 @@ namespace orvandel {
 namespace {
 
     constexpr std::size_t kMaxNameBytes = 150;
-
-    std::string AsciiLower(std::string_view text)
-    {
-        std::string out(text);
-        for (char& c : out) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        }
-        return out;
-    }
 
     bool IsForbidden(char c)
     {

@@ -1,5 +1,7 @@
 #include "Sha256.h"
 
+#include "util/AsciiText.h"
+
 #include <cstring>
 
 namespace orvandel {
@@ -134,13 +136,10 @@ Sha256::Digest Sha256::of(std::string_view bytes)
 
 std::string Sha256::hex(const Digest& digest)
 {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     text.reserve(64);
-    for (const std::uint8_t byte : digest) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-    }
+    for (const std::uint8_t byte : digest)
+        AppendHexByte(text, byte);
     return text;
 }
 
