@@ -10,6 +10,7 @@ packages=(
     dosfstools fusefat
     fonts-liberation
     python3
+    dpkg-dev desktop-file-utils appstream lintian bash-completion groff-base man-db
     "$@"
 )
 

@@ -1,5 +1,6 @@
 # Installs the build into a scratch folder and checks the installed layout: the program with
-# its samples beside it, the link in bin, the desktop entry for vCard files and the icon.
+# its samples beside it, the link in bin, the desktop entry for vCard files, the icon, the
+# metainfo, the manual page, the bash completion and the copyright.
 # Run by CTest: cmake -DBUILD_DIR=... -DSCRATCH=... -P CheckInstall.cmake
 file(REMOVE_RECURSE "${SCRATCH}")
 execute_process(
@@ -14,7 +15,12 @@ foreach(path
         usr/lib/orvandel/Samples/ada-lindqvist.vcf
         usr/lib/orvandel/Samples/harbor-team.vcf
         usr/share/applications/orvandel.desktop
-        usr/share/icons/hicolor/256x256/apps/orvandel.png)
+        usr/share/icons/hicolor/256x256/apps/orvandel.png
+        usr/share/metainfo/example.quorvane.orvandel.metainfo.xml
+        usr/share/man/man1/orvandel.1.gz
+        usr/share/bash-completion/completions/orvandel
+        usr/share/doc/orvandel/copyright
+        usr/share/doc/orvandel/changelog.gz)
     if(NOT EXISTS "${SCRATCH}/${path}")
         message(FATAL_ERROR "not installed: ${path}")
     endif()
