@@ -27,8 +27,8 @@ std::string Base64Decode(std::string_view text);
 
 // Decodes `text` as Base64Decode does, within its own buffer: afterwards `text` holds the bytes.
 // No second copy of the text is made, so a photo of any size needs no more memory than its
-// text. Throws Base64Error, and then leaves `text` holding no result, only what is left of the
-// text it was.
+// text. Throws Base64Error, and then leaves `text` holding no result: what it holds is partly
+// decoded, partly what is left of the text it was.
 void Base64DecodeInPlace(std::string& text);
 
 } // namespace orvandel
