@@ -166,9 +166,15 @@ namespace {
     TEST(Base64KernelChoice, TheFastestKernelOfThisMachineIsTheDefault)
     {
 #if defined(__x86_64__)
-        const std::string_view expected = __builtin_cpu_supports("avx2") ? "avx2"
-            : __builtin_cpu_supports("ssse3")                            ? "ssse3"
-                                                                         : "scalar";
+        // No AVX2 kernel for 64-bit Windows, whose GCC cannot align the stack for it.
+#if defined(_WIN32)
+        const bool avx2 = false;
+#else
+        const bool avx2 = __builtin_cpu_supports("avx2");
+#endif
+        const std::string_view expected = avx2 ? "avx2"
+            : __builtin_cpu_supports("ssse3")  ? "ssse3"
+                                               : "scalar";
         EXPECT_EQ(AvailableBase64Kernels().back()->name, expected);
 #elif defined(__aarch64__)
         EXPECT_EQ(AvailableBase64Kernels().back()->name, "neon");

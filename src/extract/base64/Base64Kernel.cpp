@@ -41,6 +41,8 @@ namespace {
         // 256-bit registers, without which AVX2 is not usable.
         if (__builtin_cpu_supports("ssse3"))
             kernels.push_back(&kBase64KernelSsse3);
+#endif
+#if defined(ORVANDEL_BASE64_AVX2)
         if (__builtin_cpu_supports("avx2"))
             kernels.push_back(&kBase64KernelAvx2);
 #endif

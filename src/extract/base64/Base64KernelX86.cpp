@@ -102,6 +102,8 @@ namespace {
         return done;
     }
 
+#if defined(ORVANDEL_BASE64_AVX2)
+
     ORVANDEL_AVX2 inline __m256i Values(__m256i text, std::uint32_t& valid)
     {
         const __m256i byLow = _mm256_setr_epi8(ORVANDEL_BY_LOW, ORVANDEL_BY_LOW);
@@ -164,6 +166,8 @@ namespace {
         return done;
     }
 
+#endif
+
 #undef ORVANDEL_BY_LOW
 #undef ORVANDEL_BY_HIGH
 #undef ORVANDEL_SHIFT
@@ -172,7 +176,9 @@ namespace {
 } // namespace
 
 const Base64Kernel kBase64KernelSsse3 {"ssse3", DecodeSsse3};
+#if defined(ORVANDEL_BASE64_AVX2)
 const Base64Kernel kBase64KernelAvx2 {"avx2", DecodeAvx2};
+#endif
 
 } // namespace orvandel
 
