@@ -154,7 +154,7 @@ const char* Base64Stream::decodeLine(const char* begin, const char* end)
             if (p == stop)
                 break;
             if (decoded == groups && groups > 0)
-                continue; // the buffer was full
+                continue; // the buffer was full, or fewer than four characters are left
         }
         // One character at a time until the groups line up again.
         const std::uint8_t code = kTable[*p];
