@@ -12,7 +12,7 @@ set -euo pipefail
 seconds="${1:-30}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${2:-$root/build-fuzz}"
-targets=(fuzz_base64_decode fuzz_classic_photo_finder fuzz_card_reader)
+targets=(fuzz_base64_decode fuzz_classic_photo_finder fuzz_card_reader fuzz_base64_kernels)
 
 # The longest input each target is given: the classic finder reads whole card files, some of
 # whose seeds are megabytes long.

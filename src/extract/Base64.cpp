@@ -1,6 +1,7 @@
 #include "Base64.h"
 
 #include "Base64Alphabet.h"
+#include "base64/Base64Kernel.h"
 
 #include <array>
 #include <cstdint>
@@ -27,98 +28,132 @@ namespace {
 
     constexpr auto kTable = MakeTable();
 
-    // Copies `[read, end)` to `write` without its CR LF pairs, tabs and spaces, and returns the
-    // end of what it wrote. The pairs are judged on the original text (a CR and an LF with a tab
-    // between them are not a pair and both stay), which holds when `write` is `read` too: the
-    // writing never overtakes the reading.
-    char* Clean(const char* read, const char* const end, char* write)
+    constexpr int kBadLength = 1;
+    constexpr int kBadCharacter = 2;
+    constexpr int kFourPads = 5;
+
+    [[noreturn]] void Throw(int number)
     {
+        switch (number) {
+        case kBadLength:
+            throw Base64Error(kBadLength, "Bad Base64 string.");
+        case kBadCharacter:
+            throw Base64Error(kBadCharacter, "Bad character In Base64 string.");
+        default:
+            throw Base64Error(kFourPads, "Invalid procedure call or argument");
+        }
+    }
+
+    // True for what cleaning takes out at `read`: a tab, a space, or the CR of a CR LF pair.
+    bool IsCleanedAway(const unsigned char* read, const unsigned char* end)
+    {
+        return *read == ' ' || *read == '\t' || (*read == '\r' && read + 1 != end && read[1] == '\n');
+    }
+
+    // How many characters of `[read, end)` are left once its CR LF pairs, tabs and spaces are
+    // taken out. The pairs are judged on the text as it is: a CR and an LF with a tab between
+    // them are not a pair, and both stay.
+    std::size_t CleanedLength(const unsigned char* read, const unsigned char* const end)
+    {
+        std::size_t length = 0;
         while (read != end) {
-            const char c = *read++;
-            if (c == '\t' || c == ' ')
-                continue;
-            if (c == '\r' && read != end && *read == '\n') {
-                ++read;
+            if (IsCleanedAway(read, end)) {
+                read += *read == '\r' ? 2 : 1;
                 continue;
             }
-            *write++ = c;
+            ++length;
+            ++read;
         }
-        return write;
+        return length;
     }
 
-    [[noreturn]] void ThrowBadCharacter()
+    // Decodes one group of four table codes to `write`; 0, or the error it raises.
+    int DecodeGroup(const std::uint8_t (&codes)[4], char*& write)
     {
-        throw Base64Error(2, "Bad character In Base64 string.");
+        int count = 3;
+        std::uint32_t group = 0;
+        for (const std::uint8_t code : codes) {
+            if (code == kBad)
+                return kBadCharacter;
+            if (code == kPad)
+                --count;
+            group = (group << 6) | (code == kPad ? 0u : code);
+        }
+        if (count < 0)
+            return kFourPads;
+        const char bytes[3]
+            = {static_cast<char>(group >> 16), static_cast<char>(group >> 8), static_cast<char>(group)};
+        for (int i = 0; i < count; ++i)
+            *write++ = bytes[i];
+        return 0;
     }
 
-    // Decodes the cleaned text `[read, end)`, whose length is a multiple of four, to `write`, and
-    // returns the end of what it wrote. `write` may be `read`: each group is taken whole before
-    // its at most three bytes are written, and those never reach the next group.
-    char* DecodeGroups(const unsigned char* read, const unsigned char* const end, char* write)
+    // Cleans and decodes `[read, end)` to `write` in one pass, and returns the end of what it
+    // wrote. Runs of whole groups of alphabet characters go to the kernel; every other
+    // character is taken here, one at a time: a tab, a space or a CR LF pair is passed over, and
+    // what is left makes up the groups. The errors are those of cleaning the whole text first:
+    // a cleaned length that is not a multiple of four fails before anything else, so an error
+    // in a group waits until the rest of the text is counted.
+    //
+    // `write` may be the start of `[read, end)`: it never overtakes the reading, since each group
+    // gives its at most three bytes once its four characters are read.
+    char*
+    Decode(const unsigned char* read, const unsigned char* const end, char* write, const Base64Kernel& kernel)
     {
-        for (; read != end; read += 4) {
-            const std::uint8_t a = kTable[read[0]];
-            const std::uint8_t b = kTable[read[1]];
-            const std::uint8_t c = kTable[read[2]];
-            const std::uint8_t d = kTable[read[3]];
-            if ((a | b | c | d) < kPad) {
-                // The common case: four alphabet characters, three bytes.
-                const std::uint32_t group
-                    = (std::uint32_t(a) << 18) | (std::uint32_t(b) << 12) | (std::uint32_t(c) << 6) | d;
-                write[0] = static_cast<char>(group >> 16);
-                write[1] = static_cast<char>(group >> 8);
-                write[2] = static_cast<char>(group);
-                write += 3;
+        std::uint8_t codes[4];
+        int have = 0;
+        int error = 0;
+        while (read != end) {
+            if (have == 0 && kTable[*read] < kPad) {
+                const std::size_t groups = static_cast<std::size_t>(end - read) / 4;
+                const std::size_t decoded
+                    = kernel.decode(read, groups, reinterpret_cast<unsigned char*>(write));
+                read += 4 * decoded;
+                write += 3 * decoded;
+                if (read == end)
+                    break;
+            }
+            if (IsCleanedAway(read, end)) {
+                read += *read == '\r' ? 2 : 1;
                 continue;
             }
-            int count = 3;
-            std::uint32_t group = 0;
-            for (const std::uint8_t value : {a, b, c, d}) {
-                if (value == kBad)
-                    ThrowBadCharacter();
-                if (value == kPad)
-                    --count;
-                group = (group << 6) | (value == kPad ? 0u : value);
-            }
-            if (count < 0)
-                throw Base64Error(5, "Invalid procedure call or argument");
-            const char bytes[3]
-                = {static_cast<char>(group >> 16), static_cast<char>(group >> 8), static_cast<char>(group)};
-            for (int i = 0; i < count; ++i)
-                *write++ = bytes[i];
+            codes[have++] = kTable[*read++];
+            if (have < 4)
+                continue;
+            have = 0;
+            error = DecodeGroup(codes, write);
+            if (error != 0)
+                break;
         }
+        if (error != 0) {
+            // The groups so far make a multiple of four; the rest decides.
+            if (CleanedLength(read, end) % 4 != 0)
+                Throw(kBadLength);
+            Throw(error);
+        }
+        if (have != 0)
+            Throw(kBadLength);
         return write;
-    }
-
-    [[noreturn]] void ThrowBadLength()
-    {
-        throw Base64Error(1, "Bad Base64 string.");
     }
 
 } // namespace
 
 std::string Base64Decode(std::string_view text)
 {
-    std::string clean(text.size(), '\0');
-    clean.resize(
-        static_cast<std::size_t>(Clean(text.data(), text.data() + text.size(), clean.data()) - clean.data()));
-    if (clean.size() % 4 != 0)
-        ThrowBadLength();
-
-    std::string out(clean.size() / 4 * 3, '\0');
-    const auto* read = reinterpret_cast<const unsigned char*>(clean.data());
-    out.resize(static_cast<std::size_t>(DecodeGroups(read, read + clean.size(), out.data()) - out.data()));
+    // Three bytes for every four characters at most, blanks and line breaks counted.
+    std::string out(text.size() / 4 * 3, '\0');
+    const auto* read = reinterpret_cast<const unsigned char*>(text.data());
+    out.resize(static_cast<std::size_t>(Decode(read, read + text.size(), out.data(), CurrentBase64Kernel())
+                                        - out.data()));
     return out;
 }
 
 void Base64DecodeInPlace(std::string& text)
 {
     char* const start = text.data();
-    text.resize(static_cast<std::size_t>(Clean(start, start + text.size(), start) - start));
-    if (text.size() % 4 != 0)
-        ThrowBadLength();
     const auto* read = reinterpret_cast<const unsigned char*>(start);
-    text.resize(static_cast<std::size_t>(DecodeGroups(read, read + text.size(), start) - start));
+    text.resize(
+        static_cast<std::size_t>(Decode(read, read + text.size(), start, CurrentBase64Kernel()) - start));
 }
 
 } // namespace orvandel

@@ -1,5 +1,9 @@
 #include "extract/Base64.h"
 
+#include "support/Base64Encode.h"
+#include "support/Base64Kernels.h"
+
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <random>
@@ -204,6 +208,200 @@ namespace {
         }
         EXPECT_EQ(Base64Decode(encoded), bytes);
     }
+
+    // --- Unusual texts, with every kernel: the scalar kernel's bytes and errors. ---
+
+    // 192 random bytes as 256 characters: four blocks of 64, many blocks of every kernel.
+    const std::string& PlainBytes()
+    {
+        static const std::string bytes = [] {
+            std::mt19937 generator(5);
+            std::string bytes(192, '\0');
+            for (char& c : bytes)
+                c = static_cast<char>(generator());
+            return bytes;
+        }();
+        return bytes;
+    }
+
+    const std::string& PlainText()
+    {
+        static const std::string text = test::ToBase64(PlainBytes());
+        return text;
+    }
+
+    Outcome Bytes(std::string bytes)
+    {
+        return {std::move(bytes), 0, {}};
+    }
+
+    Outcome Error(int number)
+    {
+        switch (number) {
+        case 1:
+            return {std::nullopt, 1, "Bad Base64 string."};
+        case 2:
+            return {std::nullopt, 2, "Bad character In Base64 string."};
+        default:
+            return {std::nullopt, 5, "Invalid procedure call or argument"};
+        }
+    }
+
+    std::string Replaced(std::size_t at, std::string_view with)
+    {
+        std::string text = PlainText();
+        text.replace(at, with.size(), with);
+        return text;
+    }
+
+    std::string Inserted(std::size_t at, std::string_view what)
+    {
+        std::string text = PlainText();
+        text.insert(at, what);
+        return text;
+    }
+
+    // One of the texts of a kind, and what it gives when it can be told without decoding; the
+    // scalar kernel's outcome is what it gives either way.
+    struct Variant
+    {
+        std::string text;
+        std::optional<Outcome> expected;
+    };
+
+    struct UnusualCase
+    {
+        const char* name;
+        std::function<std::vector<Variant>()> variants;
+    };
+
+    const char kBadCharacters[]
+        = {'-', '_', '%', '.', ':', '\0', '\x7F', '\x80', '\xC3', '\xFF', '\v', '@', '`', '[', '{'};
+
+    const UnusualCase kUnusualCases[] = {
+        {"PadAtEveryPlace",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at < PlainText().size(); ++at)
+                 variants.push_back({Replaced(at, "="), std::nullopt});
+             return variants;
+         }},
+        {"TwoPadsAtEveryPlace",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at + 1 < PlainText().size(); ++at)
+                 variants.push_back({Replaced(at, "=="), std::nullopt});
+             return variants;
+         }},
+        {"FourPadsInEveryGroup",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at < PlainText().size(); at += 4)
+                 variants.push_back({Replaced(at, "===="), Error(5)});
+             return variants;
+         }},
+        {"CrLfAtEveryOffset",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at <= PlainText().size(); ++at)
+                 variants.push_back({Inserted(at, "\r\n"), Bytes(PlainBytes())});
+             return variants;
+         }},
+        {"TabAtEveryOffset",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at <= PlainText().size(); ++at)
+                 variants.push_back({Inserted(at, "\t"), Bytes(PlainBytes())});
+             return variants;
+         }},
+        {"SpacesAndPairsAtEveryOffset",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at <= PlainText().size(); ++at)
+                 variants.push_back({Inserted(at, "  \r\n\t\r\n "), Bytes(PlainBytes())});
+             return variants;
+         }},
+        {"LinesOfEveryWidth",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t width = 1; width <= 80; ++width) {
+                 std::string text;
+                 for (std::size_t at = 0; at < PlainText().size(); at += width)
+                     text += PlainText().substr(at, width) + "\r\n";
+                 variants.push_back({text, Bytes(PlainBytes())});
+             }
+             return variants;
+         }},
+        {"BadCharacterAtEveryOffset",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at < PlainText().size(); ++at)
+                 variants.push_back(
+                     {Replaced(at, std::string(1, kBadCharacters[at % std::size(kBadCharacters)])),
+                      Error(2)});
+             return variants;
+         }},
+        {"LoneBreakAtEveryOffset",
+         [] {
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at < PlainText().size(); ++at)
+                 variants.push_back({Replaced(at, at % 2 == 0 ? "\r" : "\n"), Error(2)});
+             return variants;
+         }},
+        {"BadLengthBeforeABadCharacterAnywhere",
+         [] {
+             // The length is judged first, whatever stands before the end.
+             std::vector<Variant> variants;
+             for (std::size_t at = 0; at + 1 < PlainText().size(); ++at) {
+                 std::string text = Replaced(at, "%");
+                 text.pop_back();
+                 variants.push_back({text, Error(1)});
+             }
+             return variants;
+         }},
+        {"BadCharacterBeforeOrAfterFourPads",
+         [] {
+             // The first group that fails tells: a bad character within the pads' group too.
+             std::vector<Variant> variants;
+             const std::size_t pads = 128;
+             for (std::size_t at = 0; at < PlainText().size(); ++at) {
+                 std::string text = Replaced(pads, "====");
+                 text[at] = '%';
+                 variants.push_back({text, Error(at < pads + 4 ? 2 : 5)});
+             }
+             return variants;
+         }},
+    };
+
+    class Base64UnusualTest : public ::testing::TestWithParam<std::tuple<std::string, UnusualCase>>
+    {
+    };
+
+    TEST_P(Base64UnusualTest, GivesTheScalarKernelsOutcome)
+    {
+        const auto& [kernel, unusual] = GetParam();
+        for (const Variant& variant : unusual.variants()) {
+            Outcome scalar;
+            {
+                const test::UsingBase64Kernel using_("scalar");
+                scalar = Copying(variant.text);
+                if (variant.expected) {
+                    ASSERT_EQ(scalar, *variant.expected) << ::testing::PrintToString(variant.text);
+                }
+            }
+            const test::UsingBase64Kernel using_(kernel);
+            ASSERT_EQ(Copying(variant.text), scalar) << ::testing::PrintToString(variant.text);
+            ASSERT_EQ(InPlace(variant.text), scalar) << ::testing::PrintToString(variant.text);
+        }
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Kernels,
+                             Base64UnusualTest,
+                             ::testing::Combine(::testing::ValuesIn(test::Base64KernelNames()),
+                                                ::testing::ValuesIn(kUnusualCases)),
+                             [](const auto& info) {
+                                 return std::get<0>(info.param) + "_" + std::get<1>(info.param).name;
+                             });
 
 } // namespace
 } // namespace orvandel

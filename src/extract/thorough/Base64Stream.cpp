@@ -1,6 +1,7 @@
 #include "Base64Stream.h"
 
 #include "extract/Base64Alphabet.h"
+#include "extract/base64/Base64Kernel.h"
 #include "util/AsciiText.h"
 
 #include <array>
@@ -129,40 +130,31 @@ const char* Base64Stream::decodeLine(const char* begin, const char* end)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(begin);
     const auto* stop = reinterpret_cast<const unsigned char*>(end);
+    const Base64Kernel& kernel = CurrentBase64Kernel();
     while (p < stop) {
         if (m_failed) {
             while (p < stop && *p != '\r' && *p != '\n')
                 ++p;
             break;
         }
-        if (m_have == 0) {
+        if (m_have == 0 && kTable[*p] < 64) {
             // The common case: whole groups of four alphabet characters, three bytes each.
             const std::size_t room = (kOutSize - m_outLength) / 3;
             std::size_t groups = static_cast<std::size_t>(stop - p) / 4;
             if (groups > room)
                 groups = room;
-            char* out = m_out.data() + m_outLength;
-            const unsigned char* groupsEnd = p + groups * 4;
-            while (p < groupsEnd) {
-                const std::uint32_t a = kTable[p[0]];
-                const std::uint32_t b = kTable[p[1]];
-                const std::uint32_t c = kTable[p[2]];
-                const std::uint32_t d = kTable[p[3]];
-                if ((a | b | c | d) >= 64)
-                    break;
-                const std::uint32_t group = (a << 18) | (b << 12) | (c << 6) | d;
-                out[0] = static_cast<char>(group >> 16);
-                out[1] = static_cast<char>(group >> 8);
-                out[2] = static_cast<char>(group);
-                out += 3;
-                p += 4;
+            const std::size_t decoded
+                = kernel.decode(p, groups, reinterpret_cast<unsigned char*>(m_out.data() + m_outLength));
+            if (decoded > 0)
                 m_afterPad = false;
-            }
-            m_outLength = static_cast<std::size_t>(out - m_out.data());
+            p += 4 * decoded;
+            m_outLength += 3 * decoded;
             if (m_outLength + 3 > kOutSize)
                 flush();
             if (p == stop)
                 break;
+            if (decoded == groups && groups > 0)
+                continue; // the buffer was full, or fewer than four characters are left
         }
         // One character at a time until the groups line up again.
         const std::uint8_t code = kTable[*p];

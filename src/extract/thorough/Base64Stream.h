@@ -14,6 +14,8 @@ namespace orvandel {
 // group (as when two pieces were joined), stray "=" are dropped, and the URL alphabet ("-",
 // "_") is read as well. What cannot be decoded (a character outside the alphabet, a group that
 // breaks off after one character) fails the photo; its bytes up to there are not worth keeping.
+// Runs of whole groups go to the Base64Kernel of the processor; every other character is taken
+// here, so the outcome is the same with every kernel.
 class Base64Stream
 {
 public:
