@@ -22,8 +22,8 @@ namespace {
 ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, const std::string& input)
 {
     RunSteps& steps = run.steps;
-    TextLines card;
-    if (!steps.step(RunStep::ReadCard, [&] { card = ReadTextLines(input); }))
+    std::string card;
+    if (!steps.step(RunStep::ReadCard, [&] { card = ReadWholeFile(input); }))
         return {}; // never the text of an earlier file
 
     std::optional<ClassicPhotoPlace> photo;
@@ -38,7 +38,7 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
     // already standing under that name as it was. A run looks at nothing after the photo it
     // writes, so the card's text is decoded in its own buffer.
     std::string bytes;
-    if (!steps.step(write.write, [&] { bytes = DecodeClassicPhoto(card, *photo); }))
+    if (!steps.step(write.write, [&] { bytes = DecodeClassicPhoto(std::move(card), *photo); }))
         return {};
 
     // The file is created in the folder the text names now, and takes its name when it is
