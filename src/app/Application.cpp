@@ -25,10 +25,10 @@ namespace orvandel {
 
 namespace {
 
-    bool StderrIsTerminal()
+    bool IsTerminal([[maybe_unused]] int fd)
     {
 #if defined(__unix__) || defined(__APPLE__)
-        return ::isatty(STDERR_FILENO) == 1;
+        return ::isatty(fd) == 1;
 #else
         return false;
 #endif
@@ -85,7 +85,8 @@ int RunApplication(int argc, char* argv[])
     if (const auto* window = std::get_if<WindowRequest>(&request))
         return RunWindow(argv[0], *window);
     CatchStopSignals();
-    return RunCommandLine(std::get<CommandRequest>(request), std::cout, std::cerr, StderrIsTerminal());
+    return RunCommandLine(std::get<CommandRequest>(request), std::cout, std::cerr, IsTerminal(2),
+                          IsTerminal(1));
 }
 
 } // namespace orvandel
