@@ -1,7 +1,6 @@
-#include "Sha256.h"
+#include "BuiltinSha256.h"
 
-#include "util/AsciiText.h"
-
+#include <algorithm>
 #include <cstring>
 
 namespace orvandel {
@@ -30,19 +29,19 @@ namespace {
 
 } // namespace
 
-Sha256::Sha256()
+BuiltinSha256::BuiltinSha256()
 {
     reset();
 }
 
-void Sha256::reset()
+void BuiltinSha256::reset()
 {
     m_state = kInitialState;
     m_blockLength = 0;
     m_totalLength = 0;
 }
 
-void Sha256::compress(const std::uint8_t* block)
+void BuiltinSha256::compress(const std::uint8_t* block)
 {
     std::uint32_t w[64];
     for (int i = 0; i < 16; ++i) {
@@ -82,7 +81,7 @@ void Sha256::compress(const std::uint8_t* block)
     m_state[7] += h;
 }
 
-void Sha256::update(std::string_view bytes)
+void BuiltinSha256::update(std::string_view bytes)
 {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     std::size_t size = bytes.size();
@@ -106,7 +105,7 @@ void Sha256::update(std::string_view bytes)
     }
 }
 
-Sha256::Digest Sha256::finish()
+BuiltinSha256::Digest BuiltinSha256::finish()
 {
     const std::uint64_t bitLength = m_totalLength * 8;
     // The padding: one bit, zeros up to 56 bytes in the last block, then the length.
@@ -125,22 +124,6 @@ Sha256::Digest Sha256::finish()
     }
     reset();
     return digest;
-}
-
-Sha256::Digest Sha256::of(std::string_view bytes)
-{
-    Sha256 sha;
-    sha.update(bytes);
-    return sha.finish();
-}
-
-std::string Sha256::hex(const Digest& digest)
-{
-    std::string text;
-    text.reserve(64);
-    for (const std::uint8_t byte : digest)
-        AppendHexByte(text, byte);
-    return text;
 }
 
 } // namespace orvandel
