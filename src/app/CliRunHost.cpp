@@ -55,8 +55,16 @@ CliRunHost::CliRunHost(std::vector<std::string> inputs,
                        bool json,
                        std::ostream& out,
                        std::ostream& err,
-                       bool showProgress)
-    : CliRunHost(RunKind::Classic, std::move(inputs), std::move(outputFolder), json, out, err, showProgress)
+                       bool showProgress,
+                       bool outIsTerminal)
+    : CliRunHost(RunKind::Classic,
+                 std::move(inputs),
+                 std::move(outputFolder),
+                 json,
+                 out,
+                 err,
+                 showProgress,
+                 outIsTerminal)
 {
 }
 
@@ -66,12 +74,13 @@ CliRunHost::CliRunHost(RunKind kind,
                        bool json,
                        std::ostream& out,
                        std::ostream& err,
-                       bool showProgress)
+                       bool showProgress,
+                       bool outIsTerminal)
     : m_kind(kind)
     , m_inputs(std::move(inputs))
     , m_outputFolder(std::move(outputFolder))
     , m_json(json)
-    , m_lines(out, err)
+    , m_lines(out, err, !outIsTerminal)
     , m_err(err)
     , m_showProgress(showProgress)
 {
@@ -86,11 +95,13 @@ std::optional<std::string> CliRunHost::itemText(std::size_t position)
 
 void CliRunHost::itemStarted(const ItemStart& start)
 {
+    m_lines.flushIfDue();
     showProgressLine(start.percent, ItemCaption(start.input));
 }
 
 void CliRunHost::progress(const ReadProgress& progress)
 {
+    m_lines.flushIfDue();
     showProgressLine(progress.percent,
                      ReadingCaption(progress.input, progress.bytesRead, progress.bytesTotal));
 }
@@ -119,6 +130,7 @@ void CliRunHost::runClosing(const RunEnd& /*end*/)
 
 void CliRunHost::runFinished(const RunEnd& end)
 {
+    m_lines.flush();
     clearProgressLine();
     // The terminal shows no "Done.": the report lines and the exit status tell the end.
     if (end.outcome == RunOutcome::NoFiles)
@@ -129,6 +141,7 @@ void CliRunHost::runFinished(const RunEnd& end)
 
 void CliRunHost::stepFailed(const StepFailure& failure)
 {
+    m_lines.flush();
     clearProgressLine();
     m_err << ReportAsPlainText(StepReport(m_kind, failure)) << "\n\n" << std::flush;
 }
@@ -168,7 +181,12 @@ void CliRunHost::printLine(const std::string& line)
 
 StopRequest CliRunHost::stopRequested()
 {
-    return m_lines.failed() || StopSignal() != 0 ? StopRequest::Now : StopRequest::None;
+    if (StopSignal() != 0) {
+        m_lines.flush(); // what was reported stays reported
+        return StopRequest::Now;
+    }
+    m_lines.flushIfDue();
+    return m_lines.failed() ? StopRequest::Now : StopRequest::None;
 }
 
 } // namespace orvandel

@@ -13,8 +13,10 @@ namespace orvandel {
 
 // Runs the extraction for the command line: the inputs are the list, each finished input is
 // one line (or one JSON object) on `out`, reports and messages go to `err` as text, and a
-// progress line is kept on `err` when it is a terminal. Once `out` cannot be written or a stop
-// signal has come (StopSignal), the run is stopped at its next yield.
+// progress line is kept on `err` when it is a terminal. Unless `out` is a terminal its lines are
+// buffered (StdoutLines), and written out before anything goes to `err` but the progress line, so
+// that the two keep their order where they meet in one file, and when the run ends. Once `out`
+// cannot be written or a stop signal has come (StopSignal), the run is stopped at its next yield.
 class CliRunHost : public RunInput, public RunObserver
 {
 public:
@@ -23,7 +25,8 @@ public:
                bool json,
                std::ostream& out,
                std::ostream& err,
-               bool showProgress);
+               bool showProgress,
+               bool outIsTerminal = false);
 
     std::size_t itemCount() override { return m_inputs.size(); }
     std::optional<std::string> itemText(std::size_t position) override;
@@ -48,7 +51,8 @@ protected:
                bool json,
                std::ostream& out,
                std::ostream& err,
-               bool showProgress);
+               bool showProgress,
+               bool outIsTerminal);
 
     void markFailed() noexcept { m_anyFailed = true; }
     bool json() const noexcept { return m_json; }

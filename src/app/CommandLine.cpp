@@ -37,7 +37,8 @@ namespace {
         return 1;
     }
 
-    int Extract(ExtractRequest options, std::ostream& out, std::ostream& err, bool errIsTerminal)
+    int Extract(
+        ExtractRequest options, std::ostream& out, std::ostream& err, bool errIsTerminal, bool outIsTerminal)
     {
         const ThoroughCommandOptions& thorough = options.thorough;
         CliScanHost scanHost(out, err, options.json, thorough.thorough);
@@ -49,9 +50,10 @@ namespace {
         int status = 0;
         if (thorough.thorough) {
             status = RunThoroughExtract(thorough, std::move(files), options.outputFolder, options.json, out,
-                                        err, errIsTerminal);
+                                        err, errIsTerminal, outIsTerminal);
         } else {
-            CliRunHost host(std::move(files), options.outputFolder, options.json, out, err, errIsTerminal);
+            CliRunHost host(std::move(files), options.outputFolder, options.json, out, err, errIsTerminal,
+                            outIsTerminal);
             RunLoop run;
             ClassicExtractor extractor;
             const RunOutcome outcome = run.start(host, host, extractor);
@@ -64,7 +66,11 @@ namespace {
         return out.good() ? status : 1;
     }
 
-    int RunCommand(const CommandRequest& request, std::ostream& out, std::ostream& err, bool errIsTerminal)
+    int RunCommand(const CommandRequest& request,
+                   std::ostream& out,
+                   std::ostream& err,
+                   bool errIsTerminal,
+                   bool outIsTerminal)
     {
         if (std::holds_alternative<HelpRequest>(request))
             return PrintText(out, err, CommandLineHelp());
@@ -72,14 +78,18 @@ namespace {
             return PrintText(out, err, std::string("orvandel ") + kOrvandelVersion + '\n');
         if (const auto* error = std::get_if<UsageError>(&request))
             return TellUsageError(err, *error);
-        return Extract(std::get<ExtractRequest>(request), out, err, errIsTerminal);
+        return Extract(std::get<ExtractRequest>(request), out, err, errIsTerminal, outIsTerminal);
     }
 
 } // namespace
 
-int RunCommandLine(const CommandRequest& request, std::ostream& out, std::ostream& err, bool errIsTerminal)
+int RunCommandLine(const CommandRequest& request,
+                   std::ostream& out,
+                   std::ostream& err,
+                   bool errIsTerminal,
+                   bool outIsTerminal)
 {
-    const int status = RunCommand(request, out, err, errIsTerminal);
+    const int status = RunCommand(request, out, err, errIsTerminal, outIsTerminal);
     // A stop signal decides the status whenever it came, after the run's last yield too.
     if (const int signal = StopSignal(); signal != 0) {
         err << "orvandel: stopped by " << StopSignalName(signal) << '\n' << std::flush;

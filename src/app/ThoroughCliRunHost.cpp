@@ -40,8 +40,16 @@ ThoroughCliRunHost::ThoroughCliRunHost(std::vector<std::string> inputs,
                                        bool json,
                                        std::ostream& out,
                                        std::ostream& err,
-                                       bool showProgress)
-    : CliRunHost(RunKind::Thorough, std::move(inputs), std::move(outputFolder), json, out, err, showProgress)
+                                       bool showProgress,
+                                       bool outIsTerminal)
+    : CliRunHost(RunKind::Thorough,
+                 std::move(inputs),
+                 std::move(outputFolder),
+                 json,
+                 out,
+                 err,
+                 showProgress,
+                 outIsTerminal)
 {
 }
 

@@ -18,7 +18,8 @@ public:
                        bool json,
                        std::ostream& out,
                        std::ostream& err,
-                       bool showProgress);
+                       bool showProgress,
+                       bool outIsTerminal = false);
 
     void stepFailed(const StepFailure& failure) override;
     void itemFinished(const ItemResult& result) override;

@@ -14,7 +14,8 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
                        bool json,
                        std::ostream& out,
                        std::ostream& err,
-                       bool errIsTerminal)
+                       bool errIsTerminal,
+                       bool outIsTerminal)
 {
     ThoroughOptions runOptions;
     runOptions.logos = options.logos;
@@ -22,7 +23,8 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
     if (options.nameTemplate)
         runOptions.name = NameTemplate::parse(*options.nameTemplate);
 
-    ThoroughCliRunHost host(std::move(inputs), std::move(outputFolder), json, out, err, errIsTerminal);
+    ThoroughCliRunHost host(std::move(inputs), std::move(outputFolder), json, out, err, errIsTerminal,
+                            outIsTerminal);
     RunLoop run;
     ThoroughExtractor extractor(std::move(runOptions));
     const RunOutcome outcome = run.start(host, host, extractor);

@@ -1,6 +1,8 @@
 #include "ClassicExtractor.h"
 
 #include "ClassicPhotoFinder.h"
+#include "util/FileError.h"
+#include "util/OutputFolder.h"
 #include "util/PathHelpers.h"
 #include "util/ReplacingFile.h"
 #include "util/TextFile.h"
@@ -19,11 +21,22 @@ namespace {
 
 } // namespace
 
+const std::shared_ptr<OutputFolder>& ClassicExtractor::folderFor(const std::string& folderText,
+                                                                 const std::string& target)
+{
+    if (!m_folder || m_folderText != folderText) {
+        m_folder.reset();
+        m_folder = OutputFolder::open(WithTrailingSeparator(folderText), target);
+        m_folderText = folderText;
+    }
+    return m_folder;
+}
+
 ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, const std::string& input)
 {
     RunSteps& steps = run.steps;
-    TextLines card;
-    if (!steps.step(RunStep::ReadCard, [&] { card = ReadTextLines(input); }))
+    std::string card;
+    if (!steps.step(RunStep::ReadCard, [&] { card = ReadWholeFile(input); }))
         return {}; // never the text of an earlier file
 
     std::optional<ClassicPhotoPlace> photo;
@@ -38,7 +51,7 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
     // already standing under that name as it was. A run looks at nothing after the photo it
     // writes, so the card's text is decoded in its own buffer.
     std::string bytes;
-    if (!steps.step(write.write, [&] { bytes = DecodeClassicPhoto(card, *photo); }))
+    if (!steps.step(write.write, [&] { bytes = DecodeClassicPhoto(std::move(card), *photo); }))
         return {};
 
     // The file is created in the folder the text names now, and takes its name when it is
@@ -50,8 +63,19 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
     const bool created = steps.step(write.create, [&] {
         stem = StripExtension(GetFileName(input));
         folderText = run.input.outputFolderText();
-        file.emplace(OutputNames::firstPath(folderText, stem, photo->extension));
-        file->create();
+        const std::string first = OutputNames::firstPath(folderText, stem, photo->extension);
+        const bool held = m_folder && m_folderText == folderText;
+        file.emplace(folderFor(folderText, first), first);
+        try {
+            file->create();
+        } catch (const FileError&) {
+            if (!held)
+                throw;
+            // The folder held since an earlier image may be gone, and its text name another now.
+            m_folder.reset();
+            file.emplace(folderFor(folderText, first), first);
+            file->create();
+        }
     });
     if (!created)
         return {};

@@ -4,6 +4,8 @@
 #include "util/TextFile.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace orvandel {
 
@@ -25,6 +27,9 @@ namespace {
 
     const PhotoHeader* FindHeader(std::string_view header)
     {
+        // Most lines start with neither letter: they are passed over at the first byte.
+        if (header.empty() || (header.front() != 'P' && header.front() != 'X'))
+            return nullptr;
         for (const auto& known : kPhotoHeaders) {
             if (known.header == header)
                 return &known;
@@ -32,40 +37,91 @@ namespace {
         return nullptr;
     }
 
-    // Where the photo's own text ends: the start of the first line after `dataStart` that
-    // holds a ":", or the end of the card text.
-    std::size_t PhotoTextEnd(const TextLines& card, std::size_t dataStart)
+    const char* Find(const char* from, const char* to, char c)
     {
-        for (std::size_t k = card.firstLineAfter(dataStart); k < card.lineCount(); ++k) {
-            if (card.line(k).find(':') != std::string_view::npos)
-                return card.lineStart(k);
-        }
-        return card.text().size();
+        return static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(to - from)));
     }
 
-    // The end markers, in the order they are tried, with how many of their characters the
-    // data keeps.
-    struct EndMarker
+    // Where the photo's own text ends: the start of the first line after `dataStart` that holds a
+    // ":", or the end of the card. That line holds the first ":" after the line break.
+    const char* PhotoTextEnd(const char* dataStart, const char* end)
     {
-        std::string_view text;
-        std::size_t kept;
-    };
-    constexpr std::array<EndMarker, 3> kEndMarkers {{{"==", 2}, {"=", 1}, {"ZENDVCARD", 1}}};
+        const char* lineFeed = Find(dataStart, end, '\n');
+        if (!lineFeed)
+            return end;
+        const char* nextLine = lineFeed + 1;
+        const char* colon = Find(nextLine, end, ':');
+        if (!colon)
+            return end;
+        // Back from the ":" to its line's start: no further than that line's length.
+        const char* start = colon;
+        while (start != nextLine && start[-1] != '\n')
+            --start;
+        return start;
+    }
 
-    // The length of the data at the start of `photoText`.
-    std::size_t DataLength(std::string_view photoText)
+    // The end of the data that starts the photo's text `[start, end)`: after the first "==",
+    // else after the first "=", else after the "Z" of the first "ZENDVCARD", else `end`.
+    const char* DataEnd(const char* start, const char* end)
     {
-        for (const auto& marker : kEndMarkers) {
-            const auto at = photoText.find(marker.text);
-            if (at != std::string_view::npos)
-                return at + marker.kept;
+        const char* firstPad = Find(start, end, '=');
+        if (firstPad) {
+            for (const char* pad = firstPad; pad; pad = Find(pad + 1, end, '=')) {
+                if (pad + 1 < end && pad[1] == '=')
+                    return pad + 2;
+            }
+            return firstPad + 1;
         }
-        return photoText.size();
+        const std::string_view text(start, static_cast<std::size_t>(end - start));
+        const auto z = text.find("ZENDVCARD");
+        return z != std::string_view::npos ? start + z + 1 : end;
+    }
+
+    bool IsBlank(char c)
+    {
+        return c == ' ' || c == '\n' || c == '\r' || c == '\t';
     }
 
     bool IsRemovedFromData(char c)
     {
         return c == ' ' || c == '\n' || c == '\r';
+    }
+
+    // True when one of the word's eight bytes is below 0x21: a space, a line break, a tab or
+    // another control character. Letters, digits and the rest of the alphabet are all above.
+    bool HasControlOrSpace(std::uint64_t word)
+    {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+        return ((word - kOnes * 0x21) & ~word & kHighBits) != 0;
+    }
+
+    // Moves `[from, to)` without its spaces and line breaks to `out`, which is `from` or before
+    // it, and returns the end of what it wrote. Eight bytes at a time where none of them is
+    // taken out, as in all of a folded line but its end.
+    char* CleanData(const char* from, const char* const to, char* out)
+    {
+        while (to - from >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, from, sizeof word);
+            if (!HasControlOrSpace(word)) {
+                std::memcpy(out, &word, sizeof word);
+                out += 8;
+                from += 8;
+                continue;
+            }
+            for (const char* stop = from + 8; from != stop; ++from) {
+                const char c = *from;
+                if (!IsRemovedFromData(c))
+                    *out++ = c;
+            }
+        }
+        for (; from != to; ++from) {
+            const char c = *from;
+            if (!IsRemovedFromData(c))
+                *out++ = c;
+        }
+        return out;
     }
 
 } // namespace
@@ -75,53 +131,64 @@ bool IsClassicPhotoHeader(std::string_view header)
     return FindHeader(header) != nullptr;
 }
 
+std::optional<ClassicPhotoPlace> LocateClassicPhoto(std::string_view card)
+{
+    const char* const begin = card.data();
+    const char* const end = begin + card.size();
+    // A header's data starts at the first occurrence of the header and ":" in the card, whichever
+    // line carries it, so every line with that header has the same data. A header whose data is
+    // blank is therefore looked at once, however many lines repeat it.
+    std::array<bool, kPhotoHeaders.size()> blank {};
+    std::size_t lineIndex = 0;
+    for (const char* line = begin;; ++lineIndex) {
+        const char* lineFeed = Find(line, end, '\n');
+        // The CR of a CR LF belongs to the line break, but no header holds a CR: the line is
+        // looked at up to its LF alike.
+        const char* colon = Find(line, lineFeed ? lineFeed : end, ':');
+        if (colon) {
+            const std::string_view key(line, static_cast<std::size_t>(colon + 1 - line));
+            const PhotoHeader* header = FindHeader(key.substr(0, key.size() - 1));
+            if (header && !blank[static_cast<std::size_t>(header - kPhotoHeaders.data())]) {
+                // The first occurrence may stand before this line when the same text appears
+                // earlier; it stands here at the latest.
+                const char* dataStart = begin + card.find(key) + key.size();
+                const char* dataEnd = DataEnd(dataStart, PhotoTextEnd(dataStart, end));
+                const char* visible = dataStart;
+                while (visible != dataEnd && IsBlank(*visible))
+                    ++visible;
+                if (visible != dataEnd) {
+                    return ClassicPhotoPlace {lineIndex, header->header, header->extension,
+                                              static_cast<std::size_t>(dataStart - begin),
+                                              static_cast<std::size_t>(dataEnd - begin)};
+                }
+                blank[static_cast<std::size_t>(header - kPhotoHeaders.data())] = true; // no photo here
+            }
+        }
+        if (!lineFeed)
+            return std::nullopt;
+        line = lineFeed + 1;
+    }
+}
+
 std::optional<ClassicPhotoPlace> LocateClassicPhoto(const TextLines& card)
 {
-    const std::string_view text = card.text();
-    // A header's data starts at the first occurrence of the header and ":" in the card text,
-    // whichever line carries it, so every line with that header has the same data. A header
-    // whose data is blank is therefore looked at once, however many lines repeat it.
-    std::array<bool, kPhotoHeaders.size()> blank {};
-    for (std::size_t j = 0; j < card.lineCount(); ++j) {
-        const std::string_view line = card.line(j);
-        const auto colon = line.find(':');
-        if (line.empty() || colon == std::string_view::npos)
-            continue;
-        const PhotoHeader* header = FindHeader(line.substr(0, colon));
-        if (!header)
-            continue;
-        bool& knownBlank = blank[static_cast<std::size_t>(header - kPhotoHeaders.data())];
-        if (knownBlank)
-            continue;
+    return LocateClassicPhoto(std::string_view(card.text()));
+}
 
-        // The first occurrence may stand before this line when the same text appears earlier.
-        const std::string_view key = line.substr(0, colon + 1);
-        const std::size_t dataStart = text.find(key) + key.size();
-        const std::size_t photoEnd = PhotoTextEnd(card, dataStart);
-        const std::size_t dataEnd = dataStart + DataLength(text.substr(dataStart, photoEnd - dataStart));
-        if (text.substr(dataStart, dataEnd - dataStart).find_first_not_of(" \n\r\t")
-            == std::string_view::npos) {
-            knownBlank = true; // nothing but blanks: no photo here
-            continue;
-        }
-        return ClassicPhotoPlace {j, header->header, header->extension, dataStart, dataEnd};
-    }
-    return std::nullopt;
+std::string DecodeClassicPhoto(std::string card, const ClassicPhotoPlace& place)
+{
+    // The data moves to the front of the card as it is cleaned: the writing never overtakes the
+    // reading, and nothing after the photo is needed any more.
+    char* const front = card.data();
+    card.resize(
+        static_cast<std::size_t>(CleanData(front + place.dataStart, front + place.dataEnd, front) - front));
+    Base64DecodeInPlace(card);
+    return card;
 }
 
 std::string DecodeClassicPhoto(TextLines& card, const ClassicPhotoPlace& place)
 {
-    // The data moves to the front of the text as it is cleaned: the writing never overtakes
-    // the reading, and nothing after the photo is needed any more.
-    std::string text = card.takeText();
-    std::size_t length = 0;
-    for (std::size_t at = place.dataStart; at < place.dataEnd; ++at) {
-        if (!IsRemovedFromData(text[at]))
-            text[length++] = text[at];
-    }
-    text.resize(length);
-    Base64DecodeInPlace(text);
-    return text;
+    return DecodeClassicPhoto(card.takeText(), place);
 }
 
 } // namespace orvandel

@@ -16,14 +16,6 @@ namespace {
 
     constexpr int kMaxTries = 10000;
 
-    // Two spellings of one path ("a/./b.vcf", "a//b.vcf") name one file.
-    std::string Identity(const std::string& path)
-    {
-        std::error_code ec;
-        const auto absolute = std::filesystem::absolute(ToFsPath(path), ec);
-        return ec ? path : FromFsPath(absolute.lexically_normal());
-    }
-
     std::string Candidate(std::string_view stem, std::uint32_t n, std::string_view extension)
     {
         std::string name(stem);
@@ -53,6 +45,21 @@ OutputNames::firstPath(std::string_view folderText, std::string_view stem, std::
     return WithSeparator(folderText) + Candidate(stem, 1, extension);
 }
 
+// Two spellings of one path ("a/./b.vcf", "a//b.vcf") name one file. The current folder is asked
+// once: the program never changes it.
+std::string OutputNames::identity(const std::string& path)
+{
+    const auto fsPath = ToFsPath(path);
+    if (!fsPath.is_absolute() && m_currentFolder.empty()) {
+        std::error_code ec;
+        m_currentFolder = std::filesystem::current_path(ec);
+        if (ec)
+            return path;
+    }
+    const auto absolute = fsPath.is_absolute() ? fsPath : m_currentFolder / fsPath;
+    return FromFsPath(absolute.lexically_normal());
+}
+
 std::string OutputNames::key(std::string_view text) const
 {
     return m_rules.foldAsciiCase ? AsciiLower(text) : std::string(text);
@@ -64,7 +71,7 @@ std::uint64_t OutputNames::folderSalt(const std::string& folder)
         if (m_folderTexts[i] == folder)
             return m_folderSalts[i];
     }
-    const std::string folderKey = key(Identity(folder));
+    const std::string folderKey = key(identity(folder));
     std::uint64_t salt = 0;
     for (std::size_t i = 0; i < m_folderKeys.size() && salt == 0; ++i) {
         if (m_folderKeys[i] == folderKey)
@@ -89,7 +96,7 @@ std::string OutputNames::place(ReplacingFile& file,
     const std::string folder = WithSeparator(folderText);
     const std::uint64_t salt = folderSalt(folder);
     // No fingerprint of an input is 0, which stands for a name that the disk had taken.
-    const std::uint64_t inputKey = m_rules.inputsKeepTheirNames ? Fingerprint(Identity(input)) | 1 : 0;
+    const std::uint64_t inputKey = m_rules.inputsKeepTheirNames ? Fingerprint(identity(input)) | 1 : 0;
     // No file name holds a NUL, so this key never meets a name's. An input that keeps its name
     // looks for it from the first number on.
     const std::uint64_t base = Fingerprint(key(std::string(stem) + '\0' + std::string(extension)), salt);

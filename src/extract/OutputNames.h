@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,10 +64,12 @@ public:
     std::size_t memoryBytes() const noexcept;
 
 private:
+    std::string identity(const std::string& path);
     std::string key(std::string_view text) const;
     std::uint64_t folderSalt(const std::string& folder);
 
     NameRules m_rules;
+    std::filesystem::path m_currentFolder; // asked once, when a relative path first needs it
     std::vector<std::string> m_folderTexts; // each folder once, as given
     std::vector<std::string> m_folderKeys; // and what makes it one folder, its salt the position + 1
     std::vector<std::uint64_t> m_folderSalts; // of each folder text

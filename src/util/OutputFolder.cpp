@@ -31,29 +31,6 @@ namespace {
         return {errno, std::generic_category()};
     }
 
-    // Writes `bytes` to a temporary file's stream.
-    std::error_code WriteTo(std::FILE* file, std::string_view bytes)
-    {
-        if (!file)
-            return std::make_error_code(std::errc::bad_file_descriptor);
-        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
-            return LastError();
-        return {};
-    }
-
-    // Closes a temporary file's stream, `error` unless it went wrong before. Buffered bytes are
-    // written at the close: a full disk shows here.
-    std::error_code CloseWritten(std::FILE*& file, std::error_code error = {})
-    {
-        std::FILE* closing = file;
-        file = nullptr;
-        if (std::fflush(closing) != 0 && !error)
-            error = LastError();
-        if (std::fclose(closing) != 0 && !error)
-            error = LastError();
-        return error;
-    }
-
     std::string RandomSuffix()
     {
         static std::mt19937_64 generator {std::random_device {}()};
@@ -162,45 +139,63 @@ namespace {
         bool m_unnamedUnsupported = false;
     };
 
+    // Writes `bytes` to `fd` whole, as far as the system lets it.
+    std::error_code WriteAll(int fd, std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t done = ::write(fd, bytes.data(), bytes.size());
+            if (done < 0) {
+                if (errno == EINTR)
+                    continue;
+                return LastError();
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(done));
+        }
+        return {};
+    }
+
+    // A temporary file written through its descriptor, with no buffer of its own: its writers
+    // hand it whole images or large pieces, so each piece is one write, and a full disk or a file
+    // size limit shows at the write that meets it.
     class PosixTemporary final : public OutputFolder::Temporary
     {
     public:
-        PosixTemporary(std::shared_ptr<PosixFolder> folder,
-                       std::FILE* file,
-                       std::string name,
-                       std::string hint)
+        PosixTemporary(std::shared_ptr<PosixFolder> folder, int fd, std::string name, std::string hint)
             : m_folder(std::move(folder))
-            , m_file(file)
+            , m_fd(fd)
             , m_name(std::move(name))
             , m_hint(std::move(hint))
         {
             struct stat status
             {
             };
-            if (::fstat(::fileno(m_file), &status) == 0)
+            if (::fstat(m_fd, &status) == 0)
                 m_identity = IdentityOf(status);
         }
         ~PosixTemporary() override { discard(); }
 
-        std::error_code write(std::string_view bytes) override { return WriteTo(m_file, bytes); }
+        std::error_code write(std::string_view bytes) override
+        {
+            if (!m_writing)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            return WriteAll(m_fd, bytes);
+        }
 
         std::error_code finish() override
         {
-            if (!m_file)
+            if (!m_writing)
                 return std::make_error_code(std::errc::bad_file_descriptor);
-            std::error_code error;
-            // An unnamed file lives as long as a handle on it: one stays for placing it.
-            if (m_name.empty()) {
-                m_fd = ::fcntl(::fileno(m_file), F_DUPFD_CLOEXEC, 0);
-                if (m_fd < 0)
-                    error = LastError();
-            }
-            return CloseWritten(m_file, error);
+            m_writing = false;
+            // An unnamed file lives as long as a handle on it: its handle stays for placing it.
+            // A named one is closed, so that a writer holding many keeps few handles open.
+            if (!m_name.empty())
+                return CloseHandle();
+            return {};
         }
 
         std::error_code placeNew(std::string_view name) override
         {
-            if (m_file || m_placed)
+            if (m_writing || m_placed)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             const std::string target(name);
             const std::error_code error
@@ -212,7 +207,7 @@ namespace {
 
         std::error_code replace(std::string_view name) override
         {
-            if (m_file || m_placed)
+            if (m_writing || m_placed)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             // An unnamed file gets a hidden name first: a link cannot replace, a rename can.
             if (m_name.empty()) {
@@ -221,8 +216,7 @@ namespace {
                     const std::error_code error = m_folder->linkUnnamed(m_fd, hidden);
                     if (!error) {
                         m_name = std::move(hidden);
-                        ::close(m_fd);
-                        m_fd = -1;
+                        CloseHandle();
                         break;
                     }
                     if (error != std::errc::file_exists || attempt == 100)
@@ -237,14 +231,8 @@ namespace {
 
         void discard() noexcept override
         {
-            if (m_file) {
-                std::fclose(m_file);
-                m_file = nullptr;
-            }
-            if (m_fd >= 0) {
-                ::close(m_fd);
-                m_fd = -1;
-            }
+            m_writing = false;
+            CloseHandle();
             if (!m_placed && !m_name.empty())
                 ::unlinkat(m_folder->fd(), m_name.c_str(), 0);
             m_name.clear();
@@ -254,19 +242,28 @@ namespace {
         const std::string& temporaryName() const noexcept override { return m_name; }
 
     private:
+        // Closes the handle; a write error that the file system held back shows here.
+        std::error_code CloseHandle() noexcept
+        {
+            if (m_fd < 0)
+                return {};
+            const int fd = m_fd;
+            m_fd = -1;
+            if (::close(fd) != 0 && errno != EINTR)
+                return LastError();
+            return {};
+        }
+
         void placed()
         {
             m_placed = true;
             m_name.clear();
-            if (m_fd >= 0) {
-                ::close(m_fd);
-                m_fd = -1;
-            }
+            CloseHandle();
         }
 
         std::shared_ptr<PosixFolder> m_folder;
-        std::FILE* m_file;
-        int m_fd = -1; // an unnamed file's handle after finish()
+        int m_fd; // until finish() for a named file; until placed for an unnamed one
+        bool m_writing = true;
         std::string m_name; // empty while unnamed, and once placed
         std::string m_hint;
         bool m_placed = false;
@@ -280,14 +277,9 @@ namespace {
 #if defined(O_TMPFILE)
         if (!m_unnamedUnsupported && !FolderSeams().namedTemporariesOnly && CanNameUnnamedFiles()) {
             const int fd = ::openat(m_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                if (std::FILE* file = ::fdopen(fd, "wb"))
-                    return std::make_unique<PosixTemporary>(shared_from_this(), file, std::string(),
-                                                            std::string(hint));
-                error = LastError();
-                ::close(fd);
-                return nullptr;
-            }
+            if (fd >= 0)
+                return std::make_unique<PosixTemporary>(shared_from_this(), fd, std::string(),
+                                                        std::string(hint));
             // File systems without unnamed files say so in several ways; anything else is a
             // real failure (a full disk, a folder gone or read-only).
             if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS) {
@@ -308,14 +300,7 @@ namespace {
                 error = LastError();
                 return nullptr;
             }
-            std::FILE* file = ::fdopen(fd, "wb");
-            if (!file) {
-                error = LastError();
-                ::close(fd);
-                ::unlinkat(m_fd, name.c_str(), 0);
-                return nullptr;
-            }
-            return std::make_unique<PosixTemporary>(shared_from_this(), file, std::move(name),
+            return std::make_unique<PosixTemporary>(shared_from_this(), fd, std::move(name),
                                                     std::string(hint));
         }
         error = std::make_error_code(std::errc::file_exists);
@@ -406,6 +391,18 @@ namespace {
 
     std::error_code PosixFolder::linkUnnamed(int fd, const std::string& name)
     {
+#if defined(__linux__) && defined(AT_EMPTY_PATH)
+        // Since Linux 6.10 the process that made an unnamed file may name it by its handle, which
+        // spares the walk through /proc; before, only privileged processes may (ENOENT else).
+        static bool byHandle = true;
+        if (byHandle && !FolderSeams().unnamedNamedThroughProc) {
+            if (::linkat(fd, "", m_fd, name.c_str(), AT_EMPTY_PATH) == 0)
+                return {};
+            if (errno != ENOENT && errno != EPERM && errno != EINVAL)
+                return LastError();
+            byHandle = false;
+        }
+#endif
         if (::linkat(AT_FDCWD, ProcPath(fd).c_str(), m_fd, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
             return LastError();
         return {};
@@ -439,6 +436,29 @@ std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, 
 namespace {
 
     namespace fs = std::filesystem;
+
+    // Writes `bytes` to a temporary file's stream.
+    std::error_code WriteTo(std::FILE* file, std::string_view bytes)
+    {
+        if (!file)
+            return std::make_error_code(std::errc::bad_file_descriptor);
+        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+            return LastError();
+        return {};
+    }
+
+    // Closes a temporary file's stream, `error` unless it went wrong before. Buffered bytes are
+    // written at the close: a full disk shows here.
+    std::error_code CloseWritten(std::FILE*& file, std::error_code error = {})
+    {
+        std::FILE* closing = file;
+        file = nullptr;
+        if (std::fflush(closing) != 0 && !error)
+            error = LastError();
+        if (std::fclose(closing) != 0 && !error)
+            error = LastError();
+        return error;
+    }
 
     class PathFolder;
 

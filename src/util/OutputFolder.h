@@ -103,6 +103,9 @@ struct OutputFolderSeams
     std::function<std::error_code(const std::string& folder)> flush;
     // Temporary files are always named, as on file systems that have no unnamed ones.
     bool namedTemporariesOnly = false;
+    // Unnamed temporary files take their names through /proc, as where a process may not name
+    // them by their handle (Linux before 6.10, unless privileged).
+    bool unnamedNamedThroughProc = false;
 };
 OutputFolderSeams& FolderSeams();
 

@@ -31,8 +31,8 @@ public:
     // unless told), so that a person can tell what a left-over file was.
     void create(std::string_view hint = {});
     void write(std::string_view bytes);
-    // Finishes writing: the buffered bytes are written out, so a full disk shows here. A named
-    // temporary file is closed, so that a writer holding many of them keeps few handles open;
+    // Finishes writing: what is still held back is written out, so a full disk shows here at the
+    // latest. A named temporary file is closed, so that a writer holding many of them keeps few handles open;
     // commit() then only gives it its name.
     void close();
     // Changes the name that commit() gives the file. The temporary file stays where it is, so

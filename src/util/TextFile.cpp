@@ -61,21 +61,19 @@ std::string TextLines::takeText()
 std::string ReadWholeFile(const std::string& path)
 {
     RegularFile file(path);
-    std::string bytes(static_cast<std::size_t>(file.size()), '\0');
+    // One byte more than the size promised: a read that comes back short has met the end, so a
+    // file read whole takes one read. One that grew meanwhile is read on to its end.
+    const auto promised = static_cast<std::size_t>(file.size());
+    std::string bytes(promised + 1, '\0');
     std::size_t done = 0;
-    char spill[4096];
     for (;;) {
-        // Fill what the size promised, then keep reading in case the file grew or reports no size.
-        char* target = done < bytes.size() ? bytes.data() + done : spill;
-        const std::size_t room = done < bytes.size() ? bytes.size() - done : sizeof spill;
-        const std::size_t got = file.read(target, room);
-        if (got == 0)
-            break;
-        if (target == spill) {
-            bytes.resize(done);
-            bytes.append(spill, got);
-        }
+        if (done == bytes.size())
+            bytes.resize(bytes.size() + std::max<std::size_t>(bytes.size() / 2, 4096));
+        const std::size_t room = bytes.size() - done;
+        const std::size_t got = file.read(bytes.data() + done, room);
         done += got;
+        if (got == 0 || (got < room && done == promised))
+            break;
     }
     bytes.resize(done);
     return bytes;

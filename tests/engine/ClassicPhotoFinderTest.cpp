@@ -2,6 +2,7 @@
 
 #include "extract/Base64.h"
 #include "support/LineByLineClassicFinder.h"
+#include "support/LineTableClassicFinder.h"
 #include "util/TextFile.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,19 @@ namespace {
     {
     };
 
+    // In the card's bytes as read, and in its text with the line breaks made LF.
     TEST_P(FindClassicPhotoTest, Finds)
     {
         const auto& c = GetParam();
-        const auto photo = test::FindClassicPhoto(TextLines::fromBytes(c.card));
-        ASSERT_EQ(photo.has_value(), c.found);
-        if (!photo)
-            return;
-        EXPECT_EQ(photo->extension, c.extension);
-        EXPECT_EQ(photo->data, c.data);
-        EXPECT_EQ(photo->lineIndex, c.lineIndex);
+        for (const auto& photo :
+             {test::FindClassicPhoto(c.card), test::FindClassicPhoto(TextLines::fromBytes(c.card))}) {
+            ASSERT_EQ(photo.has_value(), c.found);
+            if (!photo)
+                continue;
+            EXPECT_EQ(photo->extension, c.extension);
+            EXPECT_EQ(photo->data, c.data);
+            EXPECT_EQ(photo->lineIndex, c.lineIndex);
+        }
     }
 
     // What the run writes: the bytes decoded within the card's own text, or the error of decoding
@@ -44,6 +48,15 @@ namespace {
             std::string bytes = DecodeClassicPhoto(card, place);
             EXPECT_TRUE(card.text().empty()) << "the card handed its text over";
             return "bytes " + bytes;
+        } catch (const Base64Error& error) {
+            return "error " + std::to_string(error.number()) + " " + error.what();
+        }
+    }
+
+    std::string DecodedOrError(std::string card, const ClassicPhotoPlace& place)
+    {
+        try {
+            return "bytes " + DecodeClassicPhoto(std::move(card), place);
         } catch (const Base64Error& error) {
             return "error " + std::to_string(error.number()) + " " + error.what();
         }
@@ -68,6 +81,9 @@ namespace {
             return;
         EXPECT_EQ(place->lineIndex, photo->lineIndex);
         EXPECT_EQ(DecodedOrError(card, *place), Base64DecodedOrError(photo->data));
+        const auto inBytes = LocateClassicPhoto(GetParam().card);
+        ASSERT_TRUE(inBytes.has_value());
+        EXPECT_EQ(DecodedOrError(GetParam().card, *inBytes), Base64DecodedOrError(photo->data));
     }
 
     INSTANTIATE_TEST_SUITE_P(
@@ -167,10 +183,24 @@ namespace {
             "",
         };
         static const char* const kPieces[] = {
-            "QUJD", "QQ==", "QUI=", "/9j/", "=",      "==",  "ZENDVCARD",
-            "Z",    " ",    "  ",   "\t",   "PHOTO:", "a:b", "-",
+            "QUJD",
+            "QQ==",
+            "QUI=",
+            "/9j/",
+            "=",
+            "==",
+            "ZENDVCARD",
+            "Z",
+            " ",
+            "  ",
+            "\t",
+            "PHOTO:",
+            "a:b",
+            "-",
+            "QUJDREVGR0hJSktMTU5PUFFSU1RVVldY",
+            " QUJDREVGR0hJ SktMTU5PUFFSU1RVVldY\tQUJD",
         };
-        static const char* const kEnds[] = {"\n", "\r\n", "\r", "\n\n"};
+        static const char* const kEnds[] = {"\n", "\r\n", "\r", "\n\n", "\r\r\n", "\r\n \r\n"};
         const auto pick = [&](const auto& list) { return list[generator() % std::size(list)]; };
         std::string card;
         const std::size_t lines = generator() % 12;
@@ -215,6 +245,32 @@ namespace {
             const auto place = LocateClassicPhoto(card);
             ASSERT_TRUE(place.has_value());
             ASSERT_EQ(DecodedOrError(card, *place), Base64DecodedOrError(expected->data))
+                << ::testing::PrintToString(bytes);
+        }
+        EXPECT_GT(found, 10000) << "too few generated cards carry a photo to compare";
+    }
+
+    // The one-pass finder on a card's bytes against the finder over a table of lines, on the card's
+    // text with its line breaks made LF: the same line, header and data, decoded alike.
+    TEST(FindClassicPhoto, FindsInTheBytesWhatTheLineTableFinderFindsInTheText)
+    {
+        std::mt19937 generator(31);
+        int found = 0;
+        for (int round = 0; round < 50000; ++round) {
+            const std::string bytes = GeneratedCard(generator);
+            const auto lines = TextLines::fromBytes(bytes);
+            const auto expected = test::LocateClassicPhotoWithLineTable(lines);
+            const auto place = LocateClassicPhoto(bytes);
+            ASSERT_EQ(place.has_value(), expected.has_value()) << ::testing::PrintToString(bytes);
+            if (!place)
+                continue;
+            ++found;
+            ASSERT_EQ(place->lineIndex, expected->lineIndex) << ::testing::PrintToString(bytes);
+            ASSERT_EQ(place->header, expected->header) << ::testing::PrintToString(bytes);
+            ASSERT_EQ(place->extension, expected->extension) << ::testing::PrintToString(bytes);
+            const std::string data = test::CleanedData(lines.text(), *expected);
+            ASSERT_EQ(test::CleanedData(bytes, *place), data) << ::testing::PrintToString(bytes);
+            ASSERT_EQ(DecodedOrError(bytes, *place), Base64DecodedOrError(data))
                 << ::testing::PrintToString(bytes);
         }
         EXPECT_GT(found, 10000) << "too few generated cards carry a photo to compare";

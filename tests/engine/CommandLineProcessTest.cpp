@@ -44,6 +44,7 @@ namespace {
         Stdout out = Stdout::File;
         rlim_t fileSizeLimit = RLIM_INFINITY;
         std::vector<std::string> environment; // NAME=VALUE to set; "NAME=" empties it
+        std::string program = ORVANDEL_PROGRAM;
     };
 
     class Child
@@ -53,7 +54,7 @@ namespace {
             : m_out(folder + "/stdout")
             , m_err(folder + "/stderr")
         {
-            std::vector<std::string> argv {ORVANDEL_PROGRAM};
+            std::vector<std::string> argv {launch.program};
             argv.insert(argv.end(), launch.args.begin(), launch.args.end());
             std::vector<char*> args;
             for (std::string& arg : argv)
@@ -467,6 +468,50 @@ namespace {
                            {"QT_QPA_PLATFORM=offscreen"},
                            "orvandel: unknown option '-x'\n" + kTryHelp}),
         [](const auto& info) { return std::string(info.param.name); });
+
+#if defined(ORVANDEL_WINDOW_MODULE)
+    // The program holds no Qt; the window comes from its module beside the program
+    // (modules/orvandel-window.so). Started with
+    // a platform that needs no display, the program maps the module and the window system's
+    // libraries and keeps running its window.
+    TEST(WindowModule, TheWindowRunsFromTheModuleBesideTheProgram)
+    {
+        TempDir dir;
+        Launch launch;
+        launch.args = {"-platform", "offscreen"};
+        launch.environment
+            = {"XDG_CONFIG_HOME=" + dir.mkdir("config"), "XDG_RUNTIME_DIR=" + dir.mkdir("runtime")};
+        Child child(launch, dir.path());
+        bool mapped = false;
+        for (int look = 0; look < 300 && !mapped && !child.ended(); ++look) {
+            const std::string maps = test::Slurp("/proc/" + std::to_string(child.pid()) + "/maps");
+            mapped = maps.find("/orvandel-window.so") != std::string::npos
+                && maps.find("libQt6Widgets") != std::string::npos;
+            if (!mapped)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_TRUE(mapped) << child.err();
+        EXPECT_FALSE(child.ended()) << "the window ended: " << child.err();
+    }
+
+    // A program whose module is not beside it says so, with the exit status 2.
+    TEST(WindowModule, AProgramWithoutItsModuleSaysSo)
+    {
+        TempDir dir;
+        const std::string program = dir.file("orvandel");
+        fs::copy_file(ORVANDEL_PROGRAM, program);
+        Launch launch;
+        launch.program = program;
+        launch.args = {"-platform", "offscreen"};
+        Child child(launch, dir.path());
+        const int status = child.wait();
+        ASSERT_TRUE(WIFEXITED(status)) << Describe(status);
+        EXPECT_EQ(WEXITSTATUS(status), 2);
+        EXPECT_EQ(child.err().rfind("orvandel: cannot open the window: ", 0), 0u) << child.err();
+        EXPECT_NE(child.err().find("orvandel-window.so"), std::string::npos) << child.err();
+        EXPECT_EQ(child.out(), "");
+    }
+#endif
 
 } // namespace
 } // namespace orvandel

@@ -1,10 +1,12 @@
 #include "app/CommandLine.h"
+#include "app/StdoutLines.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 
@@ -99,6 +101,116 @@ namespace {
             EXPECT_EQ(RunCommandLine(test::CommandOf({option}), stdoutStream, err, false), 1) << option;
             EXPECT_EQ(err.str(), "orvandel: cannot write to stdout: No space left on device\n");
         }
+    }
+
+    // --- When the lines go out. ---
+
+    struct LinesStep
+    {
+        char action; // 'p' print `line`, 'd' flushIfDue, 'f' flush, 'x' the lines end (destroyed)
+        int atMilliseconds;
+        std::string line;
+        std::string out; // what stdout holds afterwards
+    };
+
+    struct LinesCase
+    {
+        const char* name;
+        bool buffered;
+        std::vector<LinesStep> steps;
+    };
+
+    class StdoutLinesTest : public ::testing::TestWithParam<LinesCase>
+    {
+    };
+
+    TEST_P(StdoutLinesTest, WritesWhenDue)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        StdoutLines::Clock::time_point now {};
+        std::optional<StdoutLines> lines;
+        lines.emplace(out, err, GetParam().buffered, [&] { return now; });
+        for (const LinesStep& step : GetParam().steps) {
+            now = StdoutLines::Clock::time_point {} + std::chrono::milliseconds(step.atMilliseconds);
+            switch (step.action) {
+            case 'p':
+                lines->print(step.line);
+                break;
+            case 'd':
+                lines->flushIfDue();
+                break;
+            case 'f':
+                lines->flush();
+                break;
+            default:
+                lines.reset();
+                break;
+            }
+            EXPECT_EQ(out.str(), step.out) << step.action << " at " << step.atMilliseconds << " ms";
+        }
+        EXPECT_EQ(err.str(), "");
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        StdoutLinesTest,
+        ::testing::Values(
+            LinesCase {"TheFirstLineGoesOutAtOnce", true, {{'p', 1000, "a", "a\n"}}},
+            LinesCase {"LaterLinesWaitFor100Milliseconds",
+                       true,
+                       {{'p', 0, "a", "a\n"},
+                        {'p', 10, "b", "a\n"},
+                        {'p', 99, "c", "a\n"},
+                        {'p', 100, "d", "a\nb\nc\nd\n"},
+                        {'p', 150, "e", "a\nb\nc\nd\n"}}},
+            LinesCase {"AYieldWritesThemWhenDue",
+                       true,
+                       {{'p', 0, "a", "a\n"},
+                        {'p', 50, "b", "a\n"},
+                        {'d', 60, "", "a\n"},
+                        {'d', 100, "", "a\nb\n"},
+                        {'d', 300, "", "a\nb\n"},
+                        {'p', 301, "c", "a\nb\nc\n"}}},
+            LinesCase {"FlushWritesThemAtOnce",
+                       true,
+                       {{'p', 0, "a", "a\n"}, {'p', 1, "b", "a\n"}, {'f', 2, "", "a\nb\n"}}},
+            LinesCase {"TheEndWritesThem",
+                       true,
+                       {{'p', 0, "a", "a\n"}, {'p', 1, "b", "a\n"}, {'x', 2, "", "a\nb\n"}}},
+            LinesCase {"ATerminalGetsEachLine",
+                       false,
+                       {{'p', 0, "a", "a\n"}, {'p', 1, "b", "a\nb\n"}, {'p', 2, "c", "a\nb\nc\n"}}},
+            LinesCase {"64KilobytesDoNotWait",
+                       true,
+                       {{'p', 0, "a", "a\n"},
+                        {'p', 1, std::string(40000, 'b'), "a\n"},
+                        {'p', 2, std::string(30000, 'c'),
+                         "a\n" + std::string(40000, 'b') + "\n" + std::string(30000, 'c') + "\n"}}}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    // Where stdout and stderr meet in one file, the lines written before a report come before it.
+    TEST(StdoutLines, LinesWaitingComeBeforeAReport)
+    {
+        TempDir dir;
+        const auto out = dir.mkdir("out");
+        dir.write("cards/a.vcf", kCard);
+        dir.write("cards/b.vcf", kCard);
+        dir.write("cards/c.vcf", "PHOTO:QUJD!\r\n");
+        std::ostringstream both;
+        const int status
+            = RunCommandLine(test::CommandOf({"extract", "-o", out, dir.file("cards")}), both, both, false);
+        EXPECT_EQ(status, 1);
+        const std::string text = both.str();
+        const auto b = text.find("written\t" + dir.file("cards/b.vcf"));
+        const auto report = text.find("Application Error");
+        const auto c = text.find("error\t" + dir.file("cards/c.vcf"));
+        ASSERT_NE(b, std::string::npos) << text;
+        ASSERT_NE(report, std::string::npos) << text;
+        ASSERT_NE(c, std::string::npos) << text;
+        EXPECT_LT(text.find("written\t" + dir.file("cards/a.vcf")), b) << text;
+        EXPECT_LT(b, report) << text;
+        EXPECT_LT(report, c) << text;
     }
 
 } // namespace

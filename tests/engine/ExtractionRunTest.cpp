@@ -285,6 +285,31 @@ namespace {
         EXPECT_TRUE(fs::exists(other + "/b.jpg"));
     }
 
+    // The folder is held from one image to the next; one that was removed and made anew under its
+    // text meanwhile gets the later images, and one that is gone is told for each image.
+    TEST_F(ExtractionRunTest, AFolderMadeAnewDuringTheRunGetsTheLaterImages)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO:QUJD"));
+        input("c.vcf", Card("PHOTO:QUJD"));
+        int yields = 0;
+        host.onYield = [&] {
+            ++yields;
+            if (yields == 2)
+                fs::remove_all(dir.file("out"));
+            if (yields == 3)
+                fs::create_directory(dir.file("out"));
+            return true;
+        };
+        start();
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].step, RunStep::CreateJpeg);
+        EXPECT_NE(host.failures[0].description.find(output("b.jpg")), std::string::npos)
+            << host.failures[0].description;
+        EXPECT_EQ(outputNames(), (std::vector<std::string> {"c.jpg"}));
+        EXPECT_EQ(Slurp(output("c.jpg")), "ABC");
+    }
+
     TEST_F(ExtractionRunTest, StopsAtOnceWhenTheSurroundingsGoAway)
     {
         input("a.vcf", Card("PHOTO:QUJD"));

@@ -48,9 +48,9 @@ namespace {
             if (unnamed() && !test::UnnamedTemporariesIn(dir.path()))
                 GTEST_SKIP() << "the temporary folder's file system has no unnamed files";
         }
-        bool unnamed() const { return GetParam() == TemporaryKind::Unnamed; }
+        bool unnamed() const { return GetParam() != TemporaryKind::Named; }
 
-        test::FolderSeamsGuard seams {GetParam() == TemporaryKind::Named};
+        test::FolderSeamsGuard seams {GetParam()};
         TempDir dir;
     };
 
@@ -213,11 +213,10 @@ namespace {
 
     INSTANTIATE_TEST_SUITE_P(Temporaries,
                              ReplacingFileTest,
-                             ::testing::Values(TemporaryKind::Unnamed, TemporaryKind::Named),
-                             [](const auto& info) {
-                                 return std::string(info.param == TemporaryKind::Unnamed ? "Unnamed"
-                                                                                         : "Named");
-                             });
+                             ::testing::Values(TemporaryKind::Unnamed,
+                                               TemporaryKind::UnnamedThroughProc,
+                                               TemporaryKind::Named),
+                             [](const auto& info) { return std::string(test::KindName(info.param)); });
 
     // A program killed in the middle of a photo leaves nothing where temporary files are unnamed.
     TEST(ReplacingFileKilled, LeavesNothingBehind)

@@ -71,6 +71,14 @@ namespace {
         EXPECT_EQ(ReadWholeFile(path), bytes);
     }
 
+    // A file that tells no size (as the kernel's files in /proc) is read to its end all the same.
+    TEST(ReadWholeFile, ReadsAFileThatTellsNoSize)
+    {
+        const std::string status = ReadWholeFile("/proc/self/status");
+        EXPECT_EQ(status.substr(0, 5), "Name:");
+        EXPECT_NE(status.find("\nPid:"), std::string::npos) << status;
+    }
+
     FileErrorKind KindOfReading(const std::string& path)
     {
         try {

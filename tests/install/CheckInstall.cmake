@@ -10,8 +10,13 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
+set(window_module)
+if(WINDOW_MODULE)
+    set(window_module usr/lib/orvandel/modules/orvandel-window.so)
+endif()
 foreach(path
         usr/lib/orvandel/orvandel
+        ${window_module}
         usr/lib/orvandel/Samples/ada-lindqvist.vcf
         usr/lib/orvandel/Samples/harbor-team.vcf
         usr/share/applications/orvandel.desktop

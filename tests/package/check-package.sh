@@ -62,6 +62,7 @@ done <<<"$contents"
 for path in \
     ./usr/bin/orvandel \
     ./usr/lib/orvandel/orvandel \
+    ./usr/lib/orvandel/modules/orvandel-window.so \
     ./usr/lib/orvandel/Samples/ada-lindqvist.vcf \
     ./usr/share/applications/orvandel.desktop \
     ./usr/share/icons/hicolor/256x256/apps/orvandel.png \
@@ -73,6 +74,8 @@ for path in \
     grep -q " $path\( \|$\)" <<<"$contents" || fail "the package lacks $path"
 done
 grep -q '^-rwxr-xr-x .* ./usr/lib/orvandel/orvandel$' <<<"$contents" || fail "the program is not executable"
+grep -q '^-rw-r--r-- .* ./usr/lib/orvandel/modules/orvandel-window.so$' <<<"$contents" ||
+    fail "the window's module is not a plain readable file"
 grep -q ' ./usr/bin/orvandel -> ../lib/orvandel/orvandel$' <<<"$contents" ||
     fail "bin/orvandel is not a link to ../lib/orvandel/orvandel"
 

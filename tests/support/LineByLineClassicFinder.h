@@ -18,20 +18,31 @@ struct ClassicPhoto
     std::string data; // the Base64 text with spaces and line breaks removed
 };
 
-// What the program's finder (LocateClassicPhoto) finds, with the photo's data copied out of the
-// card text as the run decodes it.
-inline std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
+// The photo's data at `place` in `text`, as the run decodes it: without spaces and line breaks.
+inline std::string CleanedData(std::string_view text, const ClassicPhotoPlace& place)
+{
+    std::string data;
+    for (const char c : text.substr(place.dataStart, place.dataEnd - place.dataStart)) {
+        if (c != ' ' && c != '\n' && c != '\r')
+            data += c;
+    }
+    return data;
+}
+
+// What the program's finder (LocateClassicPhoto) finds in a card's bytes as read, with the
+// photo's data copied out as the run decodes it.
+inline std::optional<ClassicPhoto> FindClassicPhoto(std::string_view card)
 {
     const auto place = LocateClassicPhoto(card);
     if (!place)
         return std::nullopt;
-    std::string data;
-    for (const char c :
-         std::string_view(card.text()).substr(place->dataStart, place->dataEnd - place->dataStart)) {
-        if (c != ' ' && c != '\n' && c != '\r')
-            data += c;
-    }
-    return ClassicPhoto {place->lineIndex, place->header, place->extension, std::move(data)};
+    return ClassicPhoto {place->lineIndex, place->header, place->extension, CleanedData(card, *place)};
+}
+
+// The same in the card's text, its lines joined with LF.
+inline std::optional<ClassicPhoto> FindClassicPhoto(const TextLines& card)
+{
+    return FindClassicPhoto(std::string_view(card.text()));
 }
 
 // The classic photo finder at its plainest: every line with a photo header searches its data

@@ -1,5 +1,7 @@
 #include "extract/thorough/Sha256.h"
 
+#include "extract/thorough/BuiltinSha256.h"
+
 #include <gtest/gtest.h>
 
 namespace orvandel {
@@ -16,19 +18,30 @@ namespace {
     {
     };
 
+    // The digest of `message` fed in pieces of `piece` bytes, by the engine `Engine`.
+    template<class Engine> std::string DigestInPieces(const std::string& message, std::size_t piece)
+    {
+        Engine sha;
+        for (std::size_t at = 0; at < message.size(); at += piece)
+            sha.update(std::string_view(message).substr(at, piece));
+        return Sha256::hex(sha.finish());
+    }
+
+    // The program's SHA-256 (OpenSSL's where it is built with it) and our own, which stands in
+    // where it is not.
     TEST_P(Sha256Test, GivesTheKnownDigest)
     {
-        EXPECT_EQ(Sha256::hex(Sha256::of(GetParam().message)), GetParam().digest);
+        EXPECT_EQ(Sha256::hex(Sha256::of(GetParam().message)), GetParam().digest) << Sha256::engine();
+        EXPECT_EQ(DigestInPieces<BuiltinSha256>(GetParam().message, SIZE_MAX), GetParam().digest);
     }
 
     TEST_P(Sha256Test, GivesTheSameDigestFedInPieces)
     {
-        const std::string& message = GetParam().message;
         for (const std::size_t piece : {1u, 3u, 63u, 64u, 65u, 1000u}) {
-            Sha256 sha;
-            for (std::size_t at = 0; at < message.size(); at += piece)
-                sha.update(std::string_view(message).substr(at, piece));
-            EXPECT_EQ(Sha256::hex(sha.finish()), GetParam().digest) << "pieces of " << piece;
+            EXPECT_EQ(DigestInPieces<Sha256>(GetParam().message, piece), GetParam().digest)
+                << Sha256::engine() << ", pieces of " << piece;
+            EXPECT_EQ(DigestInPieces<BuiltinSha256>(GetParam().message, piece), GetParam().digest)
+                << "built-in, pieces of " << piece;
         }
     }
 
@@ -51,14 +64,20 @@ namespace {
                         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"}),
         [](const auto& info) { return std::string(info.param.name); });
 
-    TEST(Sha256, StartsAfreshAfterFinish)
+    template<class Engine> void StartsAfresh()
     {
-        Sha256 sha;
+        Engine sha;
         sha.update("something else first");
         sha.finish();
         sha.update("abc");
         EXPECT_EQ(Sha256::hex(sha.finish()),
                   "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    }
+
+    TEST(Sha256, StartsAfreshAfterFinish)
+    {
+        StartsAfresh<Sha256>();
+        StartsAfresh<BuiltinSha256>();
     }
 
 } // namespace

@@ -1,36 +1,41 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace orvandel {
 
-// SHA-256 (FIPS 180-4), fed piece by piece: a photo's digest is taken while it is written.
+// SHA-256 (FIPS 180-4), fed piece by piece: a photo's digest is taken while it is written. It is
+// OpenSSL's libcrypto where the program is built with it, which uses the processor's SHA
+// instructions where there are any; else our own (BuiltinSha256).
 class Sha256
 {
 public:
     using Digest = std::array<std::uint8_t, 32>;
 
+    // Throws std::runtime_error when libcrypto cannot set up a digest.
     Sha256();
-    void update(std::string_view bytes);
+    ~Sha256();
+    Sha256(Sha256&&) noexcept;
+    Sha256& operator=(Sha256&&) noexcept;
+
+    void update(std::string_view bytes) noexcept;
     // The digest of everything fed so far. The object is then reset for a new message.
+    // Throws std::runtime_error when libcrypto fails.
     Digest finish();
 
     static Digest of(std::string_view bytes);
     // 64 lower-case hexadecimal digits.
     static std::string hex(const Digest& digest);
+    // "OpenSSL" or "built-in": which of the two this program takes.
+    static const char* engine() noexcept;
 
 private:
-    void compress(const std::uint8_t* block);
-    void reset();
-
-    std::array<std::uint32_t, 8> m_state {};
-    std::array<std::uint8_t, 64> m_block {};
-    std::size_t m_blockLength = 0;
-    std::uint64_t m_totalLength = 0;
+    struct Engine;
+    std::unique_ptr<Engine> m_engine;
 };
 
 } // namespace orvandel

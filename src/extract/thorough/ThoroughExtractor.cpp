@@ -133,8 +133,14 @@ namespace {
                     photo->fail(RunStep::CreatePhoto,
                                 std::string("Cannot create the photo's file: ") + error.what());
                 }
-                if (m_options.unique)
-                    photo->sha = std::make_unique<Sha256>();
+                if (m_options.unique && photo->file) {
+                    try {
+                        photo->sha = std::make_unique<Sha256>();
+                    } catch (const std::exception& error) {
+                        photo->fail(RunStep::CreatePhoto,
+                                    std::string("Cannot take the photo's digest: ") + error.what());
+                    }
+                }
             }
             m_pending.push_back(std::move(photo));
             PendingPhoto& added = *m_pending.back();
@@ -164,8 +170,14 @@ namespace {
                         photo.fail(RunStep::WritePhoto, WriteFailure(error));
                     }
                 }
-                if (photo.sha)
-                    photo.digest = photo.sha->finish();
+                if (photo.sha && !photo.failed) {
+                    try {
+                        photo.digest = photo.sha->finish();
+                    } catch (const std::exception& error) {
+                        photo.fail(RunStep::WritePhoto,
+                                   std::string("Cannot take the photo's digest: ") + error.what());
+                    }
+                }
             } else if (photo.start.form == PhotoForm::Unsupported) {
                 photo.fail(RunStep::DecodePhoto, "The photo cannot be taken out: " + end.error);
             }
