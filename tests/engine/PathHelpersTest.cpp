@@ -123,6 +123,35 @@ namespace {
         [](const auto& info) { return std::string(info.param.name); });
 #endif
 
+    class TrailingSeparatorTest : public ::testing::TestWithParam<TextCase>
+    {
+    };
+    TEST_P(TrailingSeparatorTest, EndsWithOne)
+    {
+        EXPECT_EQ(WithTrailingSeparator(GetParam().input), GetParam().expected);
+    }
+#if !defined(_WIN32)
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             TrailingSeparatorTest,
+                             ::testing::Values(TextCase {"Added", "/home/ann/out", "/home/ann/out/"},
+                                               TextCase {"Kept", "/home/ann/out/", "/home/ann/out/"},
+                                               TextCase {"Root", "/", "/"},
+                                               TextCase {"BackslashIsAName", "out\\", "out\\/"},
+                                               TextCase {"Empty", "", ""}),
+                             [](const auto& info) { return std::string(info.param.name); });
+#else
+    INSTANTIATE_TEST_SUITE_P(WindowsTable,
+                             TrailingSeparatorTest,
+                             ::testing::Values(TextCase {"Added", "C:\\Out", "C:\\Out\\"},
+                                               TextCase {"Kept", "C:\\Out\\", "C:\\Out\\"},
+                                               TextCase {"SlashKept", "C:/Out/", "C:/Out/"},
+                                               TextCase {"DriveRoot", "C:\\", "C:\\"},
+                                               TextCase {"ShareRoot", "\\\\server\\share",
+                                                         "\\\\server\\share\\"},
+                                               TextCase {"Empty", "", ""}),
+                             [](const auto& info) { return std::string(info.param.name); });
+#endif
+
     // What the three existence tests say about each kind of path.
     struct ExistenceCase
     {
@@ -143,7 +172,7 @@ namespace {
             if (kind == "Folder")
                 return m_dir.mkdir("folder");
             if (kind == "FolderWithTrailingSeparator")
-                return m_dir.mkdir("folder") + "/";
+                return m_dir.mkdir("folder") + kSeparator;
             if (kind == "Missing")
                 return m_dir.file("missing.vcf");
             if (kind == "Empty")
