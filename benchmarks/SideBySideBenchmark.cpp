@@ -3,7 +3,7 @@
 // output folder, and the medians of the rounds are compared.
 //
 //   side_by_side_benchmark [--dir FOLDER] [--rounds N] [--job classic|thorough|all] [--syscalls]
-//                          [--program PATH]
+//                          [--program PATH] [--compare PATH]
 //
 // The inputs are made in FOLDER (the temporary folder unless told; /dev/shm keeps the file system
 // out of the figures) and removed at the end: 2,000 card files with an 8 KB photo each for the
@@ -11,7 +11,9 @@
 // Before the timings, every image the program writes is checked against the minimal program's:
 // the same bytes, or the benchmark fails. With --syscalls each command is also run once under
 // `strace -f -c`, and its system calls are counted for each image (start-up included). --program
-// runs another build of orvandel (an older one, to compare) instead of the one built beside this.
+// runs another build of orvandel instead of the one built beside this; --compare runs another
+// build as well, in the same rounds (an older one: what the disk does varies from run to run, so
+// two builds are compared within one run).
 
 #include "support/Base64Encode.h"
 #include "support/ExportGenerator.h"
@@ -93,6 +95,9 @@ RunOnce(const Command& command, const fs::path& log, double& cpu, const std::vec
 {
     fs::remove_all(command.output);
     fs::create_directories(command.output);
+    // What the commands before left to write back is written now: a command that flushes its own
+    // files before it ends (orvandel does) would else pay for the others' too.
+    ::sync();
     std::vector<std::string> words = prefix;
     for (const std::string& word : command.arguments)
         words.push_back(word == "OUT" ? command.output.string() : word);
@@ -247,6 +252,7 @@ int main(int argc, char** argv)
     std::string job = "all";
     bool syscalls = false;
     std::string program = ORVANDEL_PROGRAM;
+    std::string compared;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--syscalls") == 0)
             syscalls = true;
@@ -258,10 +264,12 @@ int main(int argc, char** argv)
             job = argv[++i];
         else if (i + 1 < argc && std::strcmp(argv[i], "--program") == 0)
             program = argv[++i];
+        else if (i + 1 < argc && std::strcmp(argv[i], "--compare") == 0)
+            compared = argv[++i];
         else {
             std::cerr
                 << "usage: side_by_side_benchmark [--dir FOLDER] [--rounds N] [--job classic|thorough|all] "
-                   "[--syscalls] [--program PATH]\n";
+                   "[--syscalls] [--program PATH] [--compare PATH]\n";
             return 2;
         }
     }
@@ -287,6 +295,10 @@ int main(int argc, char** argv)
                  {minimal, "classic", "OUT", cards.string()},
                  root / "out-minimal"},
             };
+            if (!compared.empty())
+                commands.push_back({"compared: extract",
+                                    {compared, "extract", "-o", "OUT", cards.string()},
+                                    root / "out-compared"});
             RunJob(
                 "Classic: 2,000 card files with an 8 KB photo each", commands, 1, kCardFiles, settings,
                 [&] { CheckSameImages(commands[0], commands[1], [](const std::string& n) { return n; }); });
@@ -307,6 +319,15 @@ int main(int argc, char** argv)
                  {minimal, "thorough", "OUT", exportFile.string()},
                  root / "out-minimal"},
             };
+            if (!compared.empty()) {
+                commands.push_back({"compared: --thorough",
+                                    {compared, "extract", "--thorough", "-o", "OUT", exportFile.string()},
+                                    root / "out-compared"});
+                commands.push_back(
+                    {"compared: --thorough --unique",
+                     {compared, "extract", "--thorough", "--unique", "-o", "OUT", exportFile.string()},
+                     root / "out-compared-unique"});
+            }
             RunJob("Thorough: one export of " + std::to_string(kExportCards)
                        + " cards with a 20 KB photo each (" + std::to_string(size / 1000000) + " MB)",
                    commands, 2, kExportCards, settings, [&] {

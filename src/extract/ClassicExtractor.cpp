@@ -24,7 +24,9 @@ namespace {
 const std::shared_ptr<OutputFolder>& ClassicExtractor::folderFor(const std::string& folderText,
                                                                  const std::string& target)
 {
-    if (!m_folder || m_folderText != folderText) {
+    // Each image goes to the folder its text names as it is written: the folder is held from one
+    // image to the next only while the text names it still.
+    if (!m_folder || m_folderText != folderText || !m_folder->isAtItsPath()) {
         m_folder.reset();
         m_folder = OutputFolder::open(WithTrailingSeparator(folderText), target);
         m_folderText = folderText;
@@ -64,18 +66,8 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
         stem = StripExtension(GetFileName(input));
         folderText = run.input.outputFolderText();
         const std::string first = OutputNames::firstPath(folderText, stem, photo->extension);
-        const bool held = m_folder && m_folderText == folderText;
         file.emplace(folderFor(folderText, first), first);
-        try {
-            file->create();
-        } catch (const FileError&) {
-            if (!held)
-                throw;
-            // The folder held since an earlier image may be gone, and its text name another now.
-            m_folder.reset();
-            file.emplace(folderFor(folderText, first), first);
-            file->create();
-        }
+        file->create();
     });
     if (!created)
         return {};

@@ -113,6 +113,11 @@ namespace {
             : OutputFolder(std::move(path))
             , m_fd(fd)
         {
+            struct stat status
+            {
+            };
+            if (::fstat(m_fd, &status) == 0)
+                m_opened = IdentityOf(status);
         }
         ~PosixFolder() override { ::close(m_fd); }
 
@@ -131,6 +136,15 @@ namespace {
         FolderEntry lookup(std::string_view name) override;
         std::error_code forEachName(const std::function<void(std::string_view)>& visit) override;
         std::error_code flush() override;
+        bool isAtItsPath() const override
+        {
+            struct stat status
+            {
+            };
+            const std::string& text = path();
+            return m_opened && ::stat(text.empty() ? "." : text.c_str(), &status) == 0
+                && S_ISDIR(status.st_mode) && IdentityOf(status) == m_opened;
+        }
         std::optional<FileIdentity> identity() const override
         {
             struct stat status
@@ -148,6 +162,7 @@ namespace {
 
     private:
         int m_fd;
+        std::optional<FileIdentity> m_opened; // the folder's identity when it was opened
         bool m_noReplaceUnsupported = false;
         bool m_unnamedUnsupported = false;
     };

@@ -81,6 +81,9 @@ public:
     virtual std::error_code flush() = 0;
     // The folder's own identity, when the file system tells it.
     virtual std::optional<FileIdentity> identity() const = 0;
+    // True while the folder's text still names this folder: false once it was renamed, removed or
+    // replaced since it was opened. A folder known by its path only is always at it.
+    virtual bool isAtItsPath() const { return true; }
 
 protected:
     explicit OutputFolder(std::string path)

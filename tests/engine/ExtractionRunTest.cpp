@@ -311,6 +311,50 @@ namespace {
         EXPECT_EQ(Slurp(output("c.jpg")), "ABC");
     }
 
+    // A folder renamed during the run keeps what it got; the images after go where the text
+    // names, into a new folder there, or are told as failures when nothing stands there.
+    struct RenamedFolderCase
+    {
+        const char* name;
+        bool madeAnew;
+    };
+
+    class ClassicRenamedFolderTest : public ExtractionRunTest,
+                                     public ::testing::WithParamInterface<RenamedFolderCase>
+    {
+    };
+
+    TEST_P(ClassicRenamedFolderTest, TheLaterImagesGoWhereTheTextNames)
+    {
+        input("a.vcf", Card("PHOTO:QUJD"));
+        input("b.vcf", Card("PHOTO:QUJD"));
+        int yields = 0;
+        host.onYield = [&] {
+            if (++yields == 2) {
+                fs::rename(dir.file("out"), dir.file("renamed"));
+                if (GetParam().madeAnew)
+                    fs::create_directory(dir.file("out"));
+            }
+            return true;
+        };
+        start();
+        EXPECT_TRUE(fs::exists(dir.file("renamed/a.jpg")));
+        EXPECT_FALSE(fs::exists(dir.file("renamed/b.jpg"))) << "an image went to a folder no text names";
+        if (GetParam().madeAnew) {
+            EXPECT_TRUE(host.failures.empty());
+            EXPECT_EQ(outputNames(), (std::vector<std::string> {"b.jpg"}));
+        } else {
+            ASSERT_EQ(host.failures.size(), 1u);
+            EXPECT_EQ(host.failures[0].step, RunStep::CreateJpeg);
+        }
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Folders,
+                             ClassicRenamedFolderTest,
+                             ::testing::Values(RenamedFolderCase {"MadeAnew", true},
+                                               RenamedFolderCase {"NothingThere", false}),
+                             [](const auto& info) { return std::string(info.param.name); });
+
     TEST_F(ExtractionRunTest, StopsAtOnceWhenTheSurroundingsGoAway)
     {
         input("a.vcf", Card("PHOTO:QUJD"));

@@ -416,6 +416,46 @@ namespace {
                              2}),
         [](const auto& info) { return std::string(info.param.name); });
 
+    // An input that ends inside a line of a photo's data was cut short, and so was the photo; one
+    // whose last line is whole may just lack its END:VCARD.
+    struct CutShortCase
+    {
+        const char* name;
+        std::string text;
+        bool ok;
+    };
+
+    class CutShortTest : public ::testing::TestWithParam<CutShortCase>
+    {
+    };
+
+    TEST_P(CutShortTest, FailsAPhotoCutInsideALine)
+    {
+        const std::string input = "BEGIN:VCARD\r\nFN:Cut\r\n" + GetParam().text;
+        for (const std::size_t piece : {std::size_t {1}, std::size_t {3}, SIZE_MAX}) {
+            const auto handler = ReadCards(input, {piece});
+            ASSERT_EQ(handler.photos.size(), 1u);
+            EXPECT_EQ(handler.photos[0].end.ok, GetParam().ok) << handler.photos[0].end.error;
+            if (!GetParam().ok) {
+                EXPECT_EQ(handler.photos[0].end.error, "the input ends inside its data, which is cut short");
+                EXPECT_EQ(handler.photos[0].end.errorLine, 4u);
+            }
+            ASSERT_EQ(handler.cards.size(), 1u);
+            EXPECT_EQ(handler.cards[0].fn, "Cut");
+        }
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        CutShortTest,
+        ::testing::Values(
+            CutShortCase {"Base64CutInALine", "PHOTO;ENCODING=b:QUJD\r\n REVG", false},
+            CutShortCase {"Base64CutInsideAGroup", "PHOTO;ENCODING=b:QUJD\r\n RE", false},
+            CutShortCase {"PercentCutInALine", "PHOTO:data:,ab\r\n cd", false},
+            CutShortCase {"Base64WithItsLastLineWhole", "PHOTO;ENCODING=b:QUJD\r\n REVG\r\n", true},
+            CutShortCase {"Base64AndTheCardsEnd", "PHOTO;ENCODING=b:QUJD\r\n REVG\r\nEND:VCARD", true}),
+        [](const auto& info) { return std::string(info.param.name); });
+
     TEST(CardReader, StreamsAPercentEncodedPhotoInPiecesOfBoundedSize)
     {
         const std::string image = PngImage(std::string(1024 * 1024, '\x89'));

@@ -2,6 +2,7 @@
 #include "TestImages.h"
 #include "engine/RecordingRunHost.h"
 #include "extract/RunLoop.h"
+#include "extract/thorough/Sha256.h"
 #include "extract/thorough/ThoroughExtractor.h"
 #include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace orvandel {
 namespace {
@@ -251,6 +253,7 @@ namespace {
         const char* name;
         bool withinTheInput;
         bool everyYield;
+        bool unique = false;
     };
 
     class ThoroughStopTest : public ThoroughRunTest, public ::testing::WithParamInterface<StopCase>
@@ -272,7 +275,9 @@ namespace {
                 host.stopAfterTheCard = true;
             return true;
         };
-        EXPECT_EQ(start(), RunOutcome::Stopped);
+        ThoroughOptions options;
+        options.unique = stopCase.unique;
+        EXPECT_EQ(start(options), RunOutcome::Stopped);
         EXPECT_FALSE(run.IsRunning());
         EXPECT_EQ(host.outcomes(), (std::vector<RunOutcome> {RunOutcome::Stopped})) << "no \"Done.\"";
         EXPECT_TRUE(host.failures.empty());
@@ -314,7 +319,8 @@ namespace {
                              ThoroughStopTest,
                              ::testing::Values(StopCase {"WithinAnInput", true, true},
                                                StopCase {"BetweenInputs", false, true},
-                                               StopCase {"AnsweredOnce", true, false}),
+                                               StopCase {"AnsweredOnce", true, false},
+                                               StopCase {"WithinAnInputLookingForCopies", true, true, true}),
                              [](const auto& info) { return std::string(info.param.name); });
 
     TEST_F(ThoroughRunTest, AnObstructedNameCostsNoPhoto)
@@ -450,6 +456,82 @@ namespace {
         EXPECT_EQ(host.photos[0].sha256.size(), 64u);
         EXPECT_EQ(host.results[1].status, ItemStatus::Written) << "its photo is there, written before";
     }
+
+    // Where --unique takes the digests makes no difference to what is written and told: small
+    // photos go to the digest thread and are written a card later, large ones are hashed as they
+    // are written, and a card with hundreds of photos is written before it ends.
+    struct UniqueCase
+    {
+        const char* name;
+        std::vector<std::vector<int>> cards; // each card's photos, by which image they hold
+        std::size_t imageBytes;
+    };
+
+    class ThoroughUniqueTest : public ThoroughRunTest, public ::testing::WithParamInterface<UniqueCase>
+    {
+    };
+
+    TEST_P(ThoroughUniqueTest, WritesEachImageOnceAndTellsEveryCopy)
+    {
+        const UniqueCase& uniqueCase = GetParam();
+        const auto image = [&](int which) {
+            return JpegImage(std::string(uniqueCase.imageBytes, static_cast<char>('a' + which)));
+        };
+        std::string cards;
+        std::vector<int> photos; // in the order of the input
+        for (std::size_t card = 0; card < uniqueCase.cards.size(); ++card) {
+            std::string lines;
+            for (const int which : uniqueCase.cards[card]) {
+                lines += Photo(image(which));
+                photos.push_back(which);
+            }
+            cards += Card("Card " + std::to_string(card + 1), lines);
+        }
+        input("a.vcf", cards);
+        ThoroughOptions options;
+        options.unique = true;
+        EXPECT_EQ(start(options), RunOutcome::Finished);
+        EXPECT_TRUE(host.failures.empty());
+
+        ASSERT_EQ(host.photos.size(), photos.size());
+        std::map<int, std::string> firstOutput;
+        std::map<std::string, std::string> expected;
+        std::size_t card = 0;
+        for (std::size_t i = 0; i < photos.size(); ++i) {
+            const PhotoResult& photo = host.photos[i];
+            EXPECT_GE(photo.card, card) << "photo " << i << " is told in the order of the cards";
+            card = photo.card;
+            EXPECT_EQ(photo.sha256, Sha256::hex(Sha256::of(image(photos[i])))) << "photo " << i;
+            const auto first = firstOutput.find(photos[i]);
+            if (first == firstOutput.end()) {
+                EXPECT_EQ(photo.status, PhotoStatus::Written) << "photo " << i;
+                firstOutput[photos[i]] = photo.output;
+                expected[fs::path(photo.output).filename().string()] = image(photos[i]);
+            } else {
+                EXPECT_EQ(photo.status, PhotoStatus::Duplicate) << "photo " << i;
+                EXPECT_EQ(photo.output, first->second) << "photo " << i;
+            }
+        }
+        EXPECT_EQ(outputs(), expected);
+    }
+
+    std::vector<std::vector<int>> ManyPhotosInOneCard()
+    {
+        std::vector<int> photos;
+        for (int i = 0; i < 300; ++i)
+            photos.push_back(i % 7);
+        return {{0}, photos, {3}};
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Digests,
+        ThoroughUniqueTest,
+        ::testing::Values(UniqueCase {"NextCardRepeatsIt", {{0}, {0}, {1}, {1}, {0}, {2}}, 2000},
+                          UniqueCase {"WithinACard", {{0, 0, 1}, {1, 2, 0}}, 2000},
+                          UniqueCase {
+                              "LargerThanWhatIsKeptForTheThread", {{0}, {1}, {0}, {1, 1}}, 3 * 1024 * 1024},
+                          UniqueCase {"MorePhotosThanACardHolds", ManyPhotosInOneCard(), 500}),
+        [](const auto& info) { return std::string(info.param.name); });
 
     TEST_F(ThoroughRunTest, WithoutUniqueEveryCopyIsWritten)
     {

@@ -371,6 +371,19 @@ bool CardReader::looksLikeBase64Line(std::size_t at) const
 void CardReader::stepValue()
 {
     if (m_pos == m_end && !refill()) {
+        if (m_kind == ValueKind::Photo && m_mode == PhotoMode::Prefix && !m_prefix.empty())
+            decidePhoto(); // a short photo: what it is was not known yet
+        if (m_kind == ValueKind::Photo && (m_mode == PhotoMode::Base64 || m_mode == PhotoMode::Percent)) {
+            // The input ends inside a line of the photo's data: the file was cut short (an
+            // export, a copy or a download that did not finish), and so was the photo.
+            m_state = State::LineStart;
+            PhotoEnd end;
+            end.ok = false;
+            end.error = "the input ends inside its data, which is cut short";
+            end.errorLine = m_line;
+            m_handler.photoEnded(end, m_card);
+            return;
+        }
         endValue(); // the input ends inside the value
         return;
     }

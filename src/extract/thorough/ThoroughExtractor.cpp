@@ -2,6 +2,7 @@
 
 #include "ByteSource.h"
 #include "CardReader.h"
+#include "DigestWorker.h"
 #include "ImageType.h"
 #include "Sha256.h"
 #include "TextSource.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 namespace orvandel {
@@ -25,6 +27,9 @@ namespace {
     // A card with more photos than this before its end gets them named with what is known so far,
     // so that an absurd card cannot make the run hold an unbounded list.
     constexpr std::size_t kMaxPendingPhotos = 256;
+    // The photos' bytes kept for the digest thread, at most: beyond it, a photo is hashed as it is
+    // written.
+    constexpr std::size_t kHashAheadBytes = 4 * 1024 * 1024;
 
     // What a failed write says before the photo has its name: the system's reason; the report
     // adds the input, the card and its FN.
@@ -42,12 +47,58 @@ namespace {
         PhotoStart start;
         std::unique_ptr<ReplacingFile> file;
         std::string firstBytes;
-        std::unique_ptr<Sha256> sha;
+        bool hashing = false; // its digest is taken (--unique)
+        std::unique_ptr<Sha256> sha; // when the digest is taken as the photo is written
         Sha256::Digest digest {};
+        DigestWorker* worker = nullptr; // takes the digest when the photo is small enough
+        std::unique_ptr<DigestWorker::Job> job; // the photo's bytes while they are kept for it
+        std::size_t* kept = nullptr; // the bytes the card writer keeps for the thread, in all
+        bool submitted = false;
         PhotoEnd end;
         bool failed = false;
         std::string error;
         RunStep errorStep = RunStep::CheckList;
+
+        PendingPhoto() = default;
+        PendingPhoto(const PendingPhoto&) = delete;
+        PendingPhoto& operator=(const PendingPhoto&) = delete;
+        ~PendingPhoto() override
+        {
+            if (submitted)
+                worker->wait(*job); // the thread must be done with the bytes and the digest
+            release();
+        }
+
+        // The whole photo is written: its digest is taken, on the digest thread where there is one.
+        void takeDigest()
+        {
+            if (!hashing || failed)
+                return;
+            if (job) {
+                worker->submit(*job);
+                submitted = true;
+                return;
+            }
+            try {
+                digest = sha->finish();
+            } catch (const std::exception& error) {
+                fail(RunStep::WritePhoto, std::string("Cannot take the photo's digest: ") + error.what());
+            }
+        }
+
+        // Waits for a digest taken on the digest thread.
+        void awaitDigest()
+        {
+            if (!submitted)
+                return;
+            worker->wait(*job);
+            submitted = false;
+            if (!job->error.empty())
+                fail(RunStep::WritePhoto, "Cannot take the photo's digest: " + job->error);
+            else
+                digest = job->digest;
+            release();
+        }
 
         void fail(RunStep step, std::string description)
         {
@@ -66,13 +117,50 @@ namespace {
                 return;
             if (firstBytes.size() < kImageSniffLength)
                 firstBytes.append(bytes.substr(0, kImageSniffLength - firstBytes.size()));
-            if (sha)
-                sha->update(bytes);
+            if (hashing) {
+                hash(bytes);
+                if (failed)
+                    return;
+            }
             try {
                 file->write(bytes);
             } catch (const std::exception& error) {
                 fail(RunStep::WritePhoto, WriteFailure(error));
             }
+        }
+
+    private:
+        void hash(std::string_view bytes) noexcept
+        {
+            if (job && *kept + bytes.size() <= kHashAheadBytes) {
+                try {
+                    job->bytes.append(bytes);
+                    *kept += bytes.size();
+                    return;
+                } catch (const std::bad_alloc&) {
+                }
+            }
+            if (!sha) {
+                try {
+                    sha = std::make_unique<Sha256>();
+                } catch (const std::exception& error) {
+                    fail(RunStep::WritePhoto, std::string("Cannot take the photo's digest: ") + error.what());
+                    return;
+                }
+            }
+            if (job) {
+                sha->update(job->bytes);
+                release();
+            }
+            sha->update(bytes);
+        }
+
+        void release() noexcept
+        {
+            if (!job)
+                return;
+            *kept -= job->bytes.size();
+            job.reset();
         }
     };
 
@@ -91,6 +179,7 @@ namespace {
                    OutputNames& names,
                    WrittenFiles& written,
                    WrittenDigests& writtenDigests,
+                   DigestWorker* worker,
                    std::size_t position,
                    std::string input)
             : m_run(run)
@@ -99,6 +188,7 @@ namespace {
             , m_names(names)
             , m_written(written)
             , m_writtenDigests(writtenDigests)
+            , m_worker(worker)
             , m_position(position)
             , m_input(std::move(input))
             , m_fileStem(StripExtensionSafely(GetFileName(m_input)))
@@ -134,8 +224,15 @@ namespace {
                                 std::string("Cannot create the photo's file: ") + error.what());
                 }
                 if (m_options.unique && photo->file) {
+                    photo->hashing = true;
                     try {
-                        photo->sha = std::make_unique<Sha256>();
+                        if (m_worker && m_worker->keepingUp()) {
+                            photo->worker = m_worker;
+                            photo->job = std::make_unique<DigestWorker::Job>();
+                            photo->kept = &m_keptBytes;
+                        } else {
+                            photo->sha = std::make_unique<Sha256>();
+                        }
                     } catch (const std::exception& error) {
                         photo->fail(RunStep::CreatePhoto,
                                     std::string("Cannot take the photo's digest: ") + error.what());
@@ -170,14 +267,7 @@ namespace {
                         photo.fail(RunStep::WritePhoto, WriteFailure(error));
                     }
                 }
-                if (photo.sha && !photo.failed) {
-                    try {
-                        photo.digest = photo.sha->finish();
-                    } catch (const std::exception& error) {
-                        photo.fail(RunStep::WritePhoto,
-                                   std::string("Cannot take the photo's digest: ") + error.what());
-                    }
-                }
+                photo.takeDigest();
             } else if (photo.start.form == PhotoForm::Unsupported) {
                 photo.fail(RunStep::DecodePhoto, "The photo cannot be taken out: " + end.error);
             }
@@ -189,7 +279,17 @@ namespace {
         {
             if (m_closed)
                 return;
-            finishPending(card);
+            finishDeferred();
+            const bool hashing = std::any_of(m_pending.begin(), m_pending.end(),
+                                             [](const auto& photo) { return photo->submitted; });
+            if (hashing) {
+                // Named once the next card is read, or the reader stops: meanwhile the digest
+                // thread takes the digests.
+                m_deferred.swap(m_pending);
+                m_deferredCard = card;
+            } else {
+                finishPending(card);
+            }
             m_inCard = false;
             ++m_cardsEnded;
             if (m_stopping)
@@ -210,6 +310,19 @@ namespace {
 
         const InputSummary& summary() const { return m_summary; }
 
+        // Names and writes the photos of a card that ended while its digests were being taken.
+        // The reader calls it whenever it pauses, so that every card it has ended is written
+        // before anything else happens.
+        void finishDeferred()
+        {
+            if (m_deferred.empty())
+                return;
+            std::vector<std::unique_ptr<PendingPhoto>> photos;
+            photos.swap(m_deferred);
+            for (auto& photo : photos)
+                finish(*photo, m_deferredCard);
+        }
+
     private:
         static std::string StripExtensionSafely(const std::string& name)
         {
@@ -222,6 +335,7 @@ namespace {
 
         void finishPending(const CardFields& card)
         {
+            finishDeferred();
             for (auto& photo : m_pending)
                 finish(*photo, card);
             m_pending.clear();
@@ -237,6 +351,7 @@ namespace {
 
         void finish(PendingPhoto& photo, const CardFields& card)
         {
+            photo.awaitDigest();
             PhotoResult result;
             result.position = m_position;
             result.input = m_input;
@@ -274,7 +389,7 @@ namespace {
             result.type = std::string(ImageTypeName(type));
             result.typeMismatch = ImageTypesDisagree(sniffed, declared);
 
-            if (photo.sha) {
+            if (photo.hashing) {
                 result.sha256 = Sha256::hex(photo.digest);
                 if (const auto earlier = m_writtenDigests.find(photo.digest)) {
                     photo.file->discard();
@@ -294,7 +409,7 @@ namespace {
                 photo.fail(RunStep::NamePhoto, std::string("Cannot write the photo: ") + error.what());
                 return;
             }
-            if (photo.sha)
+            if (photo.hashing)
                 m_writtenDigests.add(photo.digest, target);
             result.status = PhotoStatus::Written;
             result.output = target;
@@ -307,6 +422,7 @@ namespace {
         OutputNames& m_names;
         WrittenFiles& m_written;
         WrittenDigests& m_writtenDigests;
+        DigestWorker* m_worker;
         std::size_t m_position;
         std::string m_input;
         std::string m_fileStem;
@@ -315,7 +431,10 @@ namespace {
         std::size_t m_cardsEnded = 0;
         bool m_stopping = false;
         bool m_closed = false;
+        std::size_t m_keptBytes = 0; // for the digest thread; declared before the photos that keep them
         std::vector<std::unique_ptr<PendingPhoto>> m_pending;
+        std::vector<std::unique_ptr<PendingPhoto>> m_deferred; // of the card that ended last
+        CardFields m_deferredCard;
         InputSummary m_summary;
     };
 
@@ -348,6 +467,13 @@ void ThoroughExtractor::prepare(RunContext& run, std::size_t count)
     // The folder is held for the whole run: renamed or replaced meanwhile, it still gets every
     // photo, and no temporary file is left behind in it.
     run.steps.step(RunStep::Count, [&] { m_folder = OutputFolder::open(run.input.outputFolderText()); });
+    if (m_options.unique && !m_digests) {
+        try {
+            m_digests = std::make_unique<DigestWorker>();
+        } catch (const std::exception&) {
+            // No thread to be had: the digests are taken as the photos are written.
+        }
+    }
 }
 
 double ThoroughExtractor::progressAt(std::uint64_t done, std::size_t position) const
@@ -367,7 +493,8 @@ ItemEnd ThoroughExtractor::extract(RunContext& run, std::size_t position, const 
     RunSteps& steps = run.steps;
     std::unique_ptr<FileByteSource> bytes;
     std::unique_ptr<TextSource> text;
-    CardWriter writer(run, m_options, m_folder, m_names, m_written, m_writtenDigests, position, input);
+    CardWriter writer(run, m_options, m_folder, m_names, m_written, m_writtenDigests, m_digests.get(),
+                      position, input);
     std::unique_ptr<CardReader> reader;
     const bool opened = steps.step(RunStep::OpenInput, [&] {
         bytes = std::make_unique<FileByteSource>(input);
@@ -384,9 +511,11 @@ ItemEnd ThoroughExtractor::extract(RunContext& run, std::size_t position, const 
                 // What was read stays: finished photos are written, the one under way fails.
                 steps.step(RunStep::ReadCards,
                            [&] { reader->abandon("the rest of the input could not be read"); });
+                writer.finishDeferred();
                 more = false;
                 break;
             }
+            writer.finishDeferred();
             if (writer.closed())
                 break; // asked to stop, and the card under way has ended
             const std::uint64_t taken = text->bytesTaken();

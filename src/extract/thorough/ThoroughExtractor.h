@@ -11,6 +11,7 @@
 
 namespace orvandel {
 
+class DigestWorker;
 class OutputFolder;
 
 struct ThoroughOptions
@@ -28,7 +29,9 @@ struct ThoroughOptions
 //
 // Progress goes by the bytes read, with a yield every megabyte. The output folder is taken once,
 // as the run begins, and held. Each photo's result goes to RunObserver::photoFinished. A stop
-// asked at a yield within an input ends the input once the card being read has ended.
+// asked at a yield within an input ends the input once the card being read has ended. With
+// --unique, a card's digests are taken on a second thread while the next card is read, and the
+// card is named and written before the reader next pauses: results come in the same order.
 class ThoroughExtractor : public ItemExtractor
 {
 public:
@@ -53,6 +56,7 @@ private:
     OutputNames m_names {kThoroughNameRules};
     WrittenFiles m_written;
     WrittenDigests m_writtenDigests;
+    std::unique_ptr<DigestWorker> m_digests; // with --unique: the thread that takes the digests
 };
 
 } // namespace orvandel
