@@ -13,6 +13,8 @@
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
+#elif defined(_WIN32)
+#include <io.h>
 #endif
 
 namespace orvandel {
@@ -23,6 +25,8 @@ namespace {
     {
 #if defined(__unix__) || defined(__APPLE__)
         return ::isatty(fd) == 1;
+#elif defined(_WIN32)
+        return ::_isatty(fd) != 0;
 #else
         return false;
 #endif
@@ -34,6 +38,8 @@ int RunApplication(int argc, char* argv[])
 {
     const StartRequest request = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto* window = std::get_if<WindowRequest>(&request)) {
+        if (!HasWindow())
+            return StartWindow(argv[0], *window);
         // Without a display the window system would end the program with an abort; it is
         // started only when the platform it would take can start.
         if (const auto missing

@@ -20,7 +20,12 @@ std::string SkipReasonText(const SkippedFolder& folder)
     case SkipReason::NameTooLong:
         return "its name is longer than the system allows";
     case SkipReason::InvalidName:
+#if defined(_WIN32)
+        return "its name holds a control character, a \"?\" or a character that the system's code page "
+               "lacks";
+#else
         return "its name holds a control character, a \"?\" or bytes that are not UTF-8";
+#endif
     case SkipReason::Unreadable:
         break;
     }

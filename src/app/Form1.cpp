@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QEnterEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -30,6 +31,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWindow>
 #include <memory>
 #include <stdexcept>
@@ -37,6 +39,19 @@
 namespace orvandel {
 
 namespace {
+
+    // The desktop folder with its trailing separator: on Windows the shell's, through Qt, in
+    // Windows's own form ("C:\Users\Ann\Desktop\"); elsewhere the engine's (the XDG
+    // desktop folder). Throws when it cannot be found.
+    QString DesktopFolder()
+    {
+#if defined(Q_OS_WIN)
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        if (!desktop.isEmpty())
+            return QDir::toNativeSeparators(desktop) + QDir::separator();
+#endif
+        return QString::fromStdString(GetDesktopFolder());
+    }
 
     const QString kLocatorFormLoad = QStringLiteral("in Tessivor2021/08/31.Form1.Form_Load ");
     const QString kLocatorAddFiles = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton1_Click ");
@@ -256,7 +271,7 @@ void Form1::Form_Load()
         const auto stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection,
                                                             QStringLiteral("Text1"));
         // The desktop is looked for only when nothing is stored.
-        m_text1->setText(stored ? *stored : QString::fromStdString(GetDesktopFolder()));
+        m_text1->setText(stored ? *stored : DesktopFolder());
     });
 }
 
@@ -610,9 +625,9 @@ void Form1::PushButton9_Click()
         return;
     steps.step(104,
                [&] { m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, key, chosen); });
-    // Only the root comes back with a trailing "/".
-    if (steps.test(104, [&] { return !chosen.endsWith(QLatin1Char('/')); }))
-        steps.step(106, [&] { m_text1->setText(chosen + QLatin1Char('/')); });
+    // Only the root comes back with a trailing separator ("/", or "\" in "C:\").
+    if (steps.test(104, [&] { return !chosen.endsWith(QDir::separator()); }))
+        steps.step(106, [&] { m_text1->setText(chosen + QDir::separator()); });
     else
         steps.step(108, [&] { m_text1->setText(chosen); });
 }

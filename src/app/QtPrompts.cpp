@@ -5,6 +5,7 @@
 #include "filelist/BrowseForFolder.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -81,6 +82,13 @@ QtPrompts::inputText(QWidget* owner, const QString& title, const QString& label,
 
 QStringList QtPrompts::openFileNames(QWidget* owner, const QString& title, const QString& filters)
 {
+#if defined(Q_OS_WIN)
+    // Windows's own open dialog, which takes typed names and several files of one folder itself.
+    QStringList picked = QFileDialog::getOpenFileNames(owner, title, {}, filters);
+    for (QString& path : picked)
+        path = QDir::toNativeSeparators(path);
+    return picked;
+#endif
     OpenFilesDialog dialog(owner, title, filters.split(QStringLiteral(";;"), Qt::SkipEmptyParts));
     if (dialog.exec() != QDialog::Accepted)
         return {};

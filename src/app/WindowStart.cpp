@@ -5,7 +5,8 @@
 #include <iostream>
 #include <string>
 
-#if defined(ORVANDEL_WINDOW_MODULE)
+#if defined(ORVANDEL_NO_WINDOW)
+#elif defined(ORVANDEL_WINDOW_MODULE)
 #include <climits>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -16,7 +17,20 @@
 
 namespace orvandel {
 
-#if defined(ORVANDEL_WINDOW_MODULE)
+#if defined(ORVANDEL_NO_WINDOW)
+
+bool HasWindow()
+{
+    return false;
+}
+
+int StartWindow(const char*, const WindowRequest&)
+{
+    std::cerr << NoWindowMessage << '\n';
+    return 2;
+}
+
+#elif defined(ORVANDEL_WINDOW_MODULE)
 
 namespace {
 
@@ -45,6 +59,11 @@ namespace {
 
 } // namespace
 
+bool HasWindow()
+{
+    return true;
+}
+
 int StartWindow(const char* program, const WindowRequest& request)
 {
     const std::string module = ProgramFolder(program) + "modules/orvandel-window.so";
@@ -62,6 +81,11 @@ int StartWindow(const char* program, const WindowRequest& request)
 }
 
 #else
+
+bool HasWindow()
+{
+    return true;
+}
 
 int StartWindow(const char* program, const WindowRequest& request)
 {

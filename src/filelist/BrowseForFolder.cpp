@@ -11,7 +11,10 @@ QString BrowseForFolder(QWidget* owner, const QString& prompt, const QString& st
     QFileDialog dialog(owner, prompt);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+#if !defined(Q_OS_WIN)
+    // Windows shows its own folder picker; elsewhere Qt's, the same on every desktop.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
     dialog.setLabelText(QFileDialog::LookIn, prompt);
     if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir()) {
         // Open on the start folder's parent with the start folder selected.
@@ -29,7 +32,8 @@ QString BrowseForFolder(QWidget* owner, const QString& prompt, const QString& st
     const QFileInfo chosen(dialog.selectedFiles().constFirst());
     if (!chosen.isDir())
         return {};
-    return QDir::cleanPath(chosen.absoluteFilePath());
+    // "C:\Cards" on Windows, and "C:\" for a drive's root.
+    return QDir::toNativeSeparators(QDir::cleanPath(chosen.absoluteFilePath()));
 }
 
 } // namespace orvandel

@@ -3,6 +3,7 @@
 #include "FileListModel.h"
 #include "PathText.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -43,7 +44,7 @@ namespace {
     QString LocalPath(const QUrl& url)
     {
 #if defined(_WIN32)
-        return url.toLocalFile();
+        return QDir::toNativeSeparators(url.toLocalFile());
 #else
         if (!url.host().isEmpty())
             return url.toLocalFile(); // a network path: //server/share/...

@@ -7,15 +7,214 @@
 #include <cerrno>
 #include <system_error>
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(_WIN32)
+#include "util/PathHelpers.h"
+#include "util/WideText.h"
+
+#include <utility>
+#include <windows.h>
+#elif defined(__unix__) || defined(__APPLE__)
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#error "The folder scan needs the POSIX folder calls (opendir, readdir, fstatat)."
+#error "The folder scan needs the POSIX folder calls (opendir, readdir, fstatat) or Win32's."
 #endif
 
 namespace orvandel {
+
+namespace {
+
+    bool IsDotOrDotDot(const char* name)
+    {
+        return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+    }
+
+    void SortEntries(FolderListing::Entries& entries)
+    {
+        const auto byListingOrder
+            = [](const std::string& a, const std::string& b) { return ListingOrderLess(a, b); };
+        std::sort(entries.subfolders.begin(), entries.subfolders.end(), byListingOrder);
+        if (entries.fileAttributes.empty()) {
+            std::sort(entries.files.begin(), entries.files.end(), byListingOrder);
+            return;
+        }
+        // The attributes travel with their names.
+        std::vector<std::pair<std::string, std::uint32_t>> files;
+        files.reserve(entries.files.size());
+        for (std::size_t i = 0; i < entries.files.size(); ++i)
+            files.emplace_back(std::move(entries.files[i]), entries.fileAttributes[i]);
+        std::sort(files.begin(), files.end(),
+                  [&](const auto& a, const auto& b) { return byListingOrder(a.first, b.first); });
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            entries.files[i] = std::move(files[i].first);
+            entries.fileAttributes[i] = files[i].second;
+        }
+    }
+
+} // namespace
+
+#if defined(_WIN32)
+
+namespace {
+
+    // What the directory search found in a folder, read once as the folder is opened.
+    struct FoundEntries
+    {
+        std::vector<std::pair<std::string, std::uint32_t>> entries; // name, attribute value
+        DWORD failure = ERROR_SUCCESS; // an error that ended the search early
+    };
+
+    FoundEntries* AsFound(void* dir)
+    {
+        return static_cast<FoundEntries*>(dir);
+    }
+
+    FileError ListingError(const std::string& path, DWORD error)
+    {
+        const std::error_code code(static_cast<int>(error), std::system_category());
+        return FileError(FileErrorKind::ReadFailed,
+                         "Cannot read the folder (" + code.message() + "): " + path, code);
+    }
+
+} // namespace
+
+bool IsDriveRoot(const std::string& path)
+{
+    std::string_view text(path);
+    while (text.size() > 1 && IsSeparator(text.back()))
+        text.remove_suffix(1);
+    // "C:" (and "C:\", "C:\\" before the separators went)
+    if (text.size() == 2 && text[1] == ':')
+        return true;
+    // "\\server\share": two names after the network prefix.
+    if (text.size() > 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
+        text.remove_prefix(2);
+        const auto server = text.find_first_of("\\/");
+        if (server == std::string_view::npos || server == 0)
+            return false;
+        const std::string_view share = text.substr(server + 1);
+        return !share.empty() && share.find_first_of("\\/") == std::string_view::npos;
+    }
+    return false;
+}
+
+std::uint32_t FileAttributeValue(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? 0 : static_cast<std::uint32_t>(attributes);
+}
+
+FolderProbe ProbeFolder(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    const std::wstring wide = Utf8ToWide(path);
+    // The attributes of the folder itself: a link keeps its own (1024) here.
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    // Its identity through the link: opened without any access, only to ask.
+    const HANDLE handle
+        = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return {}; // a link that leads nowhere
+    BY_HANDLE_FILE_INFORMATION info {};
+    const bool told = ::GetFileInformationByHandle(handle, &info) != 0;
+    ::CloseHandle(handle);
+    FolderProbe probe;
+    probe.isFolder = true;
+    probe.attributes = static_cast<std::uint32_t>(attributes);
+    probe.driveRoot = IsDriveRoot(path);
+    if (told) {
+        probe.id = {info.dwVolumeSerialNumber,
+                    (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    } else {
+        // A file system that tells no index: the path stands for the folder, on a volume of
+        // its own that no real one has.
+        probe.id = {~std::uint64_t(0), std::hash<std::string>()(path)};
+    }
+    return probe;
+}
+
+FolderListing::~FolderListing()
+{
+    close();
+}
+
+void FolderListing::close() noexcept
+{
+    delete AsFound(m_dir);
+    m_dir = nullptr;
+}
+
+FolderListing::Opened FolderListing::open(const std::string& path)
+{
+    close();
+    m_path = path;
+    const std::wstring pattern
+        = Utf8ToWide(WithTrailingSeparator(path.empty() ? std::string(".") : path)) + L"*";
+    WIN32_FIND_DATAW data {};
+    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                             nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    auto found = std::make_unique<FoundEntries>();
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        switch (error) {
+        case ERROR_ACCESS_DENIED:
+            return Opened::AccessDenied;
+        case ERROR_FILE_NOT_FOUND:
+            // A drive's root has no "." and "..": an empty one finds nothing at all.
+            if (ProbeFolder(path).isFolder) {
+                m_dir = found.release();
+                return Opened::Yes;
+            }
+            return Opened::Gone;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_DIRECTORY:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return Opened::Gone;
+        default:
+            throw ListingError(path, error);
+        }
+    }
+    do {
+        found->entries.emplace_back(WideToUtf8(data.cFileName),
+                                    static_cast<std::uint32_t>(data.dwFileAttributes));
+    } while (::FindNextFileW(search, &data));
+    if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES)
+        found->failure = error;
+    ::FindClose(search);
+    m_dir = found.release();
+    return Opened::Yes;
+}
+
+FolderListing::Entries FolderListing::read(const NamePattern* filePattern)
+{
+    const FoundEntries* found = AsFound(m_dir);
+    if (!found)
+        throw ListingError(m_path, ERROR_INVALID_HANDLE);
+    if (found->failure != ERROR_SUCCESS)
+        throw ListingError(m_path, found->failure);
+    Entries entries;
+    for (const auto& [name, attributes] : found->entries) {
+        if (name.empty() || IsDotOrDotDot(name.c_str()))
+            continue;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            entries.subfolders.push_back(name);
+        } else if (!(attributes & FILE_ATTRIBUTE_DEVICE) && filePattern && filePattern->matches(name)) {
+            entries.files.push_back(name);
+            entries.fileAttributes.push_back(attributes);
+        }
+    }
+    SortEntries(entries);
+    return entries;
+}
+
+#else
 
 namespace {
 
@@ -36,12 +235,17 @@ namespace {
                          "Cannot read the folder (" + code.message() + "): " + path, code);
     }
 
-    bool IsDotOrDotDot(const char* name)
-    {
-        return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-    }
-
 } // namespace
+
+bool IsDriveRoot(const std::string&)
+{
+    return false;
+}
+
+std::uint32_t FileAttributeValue(const std::string&)
+{
+    return 0;
+}
 
 FolderProbe ProbeFolder(const std::string& path)
 {
@@ -129,11 +333,10 @@ FolderListing::Entries FolderListing::read(const NamePattern* filePattern)
             break;
         }
     }
-    const auto byListingOrder
-        = [](const std::string& a, const std::string& b) { return ListingOrderLess(a, b); };
-    std::sort(entries.subfolders.begin(), entries.subfolders.end(), byListingOrder);
-    std::sort(entries.files.begin(), entries.files.end(), byListingOrder);
+    SortEntries(entries);
     return entries;
 }
+
+#endif
 
 } // namespace orvandel

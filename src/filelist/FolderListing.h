@@ -18,15 +18,31 @@ struct FolderId
     friend bool operator==(const FolderId&, const FolderId&) = default;
 };
 
-// What a path names, links followed, found without opening it.
+// Attribute values of Windows files and folders that the scan judges by (hidden 2, system 4,
+// directory 16, archive 32, link 1024), compared whole, not bit by bit.
+inline constexpr std::uint32_t kProtectedFolderAttributes = 22; // directory + system + hidden
+inline constexpr std::uint32_t kProtectedFolderLinkAttributes = 1046; // the same, as a link
+inline constexpr std::uint32_t kHiddenArchiveFileAttributes = 34; // archive + hidden
+
+// What a path names, links followed, found without opening it (on Windows, opened without
+// asking for any access).
 struct FolderProbe
 {
     bool isFolder = false; // false too when the path is missing or cannot be looked at
-    FolderId id;
+    FolderId id; // on Windows the volume's serial number and the folder's file index
+    std::uint32_t attributes = 0; // Windows: the folder's own attribute value (not the link's target)
+    bool driveRoot = false; // Windows: "C:\" or "\\server\share\"
 };
 
 // Looks at `path` (links followed). Never throws.
 FolderProbe ProbeFolder(const std::string& path);
+
+// True for the root of a drive or a network share: "C:\", "C:", "\\server\share\". Windows only;
+// false elsewhere.
+bool IsDriveRoot(const std::string& path);
+
+// The attribute value of a file on Windows; 0 elsewhere and when it cannot be read.
+std::uint32_t FileAttributeValue(const std::string& path);
 
 // One folder, opened for reading its entries. Names are listed in listing order (see
 // ListingOrderLess), without "." and "..". Entries are judged by the type the folder records
@@ -54,6 +70,8 @@ public:
     {
         std::vector<std::string> subfolders; // links to folders included
         std::vector<std::string> files; // regular files and links to them; never pipes, sockets, devices
+        // On Windows the attribute value of each file, in the order of `files`; empty elsewhere.
+        std::vector<std::uint32_t> fileAttributes;
     };
     // Reads the folder once: its subfolders, and its files that match `filePattern` (none
     // without a pattern). Throws FileError when the folder cannot be read.
@@ -65,7 +83,7 @@ public:
 private:
     void close() noexcept;
 
-    void* m_dir = nullptr; // the system's folder stream
+    void* m_dir = nullptr; // the system's folder stream; on Windows the entries the search found
     std::string m_path;
 };
 

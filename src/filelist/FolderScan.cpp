@@ -26,9 +26,31 @@ namespace {
     // "/") becomes the root.
     std::string AsFolderEntry(std::string folder)
     {
+#if defined(_WIN32)
+        // Always one "\" more, as the folder command has it: the root "C:\" becomes "C:\\",
+        // whose files are "C:\name" once normalised. A "/" typed at the end gives way to it.
+        while (!folder.empty() && folder.back() == '/')
+            folder.pop_back();
+        folder += kSeparator;
+#else
         if (folder.empty() || folder.back() != kSeparator)
             folder += kSeparator;
+#endif
         return folder;
+    }
+
+    // Files that a folder's listing leaves out: lock and backup files ("~"), and hidden files:
+    // on Windows those whose attribute value is exactly 34 (hidden + archive), elsewhere those
+    // whose name starts with ".".
+    bool IsLeftOutFile(const std::string& name, [[maybe_unused]] std::uint32_t attributes)
+    {
+        if (name.front() == '~')
+            return true;
+#if defined(_WIN32)
+        return attributes == kHiddenArchiveFileAttributes;
+#else
+        return name.front() == '.';
+#endif
     }
 
     // One scan of one or more folder trees. It takes up each folder once, whatever the paths
@@ -42,7 +64,7 @@ namespace {
         // folder, or null when the scan did not enter it. Folders are taken up level by level,
         // each level in order, so they arrive in the order of the finished list.
         using FolderFiles
-            = std::function<void(const std::string& folder, const std::vector<std::string>* files)>;
+            = std::function<void(const std::string& folder, const FolderListing::Entries* read)>;
 
         explicit FolderTreeScan(ScanHost& host,
                                 const NamePattern* filePattern = nullptr,
@@ -74,14 +96,11 @@ namespace {
                     std::string& failure);
 
         // A subfolder found stays in the list when it is still a folder and no virtual one.
-        bool staysFound(const FolderProbe& probe) const
-        {
-            return probe.isFolder && (m_system.isRoot(probe.id) || !m_system.isVirtual(probe.id));
-        }
-        void handOn(const std::string& folder, const std::vector<std::string>* files)
+        bool staysFound(const FolderProbe& probe) const { return probe.isFolder && !m_system.leftOut(probe); }
+        void handOn(const std::string& folder, const FolderListing::Entries* read)
         {
             if (m_folderFiles)
-                m_folderFiles(folder, files);
+                m_folderFiles(folder, read);
         }
         void skipped(std::string path, SkipReason reason, std::string detail = {})
         {
@@ -129,7 +148,7 @@ namespace {
             steps.step(156, [&] { goOn = m_host.yield(); });
             if (!goOn)
                 return ScanOutcome::Stopped;
-            if (steps.test(158, [&] { return m_system.isRoot(probe.id) || !m_system.isVirtual(probe.id); }))
+            if (steps.test(158, [&] { return !m_system.leftOut(probe); }))
                 steps.step(160, [&] { folders.push_back(subfolder); });
         }
         return ScanOutcome::Finished;
@@ -176,7 +195,7 @@ namespace {
             steps.step(114, [&] { goOn = m_host.yield(); });
             if (!goOn)
                 return ScanOutcome::Stopped;
-            if (steps.test(116, [&] { return !m_system.isRoot(probe.id) && m_system.isVirtual(probe.id); })) {
+            if (steps.test(116, [&] { return m_system.leftOut(probe); })) {
                 if (stays)
                     handOn(folder, nullptr);
                 ++i;
@@ -194,7 +213,7 @@ namespace {
             }
             if (listed == Listed::Failed)
                 skipped(folder, SkipReason::Unreadable, failure);
-            handOn(folder, listed == Listed::Yes ? &entries.files : nullptr);
+            handOn(folder, listed == Listed::Yes ? &entries : nullptr);
             for (const std::string& name : entries.subfolders) {
                 steps.step(120, [&] { goOn = m_host.yield(); });
                 if (!goOn)
@@ -282,16 +301,24 @@ AddFolderTreeFiles(const std::string& folder, const NamePattern& pattern, ScanHo
 
     // The files of each folder are added as soon as the scan has read the folder; the folders
     // come in the order of the finished folder list, so the items do too.
-    const auto addFiles = [&](const std::string& listed, const std::vector<std::string>* read) {
+    const auto addFiles = [&](const std::string& listed, const FolderListing::Entries* read) {
         std::string entry;
         // Without its trailing "/": the root becomes "", and its files "/name".
         step(120, [&] { entry = listed.substr(0, listed.size() - 1); });
-        std::vector<std::string> fresh;
-        if (!read)
-            step(122, [&] { fresh = GetFilesInFolder(entry, pattern); });
-        for (const std::string& name : read ? *read : fresh) {
-            // "~" files are lock and backup files; a name starting with "." is a hidden file.
-            if (name.front() == '~' || name.front() == '.')
+        FolderListing::Entries fresh;
+        if (!read) {
+            step(122, [&] {
+                fresh.files = GetFilesInFolder(entry, pattern);
+#if defined(_WIN32)
+                for (const std::string& name : fresh.files)
+                    fresh.fileAttributes.push_back(FileAttributeValue(entry + kSeparator + name));
+#endif
+            });
+        }
+        const FolderListing::Entries& files = read ? *read : fresh;
+        for (std::size_t i = 0; i < files.files.size(); ++i) {
+            const std::string& name = files.files[i];
+            if (IsLeftOutFile(name, i < files.fileAttributes.size() ? files.fileAttributes[i] : 0))
                 continue;
             // The listing has just found the name a regular file (links followed), and nothing
             // runs between it and here, so the file is not looked at again.

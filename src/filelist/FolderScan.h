@@ -17,17 +17,18 @@ inline constexpr std::string_view kFolderScanLocator
 // The folder command's own procedure: its trap catches the failures of AddFolderTreeFiles.
 inline constexpr std::string_view kAddFolderLocator = "in Tessivor2021/08/31.Form1.PushButton7_Click ";
 
-// Extends `folders` (paths ending in "/") with their subfolders, breadth first: the given
-// entries, then all their direct subfolders (grouped by parent, each group in listing order),
-// then the next level, and so on (only the first level when `wholeTree` is false). The tree is
-// walked level by level, without recursion, so its depth costs no stack.
+// Extends `folders` (paths ending in "/", on Windows in "\") with their subfolders, breadth
+// first: the given entries, then all their direct subfolders (grouped by parent, each group in
+// listing order), then the next level, and so on (only the first level when `wholeTree` is
+// false). The tree is walked level by level, without recursion, so its depth costs no stack.
 //
 // - A given entry stays in the list even when it is not entered: when it is no folder, when
 //   its path is too long (FolderPathTooLong), or when it lies on a virtual file system (unless
-//   it is the root).
+//   it is the root); on Windows, when it is a protected folder (SystemFolders::leftOut) other
+//   than a drive's root.
 // - A subfolder is not followed when its name is too long (FolderNameTooLong) or has invalid
 //   characters (HasInvalidChars), nor when its path is too long or it lies on a virtual file
-//   system; such folders are not listed.
+//   system (on Windows: it is a protected folder); such folders are not listed.
 // - A folder whose subfolders cannot be read because access is denied or it has gone is
 //   removed from the list without a report. Links to folders are followed, but a scan takes
 //   up each folder once: an entry that leads to a folder met before (by device and inode) is
@@ -48,9 +49,10 @@ std::vector<std::string> GetFilesInFolder(std::string folder, const NamePattern&
 // Appends to the file list of `host` every file of the tree under `folder` whose name matches
 // `pattern`, folder by folder as GetSubDirectories2016 lists them; each item is the folder and
 // the name joined by "/" (NormalizeBackslashes applied). Names starting with "~" and hidden
-// files (names starting with ".") are left out. Each folder is read once: its files are added
-// as soon as the scan has read it, between the scan's yields, so a scan that is stopped leaves
-// the items added so far, and a folder that goes away after it was read keeps its items.
+// files (names starting with "."; on Windows files whose attribute value is exactly 34) are left
+// out. Each folder is read once: its files are added as soon as the scan has read it, between
+// the scan's yields, so a scan that is stopped leaves the items added so far, and a folder that
+// goes away after it was read keeps its items.
 //
 // The steps report through `steps`, the caller's procedure (line numbers 114 to 134); without
 // one, a failing step is skipped quietly. The scan of the tree reports on its own.

@@ -5,6 +5,12 @@
 
 #include <algorithm>
 
+#if defined(_WIN32)
+#include "util/WideText.h"
+
+#include <windows.h>
+#endif
+
 namespace orvandel {
 
 namespace {
@@ -39,6 +45,33 @@ bool FolderNameTooLong(std::string_view name)
     return SystemLength(name) >= kMaxFolderName;
 }
 
+#if defined(_WIN32)
+
+bool HasInvalidChars(std::string_view name)
+{
+    // Each character as the system's ANSI code page has it: one it cannot represent turns into
+    // "?", and one of two bytes (an East Asian code page) counts as a negative code.
+    const std::wstring wide = Utf8ToWide(name);
+    for (std::size_t at = 0; at < wide.size();) {
+        const bool pair
+            = at + 1 < wide.size() && IS_HIGH_SURROGATE(wide[at]) && IS_LOW_SURROGATE(wide[at + 1]);
+        const int units = pair ? 2 : 1;
+        char bytes[8] = {};
+        BOOL usedDefault = FALSE;
+        const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data() + at, units, bytes,
+                                                 sizeof bytes, "?", &usedDefault);
+        at += static_cast<std::size_t>(units);
+        if (length != 1 || usedDefault)
+            return true;
+        const auto code = static_cast<unsigned char>(bytes[0]);
+        if (code < 32 || (code >= 127 && code <= 159) || code == '?')
+            return true;
+    }
+    return false;
+}
+
+#else
+
 bool HasInvalidChars(std::string_view name)
 {
     for (std::size_t at = 0; at < name.size();) {
@@ -49,6 +82,8 @@ bool HasInvalidChars(std::string_view name)
     }
     return false;
 }
+
+#endif
 
 bool ListingOrderLess(std::string_view a, std::string_view b)
 {

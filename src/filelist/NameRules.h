@@ -31,7 +31,10 @@ std::size_t CountCharacters(std::string_view text);
 
 // True when a folder of this name must not be followed: it holds a control character (below
 // 32, or from 127 to 159), a "?", or bytes that are not UTF-8 (which could not be shown and
-// would turn into "?"). Every other character is fine; an empty name gives false.
+// would turn into "?"). Every other character is fine; an empty name gives false. On Windows each
+// character is judged by its code in the ANSI code page: one the code page cannot represent (it
+// would be "?") or that takes two bytes there is invalid too, and so, in Windows-1252, are the
+// euro sign, the curly quotes and the dashes (128 to 159).
 bool HasInvalidChars(std::string_view name);
 
 // The order in which names of one folder are listed: alphabetical with case ignored, letters

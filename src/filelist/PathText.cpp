@@ -48,17 +48,18 @@ QString PathFromBytes(std::string_view bytes)
 QString AbsolutePathFromBytes(std::string_view bytes)
 {
     const QString path = PathFromBytes(bytes);
+#if defined(_WIN32)
+    // Windows's own form: "C:\Cards\a.vcf".
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+#else
     if (path.isEmpty() || !QDir::isRelativePath(path))
         return QFileInfo(path).absoluteFilePath();
-        // Qt makes a relative name absolute through the system's encoding, which turns a kept byte
-        // into U+FFFD: the current folder goes in front first, as bytes too.
-#if defined(_WIN32)
-    const QString here = QDir::currentPath();
-#else
+    // Qt makes a relative name absolute through the system's encoding, which turns a kept byte
+    // into U+FFFD: the current folder goes in front first, as bytes too.
     std::error_code error;
     const QString here = PathFromBytes(std::filesystem::current_path(error).native());
-#endif
     return QFileInfo(here + QLatin1Char('/') + path).absoluteFilePath();
+#endif
 }
 
 std::string PathToBytes(const QString& path)

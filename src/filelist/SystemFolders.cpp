@@ -92,10 +92,26 @@ SystemFolders SystemFolders::fromMountInfo(std::string_view mountInfo, FolderId 
 
 SystemFolders SystemFolders::current()
 {
+#if defined(_WIN32)
+    // Windows has no virtual file systems in its folder tree; its protected folders are told by
+    // their attributes (see leftOut).
+    return {};
+#endif
     std::ostringstream text;
     if (std::ifstream table("/proc/self/mountinfo"); table)
         text << table.rdbuf();
     return fromMountInfo(text.str(), ProbeFolder("/").id);
+}
+
+bool SystemFolders::leftOut(const FolderProbe& folder) const
+{
+#if defined(_WIN32)
+    return !folder.driveRoot
+        && (folder.attributes == kProtectedFolderAttributes
+            || folder.attributes == kProtectedFolderLinkAttributes);
+#else
+    return !isRoot(folder.id) && isVirtual(folder.id);
+#endif
 }
 
 bool SystemFolders::isVirtual(const FolderId& folder) const

@@ -3,6 +3,7 @@
 #include "FileError.h"
 #include "PathHelpers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,16 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#elif !defined(ORVANDEL_PORTABLE_FOLDERS) && defined(_WIN32)
+#define ORVANDEL_WIN32_FOLDERS 1
+#include "WideText.h"
+
+#include <windows.h>
+#elif defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 #endif
 
 namespace orvandel {
@@ -26,13 +37,15 @@ OutputFolderSeams& FolderSeams()
 
 namespace {
 
-    std::error_code LastError()
+    [[maybe_unused]] std::error_code LastError()
     {
         return {errno, std::generic_category()};
     }
 
     std::string RandomSuffix()
     {
+        if (FolderSeams().temporarySuffix)
+            return FolderSeams().temporarySuffix();
         static std::mt19937_64 generator {std::random_device {}()};
         static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
         std::string suffix(8, '0');
@@ -446,6 +459,290 @@ std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, 
     return std::make_shared<PosixFolder>(WithTrailingSeparator(folderText), fd);
 }
 
+#elif defined(ORVANDEL_WIN32_FOLDERS) // Windows: paths, and the Win32 calls on them
+
+namespace {
+
+    // A Win32 error as the error the rest of the program knows ("File exists", "Permission
+    // denied", ...), where there is one.
+    std::error_code Win32Error(DWORD error)
+    {
+        const std::error_code code(static_cast<int>(error), std::system_category());
+        const std::error_condition condition = code.default_error_condition();
+        if (condition.category() == std::generic_category())
+            return {condition.value(), std::generic_category()};
+        return code;
+    }
+
+    std::error_code LastWin32Error()
+    {
+        return Win32Error(::GetLastError());
+    }
+
+    std::optional<FileIdentity> IdentityOf(HANDLE handle)
+    {
+        BY_HANDLE_FILE_INFORMATION info {};
+        if (!::GetFileInformationByHandle(handle, &info))
+            return std::nullopt;
+        return FileIdentity {info.dwVolumeSerialNumber,
+                             (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    }
+
+    // The identity of what stands at `path`, a link itself rather than what it leads to.
+    std::optional<FileIdentity> IdentityAt(const std::wstring& path)
+    {
+        const HANDLE handle = ::CreateFileW(
+            path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return std::nullopt;
+        auto identity = IdentityOf(handle);
+        ::CloseHandle(handle);
+        return identity;
+    }
+
+    class WinFolder;
+
+    // Created exclusively (CREATE_NEW) and hidden, under a name starting with "."; written
+    // through its handle with a buffer of its own, and placed with MoveFileExW.
+    class WinTemporary final : public OutputFolder::Temporary
+    {
+    public:
+        WinTemporary(std::shared_ptr<const WinFolder> folder, HANDLE handle, std::string name);
+        ~WinTemporary() override { discard(); }
+
+        std::error_code write(std::string_view bytes) override
+        {
+            if (m_handle == INVALID_HANDLE_VALUE)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            if (m_buffer.size() + bytes.size() > kBufferSize) {
+                if (const auto error = writeOut())
+                    return error;
+            }
+            if (bytes.size() >= kBufferSize)
+                return writeAll(bytes);
+            m_buffer.append(bytes);
+            return {};
+        }
+
+        std::error_code finish() override
+        {
+            if (m_handle == INVALID_HANDLE_VALUE)
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            std::error_code error = writeOut();
+            m_identity = IdentityOf(m_handle);
+            if (!::CloseHandle(m_handle) && !error)
+                error = LastWin32Error();
+            m_handle = INVALID_HANDLE_VALUE;
+            return error;
+        }
+
+        std::error_code placeNew(std::string_view name) override { return place(name, 0); }
+
+        std::error_code replace(std::string_view name) override
+        {
+            return place(name, MOVEFILE_REPLACE_EXISTING);
+        }
+
+        void discard() noexcept override
+        {
+            if (m_handle != INVALID_HANDLE_VALUE) {
+                ::CloseHandle(m_handle);
+                m_handle = INVALID_HANDLE_VALUE;
+            }
+            if (!m_placed && !m_name.empty()) {
+                ::DeleteFileW(pathOf(m_name).c_str());
+                m_name.clear();
+            }
+        }
+
+        std::optional<FileIdentity> identity() const override
+        {
+            if (m_handle != INVALID_HANDLE_VALUE)
+                return IdentityOf(m_handle);
+            return m_identity;
+        }
+        const std::string& temporaryName() const noexcept override { return m_name; }
+
+    private:
+        static constexpr std::size_t kBufferSize = 1 << 16;
+
+        std::wstring pathOf(std::string_view name) const;
+
+        std::error_code writeAll(std::string_view bytes)
+        {
+            while (!bytes.empty()) {
+                const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+                DWORD written = 0;
+                if (!::WriteFile(m_handle, bytes.data(), chunk, &written, nullptr))
+                    return LastWin32Error();
+                bytes.remove_prefix(written);
+            }
+            return {};
+        }
+
+        std::error_code writeOut()
+        {
+            const auto error = writeAll(m_buffer);
+            m_buffer.clear();
+            return error;
+        }
+
+        // MoveFileExW without MOVEFILE_REPLACE_EXISTING never replaces: a name that stands
+        // there fails with "File exists". The placed file is no longer hidden.
+        std::error_code place(std::string_view name, DWORD flags)
+        {
+            if (m_handle != INVALID_HANDLE_VALUE || m_placed || m_name.empty())
+                return std::make_error_code(std::errc::bad_file_descriptor);
+            const std::wstring from = pathOf(m_name);
+            if (!::MoveFileExW(from.c_str(), pathOf(name).c_str(), flags)) {
+                const DWORD error = ::GetLastError();
+                if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+                    return std::make_error_code(std::errc::file_exists);
+                // Windows denies replacing a folder; the reason is the folder.
+                const DWORD standing = ::GetFileAttributesW(pathOf(name).c_str());
+                if (error == ERROR_ACCESS_DENIED && standing != INVALID_FILE_ATTRIBUTES
+                    && (standing & FILE_ATTRIBUTE_DIRECTORY))
+                    return std::make_error_code(std::errc::is_a_directory);
+                return Win32Error(error);
+            }
+            m_placed = true;
+            ::SetFileAttributesW(pathOf(name).c_str(), FILE_ATTRIBUTE_ARCHIVE);
+            return {};
+        }
+
+        std::shared_ptr<const WinFolder> m_folder;
+        HANDLE m_handle;
+        std::string m_name;
+        std::string m_buffer;
+        std::optional<FileIdentity> m_identity;
+        bool m_placed = false;
+    };
+
+    class WinFolder final : public OutputFolder, public std::enable_shared_from_this<WinFolder>
+    {
+    public:
+        WinFolder(std::string path, std::optional<FileIdentity> identity)
+            : OutputFolder(std::move(path))
+            , m_identity(identity)
+        {
+        }
+
+        std::wstring pathOf(std::string_view name) const
+        {
+            return Utf8ToWide(path().empty() ? std::string(name) : path() + std::string(name));
+        }
+
+        std::unique_ptr<Temporary> createTemporary(std::string_view hint, std::error_code& error) override
+        {
+            error.clear();
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                std::string name = TemporaryName(hint);
+                // CREATE_NEW: a name that exists already is never opened.
+                const HANDLE handle
+                    = ::CreateFileW(pathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+                if (handle != INVALID_HANDLE_VALUE)
+                    return std::make_unique<WinTemporary>(shared_from_this(), handle, std::move(name));
+                const DWORD failure = ::GetLastError();
+                if (failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS) {
+                    error = Win32Error(failure);
+                    return nullptr;
+                }
+            }
+            error = std::make_error_code(std::errc::file_exists);
+            return nullptr;
+        }
+
+        FolderEntry lookup(std::string_view name) override
+        {
+            const std::wstring path = pathOf(name);
+            const DWORD attributes = ::GetFileAttributesW(path.c_str());
+            FolderEntry entry;
+            if (attributes == INVALID_FILE_ATTRIBUTES)
+                return entry;
+            entry.exists = true;
+            entry.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+            entry.identity = IdentityAt(path);
+            return entry;
+        }
+
+        std::error_code forEachName(const std::function<void(std::string_view)>& visit) override
+        {
+            WIN32_FIND_DATAW data {};
+            const std::wstring pattern = pathOf("*");
+            const HANDLE search
+                = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+            if (search == INVALID_HANDLE_VALUE) {
+                const DWORD error = ::GetLastError();
+                return error == ERROR_FILE_NOT_FOUND ? std::error_code() : Win32Error(error);
+            }
+            do {
+                const std::string name = WideToUtf8(data.cFileName);
+                if (name != "." && name != "..")
+                    visit(name);
+            } while (::FindNextFileW(search, &data));
+            const DWORD error = ::GetLastError();
+            ::FindClose(search);
+            return error == ERROR_NO_MORE_FILES ? std::error_code() : Win32Error(error);
+        }
+
+        std::error_code flush() override
+        {
+            // Windows brings the files to the disk in time; flushing a volume needs rights a
+            // user does not have.
+            return FolderSeams().flush ? CallFlushSeam(path()) : std::error_code();
+        }
+
+        std::optional<FileIdentity> identity() const override { return m_identity; }
+
+    private:
+        std::optional<FileIdentity> m_identity;
+    };
+
+    WinTemporary::WinTemporary(std::shared_ptr<const WinFolder> folder, HANDLE handle, std::string name)
+        : m_folder(std::move(folder))
+        , m_handle(handle)
+        , m_name(std::move(name))
+    {
+    }
+
+    std::wstring WinTemporary::pathOf(std::string_view name) const
+    {
+        return m_folder->pathOf(name);
+    }
+
+} // namespace
+
+bool FoldersAreHeldOpen() noexcept
+{
+    return false;
+}
+
+std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
+{
+    const std::string described = describeAs.empty() ? folderText : describeAs;
+    const std::wstring wide = Utf8ToWide(folderText.empty() ? std::string(".") : folderText);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        throw FileError::fromSystem(FileErrorKind::CreateFailed, described, LastWin32Error());
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw FileError::fromSystem(FileErrorKind::CreateFailed, described,
+                                    std::make_error_code(std::errc::not_a_directory));
+    // The folder's identity through a link: where two folder texts lead to one folder.
+    std::optional<FileIdentity> identity;
+    const HANDLE handle
+        = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        identity = IdentityOf(handle);
+        ::CloseHandle(handle);
+    }
+    return std::make_shared<WinFolder>(WithTrailingSeparator(folderText), identity);
+}
+
 #else // the portable folder layer: paths and the standard library
 
 namespace {
@@ -553,7 +850,16 @@ namespace {
                 std::string name = TemporaryName(hint);
                 // "x" opens exclusively: a name that exists already is never opened.
 #if defined(_WIN32)
-                std::FILE* file = _wfopen(pathOf(name).c_str(), L"wbx");
+                // The C library of Windows (msvcrt) takes no "x": _O_EXCL creates exclusively.
+                int fd = -1;
+                const errno_t opened
+                    = _wsopen_s(&fd, pathOf(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                                _SH_DENYNO, _S_IREAD | _S_IWRITE);
+                if (opened != 0)
+                    errno = opened;
+                std::FILE* file = opened == 0 ? _fdopen(fd, "wb") : nullptr;
+                if (opened == 0 && !file)
+                    _close(fd);
 #else
                 std::FILE* file = std::fopen(pathOf(name).c_str(), "wbx");
 #endif

@@ -109,6 +109,8 @@ struct OutputFolderSeams
     // Unnamed temporary files take their names through /proc, as where a process may not name
     // them by their handle (Linux before 6.10, unless privileged).
     bool unnamedNamedThroughProc = false;
+    // Gives the random part of each temporary file's name when set.
+    std::function<std::string()> temporarySuffix;
 };
 OutputFolderSeams& FolderSeams();
 

@@ -8,6 +8,11 @@
 #if defined(__unix__) || defined(__APPLE__)
 #include <pwd.h>
 #include <unistd.h>
+#elif defined(_WIN32)
+#include "WideText.h"
+
+#include <shlobj.h>
+#include <windows.h>
 #endif
 
 namespace orvandel {
@@ -17,7 +22,7 @@ namespace fs = std::filesystem;
 fs::path ToFsPath(std::string_view utf8)
 {
 #if defined(_WIN32)
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+    return fs::path(Utf8ToWide(utf8));
 #else
     return fs::path(std::string(utf8));
 #endif
@@ -26,8 +31,7 @@ fs::path ToFsPath(std::string_view utf8)
 std::string FromFsPath(const fs::path& path)
 {
 #if defined(_WIN32)
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return WideToUtf8(path.native());
 #else
     return path.string();
 #endif
@@ -59,7 +63,14 @@ bool PathExists(const std::string& path)
 
 std::string GetFileName(std::string_view path)
 {
+#if defined(_WIN32)
+    auto slash = path.find_last_of("\\/");
+    // "C:card.vcf" is card.vcf in the drive's current folder.
+    if (slash == std::string_view::npos && path.size() >= 2 && path[1] == ':')
+        slash = 1;
+#else
     const auto slash = path.rfind(kSeparator);
+#endif
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
@@ -91,9 +102,15 @@ std::string NormalizeBackslashes(std::string_view path)
 {
     std::string out;
     out.reserve(path.size() + 1);
+#if defined(_WIN32)
+    // Any run of leading "\" is the network prefix and becomes exactly "\\".
+    const bool prefixed = !path.empty() && path[0] == kSeparator;
+#else
     // A single leading "/" is the root and stays single; a run of two or more is the
     // network prefix and becomes exactly "//".
-    if (path.size() < 2 || path[0] != kSeparator || path[1] != kSeparator) {
+    const bool prefixed = path.size() >= 2 && path[0] == kSeparator && path[1] == kSeparator;
+#endif
+    if (!prefixed) {
         CollapseDoubledSeparators(path, out);
         return out;
     }
@@ -104,6 +121,7 @@ std::string NormalizeBackslashes(std::string_view path)
     return out;
 }
 
+#if !defined(_WIN32)
 namespace {
 
     std::string EnvText(const char* name)
@@ -120,9 +138,6 @@ namespace {
             if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
                 home = entry->pw_dir;
         }
-#elif defined(_WIN32)
-        if (home.empty())
-            home = EnvText("USERPROFILE");
 #endif
         return home;
     }
@@ -151,14 +166,32 @@ namespace {
     }
 
 } // namespace
+#endif
 
 std::string WithTrailingSeparator(std::string_view folder)
 {
     std::string out(folder);
-    if (!out.empty() && out.back() != kSeparator)
+    if (!out.empty() && !IsSeparator(out.back()))
         out += kSeparator;
     return out;
 }
+
+#if defined(_WIN32)
+
+std::string GetDesktopFolder()
+{
+    PWSTR found = nullptr;
+    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Desktop, KF_FLAG_DEFAULT, nullptr, &found);
+    std::string desktop;
+    if (SUCCEEDED(result) && found)
+        desktop = WideToUtf8(found);
+    ::CoTaskMemFree(found);
+    if (desktop.empty())
+        throw std::runtime_error("The desktop folder cannot be found.");
+    return WithTrailingSeparator(desktop);
+}
+
+#else
 
 std::string GetDesktopFolder()
 {
@@ -168,5 +201,7 @@ std::string GetDesktopFolder()
     const std::string desktop = XdgDesktopFolder(home);
     return WithTrailingSeparator(IsDirectory(desktop) ? desktop : home);
 }
+
+#endif
 
 } // namespace orvandel

@@ -7,10 +7,10 @@ namespace orvandel {
 
 namespace {
 
+    // The folder part of the target, with its separator: what GetFileName leaves.
     std::string FolderOf(const std::string& target)
     {
-        const auto slash = target.rfind(kSeparator);
-        return slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+        return target.substr(0, target.size() - GetFileName(target).size());
     }
 
     FileError NotOpen(const std::string& target)

@@ -3,6 +3,7 @@
 #include "support/ReadTerminalText.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "util/PathHelpers.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -49,6 +50,9 @@ namespace {
     protected:
         void SetUp() override
         {
+#if defined(_WIN32)
+            GTEST_SKIP() << "Windows file names hold no control characters and no bytes that are not UTF-8";
+#endif
             m_classic = m_dir.write("classic/" + GetParam().fileName, kClassicCard);
             m_thorough = m_dir.write("thorough/" + GetParam().fileName, kThoroughCard);
             m_missing = m_dir.file("gone " + GetParam().fileName);
@@ -75,7 +79,8 @@ namespace {
         EXPECT_EQ(ReadTerminalText(written[1]), m_classic);
         const std::string output = ReadTerminalText(written[2]);
         EXPECT_EQ(output,
-                  m_out + "/" + GetParam().fileName.substr(0, GetParam().fileName.size() - 4) + ".jpg");
+                  m_out + kSeparator + GetParam().fileName.substr(0, GetParam().fileName.size() - 4)
+                      + ".jpg");
         EXPECT_TRUE(fs::is_regular_file(output));
         const auto failed = Split(lines[1], '\t');
         ASSERT_EQ(failed.size(), 3u) << lines[1];
@@ -146,6 +151,9 @@ namespace {
 
     TEST(CommandLineNames, InputsThatDifferInOneByteStayApartInJson)
     {
+#if defined(_WIN32)
+        GTEST_SKIP() << "Windows file names hold no bytes that are not UTF-8";
+#endif
         if (std::string(ORVANDEL_PYTHON3).empty())
             GTEST_SKIP() << "no python3";
         TempDir dir;

@@ -2,6 +2,7 @@
 
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "util/PathHelpers.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -10,6 +11,7 @@ namespace orvandel {
 namespace {
 
     using test::RunCli;
+    using test::Shown;
 
     using test::Slurp;
     using test::TempDir;
@@ -32,8 +34,8 @@ namespace {
         const auto result = RunCli({"extract", "-o", out, good, plain, bad});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
-                  "written\t" + good + "\t" + out + "/good.jpg\n" + "no-photo\t" + plain + "\n" + "error\t"
-                      + bad + "\tBad character In Base64 string.\n");
+                  "written\t" + Shown(good) + "\t" + Shown(dir.file("out/good.jpg")) + "\n" + "no-photo\t"
+                      + Shown(plain) + "\n" + "error\t" + Shown(bad) + "\tBad character In Base64 string.\n");
         EXPECT_NE(result.err.find("Application Error\nBad character In Base64 string.\n"
                                   "in Tessivor2021/08/31.Form1.PushButton2_Click at line 178\n"),
                   std::string::npos)
@@ -56,10 +58,11 @@ namespace {
         const auto result = RunCli({"extract", "--json", "-o" + out, good, missing});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
-                  "{\"input\":\"" + good + "\",\"status\":\"written\",\"output\":\"" + out + "/good.jpg\"}\n"
-                      + "{\"input\":\"" + dir.path()
-                      + "/missing \\\"x\\\".vcf\",\"status\":\"error\",\"error\":\"File not found: "
-                      + dir.path() + "/missing \\\"x\\\".vcf\",\"line\":120}\n");
+                  "{\"input\":\"" + Shown(good) + "\",\"status\":\"written\",\"output\":\""
+                      + Shown(dir.file("out/good.jpg")) + "\"}\n" + "{\"input\":\""
+                      + Shown(dir.path() + kSeparator)
+                      + "missing \\\"x\\\".vcf\",\"status\":\"error\",\"error\":\"File not found: "
+                      + Shown(dir.path() + kSeparator) + "missing \\\"x\\\".vcf\",\"line\":120}\n");
     }
 
     TEST_F(ExtractCommandTest, InputsAfterDoubleDashMayStartWithADash)

@@ -3,6 +3,7 @@
 #include "extract/RunLoop.h"
 #include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
+#include "util/PathHelpers.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ namespace {
     class ExtractionRunTest : public ::testing::Test
     {
     protected:
-        void SetUp() override { host.folder = dir.mkdir("out") + "/"; }
+        void SetUp() override { host.folder = dir.mkdir("out") + kSeparator; }
 
         std::string input(const std::string& relative, const std::string& bytes)
         {
@@ -42,7 +43,7 @@ namespace {
         {
             std::vector<std::string> names;
             for (const auto& entry : fs::directory_iterator(dir.file("out")))
-                names.push_back(entry.path().filename().string());
+                names.push_back(FromFsPath(entry.path().filename()));
             std::sort(names.begin(), names.end());
             return names;
         }
@@ -366,6 +367,7 @@ namespace {
         EXPECT_FALSE(run.IsRunning());
     }
 
+#if !defined(_WIN32)
     TEST_F(ExtractionRunTest, ALinkAtTheTargetIsReplacedNotWrittenThrough)
     {
         input("card1.vcf", kWorkedExample);
@@ -375,6 +377,12 @@ namespace {
         EXPECT_EQ(Slurp(precious), "precious");
         EXPECT_EQ(Slurp(output("card1.jpg")), kJpegBytes);
     }
+#else
+    TEST_F(ExtractionRunTest, ALinkAtTheTargetIsReplacedNotWrittenThrough)
+    {
+        GTEST_SKIP() << "Windows tests make no symbolic links";
+    }
+#endif
 
     TEST_F(ExtractionRunTest, FlushesWhatItWroteOnceBeforeDone)
     {

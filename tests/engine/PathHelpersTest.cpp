@@ -2,15 +2,18 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <stdexcept>
+#if !defined(_WIN32)
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace orvandel {
 namespace {
@@ -54,13 +57,32 @@ namespace {
     {
         EXPECT_EQ(GetFileName(GetParam().input), GetParam().expected);
     }
+#if !defined(_WIN32)
     INSTANTIATE_TEST_SUITE_P(Table,
                              GetFileNameTest,
                              ::testing::Values(TextCase {"FullPath", "/cards/card1.vcf", "card1.vcf"},
                                                TextCase {"BareName", "card1.vcf", "card1.vcf"},
                                                TextCase {"TrailingSeparator", "/cards/", ""},
-                                               TextCase {"Root", "/", ""}),
+                                               TextCase {"Root", "/", ""},
+                                               TextCase {"BackslashIsPartOfTheName", "/cards/a\\b.vcf",
+                                                         "a\\b.vcf"}),
                              [](const auto& info) { return std::string(info.param.name); });
+#else
+    // Windows: "\\" separates, "/" too, and a drive's ":" ends the drive.
+    INSTANTIATE_TEST_SUITE_P(
+        WindowsTable,
+        GetFileNameTest,
+        ::testing::Values(TextCase {"FullPath", "C:\\Cards\\card1.vcf", "card1.vcf"},
+                          TextCase {"BareName", "card1.vcf", "card1.vcf"},
+                          TextCase {"TrailingSeparator", "C:\\Cards\\", ""},
+                          TextCase {"DriveRoot", "C:\\", ""},
+                          TextCase {"ForwardSlashes", "C:/Cards/card1.vcf", "card1.vcf"},
+                          TextCase {"MixedSeparators", "C:\\Cards/sub\\card1.vcf", "card1.vcf"},
+                          TextCase {"SlashAfterBackslash", "C:\\out\\/card1.vcf", "card1.vcf"},
+                          TextCase {"DriveWithoutSeparator", "C:card1.vcf", "card1.vcf"},
+                          TextCase {"NetworkPath", "\\\\server\\share\\card1.vcf", "card1.vcf"}),
+        [](const auto& info) { return std::string(info.param.name); });
+#endif
 
     class NormalizeTest : public ::testing::TestWithParam<TextCase>
     {
@@ -69,6 +91,7 @@ namespace {
     {
         EXPECT_EQ(NormalizeBackslashes(GetParam().input), GetParam().expected);
     }
+#if !defined(_WIN32)
     INSTANTIATE_TEST_SUITE_P(
         Table,
         NormalizeTest,
@@ -83,6 +106,51 @@ namespace {
                           TextCase {"Relative", "a//b.vcf", "a/b.vcf"},
                           TextCase {"Empty", "", ""}),
         [](const auto& info) { return std::string(info.param.name); });
+#else
+    // Windows: the helper's own table, with "\\".
+    INSTANTIATE_TEST_SUITE_P(
+        WindowsTable,
+        NormalizeTest,
+        ::testing::Values(TextCase {"PairsAndTriple", "C:\\\\Cards\\\\\\card1.vcf", "C:\\Cards\\\\card1.vcf"},
+                          TextCase {"FourBecomeTwo", "a\\\\\\\\b", "a\\\\b"},
+                          TextCase {"NetworkPrefixKept", "\\\\server\\\\share\\x", "\\\\server\\share\\x"},
+                          TextCase {"SingleLeadingBecomesPrefix", "\\x", "\\\\x"},
+                          TextCase {"LongLeadingRunBecomesPrefix", "\\\\\\\\\\x", "\\\\x"},
+                          TextCase {"OnlyBackslashes", "\\\\\\\\", "\\\\"},
+                          TextCase {"DriveRootJoinedWithName", "C:\\\\a.vcf", "C:\\a.vcf"},
+                          TextCase {"SlashesLeftAlone", "C:/Cards//a.vcf", "C:/Cards//a.vcf"},
+                          TextCase {"Empty", "", ""}),
+        [](const auto& info) { return std::string(info.param.name); });
+#endif
+
+    class TrailingSeparatorTest : public ::testing::TestWithParam<TextCase>
+    {
+    };
+    TEST_P(TrailingSeparatorTest, EndsWithOne)
+    {
+        EXPECT_EQ(WithTrailingSeparator(GetParam().input), GetParam().expected);
+    }
+#if !defined(_WIN32)
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             TrailingSeparatorTest,
+                             ::testing::Values(TextCase {"Added", "/home/ann/out", "/home/ann/out/"},
+                                               TextCase {"Kept", "/home/ann/out/", "/home/ann/out/"},
+                                               TextCase {"Root", "/", "/"},
+                                               TextCase {"BackslashIsAName", "out\\", "out\\/"},
+                                               TextCase {"Empty", "", ""}),
+                             [](const auto& info) { return std::string(info.param.name); });
+#else
+    INSTANTIATE_TEST_SUITE_P(WindowsTable,
+                             TrailingSeparatorTest,
+                             ::testing::Values(TextCase {"Added", "C:\\Out", "C:\\Out\\"},
+                                               TextCase {"Kept", "C:\\Out\\", "C:\\Out\\"},
+                                               TextCase {"SlashKept", "C:/Out/", "C:/Out/"},
+                                               TextCase {"DriveRoot", "C:\\", "C:\\"},
+                                               TextCase {"ShareRoot", "\\\\server\\share",
+                                                         "\\\\server\\share\\"},
+                                               TextCase {"Empty", "", ""}),
+                             [](const auto& info) { return std::string(info.param.name); });
+#endif
 
     // What the three existence tests say about each kind of path.
     struct ExistenceCase
@@ -104,11 +172,12 @@ namespace {
             if (kind == "Folder")
                 return m_dir.mkdir("folder");
             if (kind == "FolderWithTrailingSeparator")
-                return m_dir.mkdir("folder") + "/";
+                return m_dir.mkdir("folder") + kSeparator;
             if (kind == "Missing")
                 return m_dir.file("missing.vcf");
             if (kind == "Empty")
                 return "";
+#if !defined(_WIN32)
             if (kind == "LinkToFile") {
                 const auto target = m_dir.write("target.vcf", "x");
                 std::filesystem::create_symlink(target, m_dir.file("link.vcf"));
@@ -135,6 +204,24 @@ namespace {
             }
             if (kind == "Device")
                 return "/dev/null";
+#else
+            if (kind == "FolderWithForwardSlash")
+                return m_dir.mkdir("folder") + "/";
+            if (kind == "FileWithForwardSlashes") {
+                std::string path = m_dir.write("sub\\card.vcf", "x");
+                std::replace(path.begin(), path.end(), '\\', '/');
+                return path;
+            }
+            if (kind == "Wildcard") {
+                m_dir.write("card.vcf", "x");
+                return m_dir.file("*.vcf");
+            }
+            // Not UTF-8: no such name can exist, and no helper throws for it.
+            if (kind == "NotUtf8")
+                return m_dir.file("bad\xff.vcf");
+            if (kind == "Device")
+                return "NUL";
+#endif
             ADD_FAILURE() << "unknown kind " << kind;
             return {};
         }
@@ -150,6 +237,7 @@ namespace {
         EXPECT_EQ(PathExists(path), GetParam().pathExists);
     }
 
+#if !defined(_WIN32)
     INSTANTIATE_TEST_SUITE_P(Table,
                              ExistenceTest,
                              ::testing::Values(ExistenceCase {"RegularFile", true, false, true},
@@ -164,7 +252,23 @@ namespace {
                                                ExistenceCase {"Socket", true, false, false},
                                                ExistenceCase {"Device", true, false, false}),
                              [](const auto& info) { return std::string(info.param.name); });
+#else
+    INSTANTIATE_TEST_SUITE_P(WindowsTable,
+                             ExistenceTest,
+                             ::testing::Values(ExistenceCase {"RegularFile", true, false, true},
+                                               ExistenceCase {"Folder", true, true, false},
+                                               ExistenceCase {"FolderWithTrailingSeparator", true, true,
+                                                              false},
+                                               ExistenceCase {"FolderWithForwardSlash", true, true, false},
+                                               ExistenceCase {"FileWithForwardSlashes", true, false, true},
+                                               ExistenceCase {"Missing", false, false, false},
+                                               ExistenceCase {"Empty", false, false, false},
+                                               ExistenceCase {"Wildcard", false, false, false},
+                                               ExistenceCase {"NotUtf8", false, false, false}),
+                             [](const auto& info) { return std::string(info.param.name); });
+#endif
 
+#if !defined(_WIN32)
     // Sets environment variables for one test and puts the old values back.
     class ScopedEnv
     {
@@ -229,6 +333,17 @@ namespace {
         home.write("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"/nonexistent/desk\"\n");
         EXPECT_EQ(GetDesktopFolder(), home.path() + "/");
     }
+
+#else
+    TEST(GetDesktopFolder, IsTheShellsDesktopWithABackslash)
+    {
+        const std::string desktop = GetDesktopFolder();
+        ASSERT_GE(desktop.size(), 4u);
+        EXPECT_EQ(desktop.substr(1, 2), ":\\") << desktop;
+        EXPECT_EQ(desktop.back(), '\\') << desktop;
+        EXPECT_EQ(GetFileName(desktop.substr(0, desktop.size() - 1)), "Desktop") << desktop;
+    }
+#endif
 
 } // namespace
 } // namespace orvandel

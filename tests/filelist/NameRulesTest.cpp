@@ -23,6 +23,7 @@ namespace {
         EXPECT_EQ(HasInvalidChars(GetParam().folderName), GetParam().invalid);
     }
 
+#if !defined(_WIN32)
     INSTANTIATE_TEST_SUITE_P(Table,
                              HasInvalidCharsTest,
                              ::testing::Values(NameCase {"Empty", "", false},
@@ -46,6 +47,10 @@ namespace {
                                                NameCase {"Surrogate", "\xED\xA0\x80", true},
                                                NameCase {"CutOffSequence", "x\xE2\x82", true}),
                              [](const auto& info) { return std::string(info.param.name); });
+#else
+    // Windows judges names in its ANSI code page: its table is WindowsScanTest's AnsiNameTest.
+    GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(HasInvalidCharsTest);
+#endif
 
     TEST(CountCharacters, CountsCharactersNotBytes)
     {

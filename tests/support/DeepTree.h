@@ -1,5 +1,8 @@
 #pragma once
 
+// The deep trees are made and removed with the POSIX calls relative to a folder (openat, ...).
+#if !defined(_WIN32)
+
 #include <cerrno>
 #include <cstddef>
 #include <dirent.h>
@@ -102,3 +105,5 @@ private:
 };
 
 } // namespace orvandel::test
+
+#endif

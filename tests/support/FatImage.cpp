@@ -1,5 +1,20 @@
 #include "FatImage.h"
 
+#if defined(_WIN32)
+
+namespace orvandel::test {
+
+FatImage::FatImage(unsigned)
+{
+    m_unavailable = "Windows mounts no FAT image through FUSE";
+}
+
+FatImage::~FatImage() = default;
+
+} // namespace orvandel::test
+
+#else
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -114,3 +129,5 @@ FatImage::~FatImage()
 }
 
 } // namespace orvandel::test
+
+#endif

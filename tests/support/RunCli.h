@@ -23,6 +23,19 @@ inline CommandRequest CommandOf(const std::vector<std::string>& args)
     return std::get<CommandRequest>(ParseCommandLine(args));
 }
 
+// A path as the report's text and JSON show it: each backslash written "\\" (Windows paths
+// have one between their parts).
+inline std::string Shown(const std::string& path)
+{
+    std::string shown;
+    for (const char c : path) {
+        shown += c;
+        if (c == '\\')
+            shown += c;
+    }
+    return shown;
+}
+
 // Runs the command line with `args`, stderr as a terminal or not.
 inline CliOutcome RunCli(const std::vector<std::string>& args, bool terminal = false)
 {

@@ -1,5 +1,7 @@
 #include "TempDir.h"
 
+#include "util/PathHelpers.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -15,7 +17,7 @@ TempDir::TempDir()
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate = fs::temp_directory_path() / ("orvandel-test-" + std::to_string(seed()));
         if (fs::create_directory(candidate)) {
-            m_path = candidate.string();
+            m_path = FromFsPath(candidate);
             return;
         }
     }
@@ -26,26 +28,34 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     // Folders a test made unreadable must become readable again to be removed.
-    for (auto it
-         = fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, ec);
+    for (auto it = fs::recursive_directory_iterator(ToFsPath(m_path),
+                                                    fs::directory_options::skip_permission_denied, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory(ec) && !it->is_symlink(ec))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     }
-    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(m_path, ec);
+    fs::permissions(ToFsPath(m_path), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(ToFsPath(m_path), ec);
 }
 
 std::string TempDir::file(std::string_view relative) const
 {
-    return m_path + "/" + std::string(relative);
+    std::string path = m_path + kSeparator + std::string(relative);
+#if defined(_WIN32)
+    // The tests write their relative paths with "/"; Windows's own separator is "\".
+    for (std::size_t i = m_path.size(); i < path.size(); ++i) {
+        if (path[i] == '/')
+            path[i] = kSeparator;
+    }
+#endif
+    return path;
 }
 
 std::string TempDir::write(std::string_view relative, std::string_view bytes) const
 {
     const std::string full = file(relative);
-    fs::create_directories(fs::path(full).parent_path());
-    std::ofstream out(full, std::ios::binary | std::ios::trunc);
+    fs::create_directories(ToFsPath(full).parent_path());
+    std::ofstream out(ToFsPath(full), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + full);
@@ -55,13 +65,13 @@ std::string TempDir::write(std::string_view relative, std::string_view bytes) co
 std::string TempDir::mkdir(std::string_view relative) const
 {
     const std::string full = file(relative);
-    fs::create_directories(full);
+    fs::create_directories(ToFsPath(full));
     return full;
 }
 
 std::string Slurp(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(ToFsPath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -16,7 +16,7 @@ public:
 
     // The folder's path, without a trailing "/".
     const std::string& path() const noexcept { return m_path; }
-    // path() + "/" + relative
+    // path() + "/" + relative (on Windows with "\" for every "/")
     std::string file(std::string_view relative) const;
     // Writes `bytes` to `relative`, creating the folders on the way; returns the full path.
     std::string write(std::string_view relative, std::string_view bytes) const;

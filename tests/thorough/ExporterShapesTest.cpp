@@ -4,6 +4,7 @@
 #include "engine/RecordingRunHost.h"
 #include "support/TempDir.h"
 #include "support/TestRuns.h"
+#include "util/PathHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ namespace {
         std::vector<std::string> links;
         for (const auto& photo : host.photos) {
             if (photo.status == PhotoStatus::Written)
-                written.push_back(std::filesystem::path(photo.output).filename().string());
+                written.push_back(GetFileName(photo.output));
             if (photo.status == PhotoStatus::Link)
                 links.push_back(photo.url);
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/PathHelpers.h"
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -13,11 +15,11 @@ inline std::map<std::string, std::string> FilesIn(const std::string& folder)
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.is_directory()) {
-            files[entry.path().filename().string()] = "<folder>";
+            files[FromFsPath(entry.path().filename())] = "<folder>";
             continue;
         }
         std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path().filename().string()]
+        files[FromFsPath(entry.path().filename())]
             = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return files;

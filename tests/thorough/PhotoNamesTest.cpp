@@ -2,6 +2,7 @@
 
 #include "extract/OutputNames.h"
 #include "support/SimulatedFolder.h"
+#include "util/PathHelpers.h"
 #include "util/ReplacingFile.h"
 #include "util/WrittenFiles.h"
 
@@ -183,11 +184,12 @@ namespace {
             file.close();
             return names.place(file, written, "out", stem, ".jpg", input);
         };
-        EXPECT_EQ(write("a/Ann.vcf", "Ann"), "out/Ann.jpg");
-        EXPECT_EQ(write("b/ANN.vcf", "ANN"), "out/ANN.jpg");
-        EXPECT_EQ(write("c/Ann.vcf", "Ann"), "out/Ann (2).jpg");
-        EXPECT_EQ(write("a/./Ann.vcf", "Ann"), "out/Ann.jpg") << "the same input, spelt otherwise";
-        EXPECT_EQ(write("c/Ann.vcf", "Ann"), "out/Ann (2).jpg");
+        EXPECT_EQ(write("a/Ann.vcf", "Ann"), "out" + std::string(1, kSeparator) + "Ann.jpg");
+        EXPECT_EQ(write("b/ANN.vcf", "ANN"), "out" + std::string(1, kSeparator) + "ANN.jpg");
+        EXPECT_EQ(write("c/Ann.vcf", "Ann"), "out" + std::string(1, kSeparator) + "Ann (2).jpg");
+        EXPECT_EQ(write("a/./Ann.vcf", "Ann"), "out" + std::string(1, kSeparator) + "Ann.jpg")
+            << "the same input, spelt otherwise";
+        EXPECT_EQ(write("c/Ann.vcf", "Ann"), "out" + std::string(1, kSeparator) + "Ann (2).jpg");
         EXPECT_EQ(folder->read("Ann.jpg"), "a/./Ann.vcf");
     }
 

@@ -2,12 +2,15 @@
 #include "app/CommandLine.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "util/PathHelpers.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace orvandel {
 namespace {
+
+    using test::Shown;
 
     using namespace test;
 
@@ -34,11 +37,12 @@ namespace {
         const auto result = RunCli({"extract", "--thorough", "-o", out, mixed, plain, missing});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
-                  "written\t" + mixed + "\t1\tAnn\t" + out + "/Ann.png\tpng, declared jpeg\n" + "link\t"
-                      + mixed + "\t2\tSam\\tLee\thttps://example.com/s.jpg\n" + "error\t" + mixed
+                  "written\t" + Shown(mixed) + "\t1\tAnn\t" + Shown(out + kSeparator)
+                      + "Ann.png\tpng, declared jpeg\n" + "link\t" + Shown(mixed)
+                      + "\t2\tSam\\tLee\thttps://example.com/s.jpg\n" + "error\t" + Shown(mixed)
                       + "\t3\tBob\tCannot decode the photo: the character \"%\" is not Base64. Input: "
-                      + mixed + ", card 3 (FN \"Bob\"), line 14.\n" + "no-photo\t" + plain + "\n" + "error\t"
-                      + missing + "\t\t\tFile not found: " + missing + "\n");
+                      + Shown(mixed) + ", card 3 (FN \"Bob\"), line 14.\n" + "no-photo\t" + Shown(plain)
+                      + "\n" + "error\t" + Shown(missing) + "\t\t\tFile not found: " + Shown(missing) + "\n");
         EXPECT_NE(result.err.find("Application Error\nCannot decode the photo"), std::string::npos)
             << result.err;
         EXPECT_NE(result.err.find("in Tessivor2021/08/31.Form1.ThoroughExtract at line 132\n"),
@@ -59,23 +63,24 @@ namespace {
             objects.push_back(line);
         ASSERT_EQ(objects.size(), 5u) << result.out;
         EXPECT_EQ(objects[0].substr(0, objects[0].find("\"sha256\"") + 10),
-                  "{\"input\":\"" + mixed
+                  "{\"input\":\"" + Shown(mixed)
                       + "\",\"status\":\"written\",\"card\":1,\"fn\":\"Ann\",\"line\":4,"
                         "\"output\":\""
-                      + out
-                      + "/Ann.png\",\"type\":\"png\",\"declared\":\"jpeg\","
+                      + Shown(out + kSeparator)
+                      + "Ann.png\",\"type\":\"png\",\"declared\":\"jpeg\","
                         "\"type_mismatch\":true,\"sha256\":\"");
         EXPECT_EQ(objects[1],
-                  "{\"input\":\"" + mixed
+                  "{\"input\":\"" + Shown(mixed)
                       + "\",\"status\":\"link\",\"card\":2,\"fn\":\"Sam\\tLee\",\"line\":9,"
                         "\"url\":\"https://example.com/s.jpg\"}");
         EXPECT_EQ(objects[2].substr(0, objects[2].find("\"error\":")),
-                  "{\"input\":\"" + mixed + "\",\"status\":\"error\",\"card\":3,\"fn\":\"Bob\",\"line\":14,");
+                  "{\"input\":\"" + Shown(mixed)
+                      + "\",\"status\":\"error\",\"card\":3,\"fn\":\"Bob\",\"line\":14,");
         EXPECT_EQ(objects[0].size(), objects[0].find("\"sha256\"") + 10 + 64 + 2) << "64 hexadecimal digits";
-        EXPECT_EQ(objects[3], "{\"input\":\"" + plain + "\",\"status\":\"no-photo\"}");
+        EXPECT_EQ(objects[3], "{\"input\":\"" + Shown(plain) + "\",\"status\":\"no-photo\"}");
         EXPECT_EQ(objects[4],
-                  "{\"input\":\"" + missing + "\",\"status\":\"error\",\"error\":\"File not found: " + missing
-                      + "\"}");
+                  "{\"input\":\"" + Shown(missing)
+                      + "\",\"status\":\"error\",\"error\":\"File not found: " + Shown(missing) + "\"}");
     }
 
     TEST_F(ThoroughCommandTest, TellsDuplicatesAndExitsWithZeroWhenAllWentWell)
@@ -85,8 +90,8 @@ namespace {
         const auto result = RunCli({"extract", "--thorough", "--unique", "--name={fn} {n}", "-o", out, file});
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out,
-                  "written\t" + file + "\t1\tAnn\t" + out + "/Ann 1.jpg\tjpeg\n" + "duplicate\t" + file
-                      + "\t2\tAnn\t" + out + "/Ann 1.jpg\n");
+                  "written\t" + Shown(file) + "\t1\tAnn\t" + Shown(out + kSeparator) + "Ann 1.jpg\tjpeg\n"
+                      + "duplicate\t" + Shown(file) + "\t2\tAnn\t" + Shown(out + kSeparator) + "Ann 1.jpg\n");
         EXPECT_EQ(result.err, "");
     }
 
@@ -98,27 +103,30 @@ namespace {
         const auto result = RunCli({"extract", "--thorough", "-o", out, dir.file("tree")});
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out,
-                  "written\t" + dir.file("tree/a.vcf") + "\t1\tAnn\t" + out + "/Ann.jpg\tjpeg\n" + "written\t"
-                      + dir.file("tree/sub/b.VCARD") + "\t1\tBea\t" + out + "/Bea.gif\tgif\n");
+                  "written\t" + Shown(dir.file("tree/a.vcf")) + "\t1\tAnn\t" + Shown(out + kSeparator)
+                      + "Ann.jpg\tjpeg\n" + "written\t" + Shown(dir.file("tree/sub/b.VCARD")) + "\t1\tBea\t"
+                      + Shown(out + kSeparator) + "Bea.gif\tgif\n");
         const auto text
             = RunCli({"extract", "--thorough", "--pattern", "*.txt", "-o", out, dir.file("tree")});
         EXPECT_EQ(text.out,
-                  "written\t" + dir.file("tree/sub/notes.txt") + "\t1\tCid\t" + out + "/Cid.png\tpng\n");
+                  "written\t" + Shown(dir.file("tree/sub/notes.txt")) + "\t1\tCid\t" + Shown(out + kSeparator)
+                      + "Cid.png\tpng\n");
     }
 
     TEST_F(ThoroughCommandTest, LogosOnlyWhenAsked)
     {
         const auto file
             = dir.write("org.vcf", Card("Org", "LOGO:data:image/gif;base64," + ToBase64(GifImage())));
-        EXPECT_EQ(RunCli({"extract", "--thorough", "-o", out, file}).out, "no-photo\t" + file + "\n");
+        EXPECT_EQ(RunCli({"extract", "--thorough", "-o", out, file}).out, "no-photo\t" + Shown(file) + "\n");
         EXPECT_EQ(RunCli({"extract", "--thorough", "--logos", "-o", out, file}).out,
-                  "written\t" + file + "\t1\tOrg\t" + out + "/Org.gif\tgif\n");
+                  "written\t" + Shown(file) + "\t1\tOrg\t" + Shown(out + kSeparator) + "Org.gif\tgif\n");
     }
 
     TEST_F(ThoroughCommandTest, WithoutThoroughTheClassicRunIsUnchanged)
     {
         const auto result = RunCli({"extract", "-o", out, mixed});
-        EXPECT_EQ(result.out, "no-photo\t" + mixed + "\n") << "the classic run knows no \"ENCODING=b\"";
+        EXPECT_EQ(result.out, "no-photo\t" + Shown(mixed) + "\n")
+            << "the classic run knows no \"ENCODING=b\"";
     }
 
     struct RefusalCase

@@ -7,6 +7,7 @@
 #include "support/FolderSeamsGuard.h"
 #include "support/TempDir.h"
 #include "util/OutputFolder.h"
+#include "util/PathHelpers.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ namespace {
     class ThoroughRunTest : public ::testing::Test
     {
     protected:
-        void SetUp() override { host.folder = dir.mkdir("out") + "/"; }
+        void SetUp() override { host.folder = dir.mkdir("out") + kSeparator; }
 
         std::string input(const std::string& relative, const std::string& bytes)
         {
@@ -208,7 +209,7 @@ namespace {
     {
         input("a.vcf", Card("Ann", Photo(JpegImage())));
         input("b.vcf", Card("Bob", Photo(JpegImage("b"))));
-        const std::string other = dir.mkdir("other") + "/";
+        const std::string other = dir.mkdir("other") + kSeparator;
         host.onYield = [&] {
             host.folder = other;
             return true;
@@ -289,7 +290,7 @@ namespace {
         for (const PhotoResult& photo : host.photos) {
             ASSERT_EQ(photo.status, PhotoStatus::Written);
             const std::size_t i = photo.card - 1;
-            EXPECT_EQ(files.at(fs::path(photo.output).filename().string()),
+            EXPECT_EQ(files.at(GetFileName(photo.output)),
                       JpegImage(std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i)));
             ++written;
         }

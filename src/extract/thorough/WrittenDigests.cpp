@@ -1,5 +1,7 @@
 #include "WrittenDigests.h"
 
+#include "util/PathHelpers.h"
+
 #include <cstring>
 
 namespace orvandel {
@@ -38,12 +40,12 @@ void WrittenDigests::add(const Sha256::Digest& digest, const std::string& path)
     if (findEntry(digest))
         return;
     if (m_entries.empty()) {
-        const auto slash = path.rfind('/');
+        const auto slash = path.rfind(kSeparator);
         m_folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     }
     Entry entry {digest, static_cast<std::uint32_t>(m_names.size()), 0};
     if (path.compare(0, m_folder.size(), m_folder) == 0
-        && path.find('/', m_folder.size()) == std::string::npos) {
+        && path.find(kSeparator, m_folder.size()) == std::string::npos) {
         m_names.append(path, m_folder.size());
         entry.nameLength = static_cast<std::uint32_t>(path.size() - m_folder.size());
     } else {
