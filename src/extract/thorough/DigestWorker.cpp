@@ -9,15 +9,18 @@ namespace orvandel {
 namespace {
 
     // A few times as long as a run takes for a small photo: the thread stays awake between two.
-    constexpr auto kStayAwake = std::chrono::microseconds(200);
+    constexpr auto kStayAwake = std::chrono::microseconds(100);
     // How long a caller waits awake for a job the thread has begun.
     constexpr auto kWaitAwake = std::chrono::microseconds(50);
-    // Of every kWindow jobs, more than kLateInAWindow not done when wanted mean that the thread
-    // does not get a core of its own (a busy machine): the run then hashes its next kRest photos
-    // itself, and tries again.
+    // Of every kWindow jobs, more than kLateInAWindow that the thread had begun but not finished
+    // when they were wanted, or more than kNotBegunInAWindow that it had not even begun, mean that
+    // it does not get a core of its own (a busy machine): the run then hashes its next kRest
+    // photos itself, and tries again. (A few jobs not begun are usual: the reader takes the
+    // digests of the cards it has read whenever it pauses: those waits are not judged.)
     constexpr unsigned kWindow = 64;
     constexpr unsigned kLateInAWindow = 16;
-    constexpr unsigned kRest = 2048;
+    constexpr unsigned kNotBegunInAWindow = 32;
+    constexpr unsigned kRest = 256;
 
     inline void Relax() noexcept
     {
@@ -68,22 +71,29 @@ bool DigestWorker::keepingUp()
     return false;
 }
 
-void DigestWorker::wait(Job& job)
+void DigestWorker::wait(Job& job, bool judged)
 {
-    if (!job.done.load(std::memory_order_acquire))
-        finish(job);
+    if (job.done.load(std::memory_order_acquire)) {
+        if (!judged)
+            return;
+    } else {
+        const Found found = finish(job);
+        if (!judged)
+            return;
+        ++(found == Found::NotBegun ? m_notBegun : m_late);
+    }
     ++m_waited;
     if (m_waited == kWindow) {
-        if (m_late > kLateInAWindow)
+        if (m_late > kLateInAWindow || m_notBegun > kNotBegunInAWindow)
             m_resting = kRest;
         m_waited = 0;
         m_late = 0;
+        m_notBegun = 0;
     }
 }
 
-void DigestWorker::finish(Job& job)
+DigestWorker::Found DigestWorker::finish(Job& job)
 {
-    ++m_late;
     {
         std::unique_lock lock(m_mutex);
         if (!job.taken) {
@@ -92,7 +102,7 @@ void DigestWorker::finish(Job& job)
             lock.unlock();
             run(job, m_callerSha);
             job.done.store(true, std::memory_order_release);
-            return;
+            return Found::NotBegun;
         }
     }
     const auto giveUp = std::chrono::steady_clock::now() + kWaitAwake;
@@ -103,9 +113,10 @@ void DigestWorker::finish(Job& job)
             m_waiting = true;
             m_jobDone.wait(lock, [&] { return job.done.load(std::memory_order_acquire); });
             m_waiting = false;
-            return;
+            return Found::Begun;
         }
     }
+    return Found::Begun;
 }
 
 DigestWorker::Job* DigestWorker::next()

@@ -40,8 +40,10 @@ public:
 
     // The job must stay where it is until wait() has returned for it.
     void submit(Job& job);
-    // Returns once the job is done: its digest, or its error, is then there to read.
-    void wait(Job& job);
+    // Returns once the job is done: its digest, or its error, is then there to read. `judged`
+    // is false where the job is wanted right after it was given, which tells nothing of how the
+    // thread keeps up.
+    void wait(Job& job, bool judged = true);
     // False while the thread is found not to keep up (the machine is busy): the caller then takes
     // the digest itself. Asked once for each photo.
     bool keepingUp();
@@ -50,7 +52,12 @@ private:
     void work();
     Job* next();
     static void run(Job& job, Sha256& sha) noexcept;
-    void finish(Job& job);
+    enum class Found
+    {
+        NotBegun,
+        Begun
+    };
+    Found finish(Job& job);
 
     std::mutex m_mutex;
     std::condition_variable m_jobAdded;
@@ -65,6 +72,7 @@ private:
     // The caller's own count of how the thread keeps up.
     unsigned m_waited = 0;
     unsigned m_late = 0;
+    unsigned m_notBegun = 0;
     unsigned m_resting = 0;
     std::thread m_thread;
 };

@@ -87,11 +87,12 @@ namespace {
         }
 
         // Waits for a digest taken on the digest thread.
-        void awaitDigest()
+        // `judged`: see DigestWorker::wait.
+        void awaitDigest(bool judged)
         {
             if (!submitted)
                 return;
-            worker->wait(*job);
+            worker->wait(*job, judged);
             submitted = false;
             if (!job->error.empty())
                 fail(RunStep::WritePhoto, "Cannot take the photo's digest: " + job->error);
@@ -279,7 +280,7 @@ namespace {
         {
             if (m_closed)
                 return;
-            finishDeferred();
+            finishDeferred(true); // a whole card was read meanwhile
             const bool hashing = std::any_of(m_pending.begin(), m_pending.end(),
                                              [](const auto& photo) { return photo->submitted; });
             if (hashing) {
@@ -312,15 +313,16 @@ namespace {
 
         // Names and writes the photos of a card that ended while its digests were being taken.
         // The reader calls it whenever it pauses, so that every card it has ended is written
-        // before anything else happens.
-        void finishDeferred()
+        // before anything else happens; then the digests are wanted at once, and how long they
+        // take is not judged.
+        void finishDeferred(bool judged = false)
         {
             if (m_deferred.empty())
                 return;
             std::vector<std::unique_ptr<PendingPhoto>> photos;
             photos.swap(m_deferred);
             for (auto& photo : photos)
-                finish(*photo, m_deferredCard);
+                finish(*photo, m_deferredCard, judged);
         }
 
     private:
@@ -349,9 +351,9 @@ namespace {
             return text;
         }
 
-        void finish(PendingPhoto& photo, const CardFields& card)
+        void finish(PendingPhoto& photo, const CardFields& card, bool judged = false)
         {
-            photo.awaitDigest();
+            photo.awaitDigest(judged);
             PhotoResult result;
             result.position = m_position;
             result.input = m_input;
