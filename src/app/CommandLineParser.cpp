@@ -14,7 +14,7 @@ namespace {
     // An option as it may be written. getopt finds it; the spelling is checked here, for getopt
     // also takes an abbreviation ("--out" for "--output"), which would make a typing mistake an
     // option and a future option an old script's surprise.
-    struct OptionSpec
+    struct OptionRule
     {
         const char* name; // without its dashes
         int code;
@@ -39,7 +39,7 @@ namespace {
         kQtOther,
     };
 
-    const OptionSpec kExtractOptions[] = {
+    const OptionRule kExtractOptions[] = {
         {"output", 'o', true, 2, true, 'o', "a folder"},
         {"help", 'h', false, 2, false, 'h'},
         {"pattern", kPattern, true, 2, true, 0, "a pattern"},
@@ -53,7 +53,7 @@ namespace {
     // The window's own option and those that Qt takes out of the arguments itself (QCoreApplication,
     // QGuiApplication, QApplication and the xcb platform of Qt 6). The window system takes them
     // with one dash; written with two, as "--platform", they are refused, as ever.
-    const OptionSpec kWindowOptions[] = {
+    const OptionRule kWindowOptions[] = {
         {"thorough", kThorough, false, 2, false, 0},
         {"platform", kQtPlatform, true, 1, false, 0},
         {"display", kQtDisplay, true, 1, false, 0},
@@ -84,31 +84,31 @@ namespace {
     // An option or an operand, as the scan found it.
     struct Found
     {
-        const OptionSpec* spec = nullptr; // the option; null for an operand (a word that is no option)
+        const OptionRule* rule = nullptr; // the option; null for an operand (a word that is no option)
         std::string value; // the option's value; the operand
         std::vector<std::string> words; // the arguments it took, as written
     };
 
-    bool SpeltExactly(const OptionSpec& spec, std::string_view element)
+    bool SpeltExactly(const OptionRule& rule, std::string_view element)
     {
-        const std::string written = std::string(static_cast<std::size_t>(spec.dashes), '-') + spec.name;
+        const std::string written = std::string(static_cast<std::size_t>(rule.dashes), '-') + rule.name;
         if (element == written)
             return true;
-        if (spec.takesValue && spec.valueAfterEquals
+        if (rule.takesValue && rule.valueAfterEquals
             && element.substr(0, written.size() + 1) == written + "=")
             return true;
-        if (spec.letter == 0 || element.size() < 2 || element[0] != '-' || element[1] != spec.letter)
+        if (rule.letter == 0 || element.size() < 2 || element[0] != '-' || element[1] != rule.letter)
             return false;
         // "-o DIR" and "-oDIR"; a letter without a value stands alone ("-h", not "-hx").
-        return spec.takesValue || element.size() == 2;
+        return rule.takesValue || element.size() == 2;
     }
 
     template<std::size_t N>
-    const OptionSpec* SpecOf(const OptionSpec (&specs)[N], int code, std::string_view element)
+    const OptionRule* RuleOf(const OptionRule (&rules)[N], int code, std::string_view element)
     {
-        for (const OptionSpec& spec : specs) {
-            if (spec.code == code && SpeltExactly(spec, element))
-                return &spec;
+        for (const OptionRule& rule : rules) {
+            if (rule.code == code && SpeltExactly(rule, element))
+                return &rule;
         }
         return nullptr;
     }
@@ -124,15 +124,15 @@ namespace {
     // missing value.
     template<std::size_t N, class Visit>
     std::optional<UsageError>
-    ScanWords(const std::vector<std::string>& words, const OptionSpec (&specs)[N], bool oneDash, Visit visit)
+    ScanWords(const std::vector<std::string>& words, const OptionRule (&rules)[N], bool oneDash, Visit visit)
     {
         std::vector<::option> longOptions;
         std::string shortOptions = "-:"; // operands in order, among the options; ':' for a missing value
-        for (const OptionSpec& spec : specs) {
+        for (const OptionRule& rule : rules) {
             longOptions.push_back(
-                {spec.name, spec.takesValue ? required_argument : no_argument, nullptr, spec.code});
-            if (spec.letter != 0)
-                shortOptions += std::string(1, spec.letter) + (spec.takesValue ? ":" : "");
+                {rule.name, rule.takesValue ? required_argument : no_argument, nullptr, rule.code});
+            if (rule.letter != 0)
+                shortOptions += std::string(1, rule.letter) + (rule.takesValue ? ":" : "");
         }
         longOptions.push_back({nullptr, 0, nullptr, 0});
 
@@ -162,11 +162,11 @@ namespace {
             if (code == 1) {
                 found.value = optarg;
             } else {
-                found.spec = code == '?' ? nullptr : SpecOf(specs, code == ':' ? optopt : code, element);
-                if (!found.spec)
+                found.rule = code == '?' ? nullptr : RuleOf(rules, code == ':' ? optopt : code, element);
+                if (!found.rule)
                     return Unknown(element);
                 if (code == ':')
-                    return UsageError {"option '" + element + "' needs " + found.spec->valueName};
+                    return UsageError {"option '" + element + "' needs " + found.rule->valueName};
                 if (optarg)
                     found.value = optarg;
             }
@@ -189,11 +189,11 @@ namespace {
         std::vector<std::string> thoroughOnly; // the thorough-only options given, as named
         std::optional<CommandRequest> ended;
         const auto error = ScanWords(words, kExtractOptions, false, [&](const Found& found) {
-            if (!found.spec) {
+            if (!found.rule) {
                 request.inputs.push_back(found.value);
                 return true;
             }
-            switch (found.spec->code) {
+            switch (found.rule->code) {
             case 'o':
                 outputFolder = found.value;
                 break;
@@ -255,18 +255,18 @@ namespace {
     {
         WindowRequest request;
         const auto error = ScanWords(words, kWindowOptions, true, [&](const Found& found) {
-            if (!found.spec) {
+            if (!found.rule) {
                 request.paths.push_back(found.value);
                 return true;
             }
-            if (found.spec->code == kThorough) {
+            if (found.rule->code == kThorough) {
                 request.thorough = true;
                 return true;
             }
             request.qtArguments.insert(request.qtArguments.end(), found.words.begin(), found.words.end());
-            if (found.spec->code == kQtPlatform)
+            if (found.rule->code == kQtPlatform)
                 request.platform = found.value;
-            else if (found.spec->code == kQtDisplay)
+            else if (found.rule->code == kQtDisplay)
                 request.displayGiven = true;
             return true;
         });
