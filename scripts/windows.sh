@@ -48,8 +48,8 @@ echo "== The tests under Wine"
 # map the shared user data"). Without randomisation every start finds the same layout, with
 # those addresses free.
 norandom=()
-if setarch "$(uname -m)" -R true 2>/dev/null; then
-    norandom=(setarch "$(uname -m)" -R)
+if setarch -R true 2>/dev/null; then
+    norandom=(setarch -R)
 else
     echo "Address space randomisation stays on (setarch -R refused): Wine may fail to start a test."
 fi
@@ -59,6 +59,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # One Wine server for all the tests: each test is a program of its own, and a server started
 # for each would take two seconds of every one.
-"${norandom[@]}" wineserver -p || true
+wineserver -p || true
 "${norandom[@]}" wine cmd /c exit >/dev/null 2>&1 || true
 (cd "$build" && "${norandom[@]}" ctest -j"$jobs" --output-on-failure --timeout 600)

@@ -73,15 +73,13 @@ bool DigestWorker::keepingUp()
 
 void DigestWorker::wait(Job& job, bool judged)
 {
-    if (job.done.load(std::memory_order_acquire)) {
-        if (!judged)
-            return;
-    } else {
+    if (!job.done.load(std::memory_order_acquire)) {
         const Found found = finish(job);
-        if (!judged)
-            return;
-        ++(found == Found::NotBegun ? m_notBegun : m_late);
+        if (judged)
+            ++(found == Found::NotBegun ? m_notBegun : m_late);
     }
+    if (!judged)
+        return;
     ++m_waited;
     if (m_waited == kWindow) {
         if (m_late > kLateInAWindow || m_notBegun > kNotBegunInAWindow)
