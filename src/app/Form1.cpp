@@ -139,6 +139,8 @@ Form1::Form1(FormServices services, QWidget* parent)
     : QWidget(parent)
     , m_services(std::move(services))
 {
+    // The program's own files are named in the system's form: "C:\Program Files\Orvandel\Samples\a.vcf".
+    m_services.programFolder = QDir::toNativeSeparators(m_services.programFolder);
     buildLayout();
 }
 
@@ -250,7 +252,8 @@ void Form1::showRunning(bool running, bool thorough)
 QString Form1::programFile(const QString& relative) const
 {
     const QString& folder = m_services.programFolder;
-    return folder.endsWith(QLatin1Char('/')) ? folder + relative : folder + QLatin1Char('/') + relative;
+    const QString name = QDir::toNativeSeparators(relative);
+    return folder.endsWith(QDir::separator()) ? folder + name : folder + QDir::separator() + name;
 }
 
 void Form1::Form_Load()
@@ -420,9 +423,9 @@ void Form1::PushButton1_Click()
         QString joined;
         steps.step(136, [&] {
             const QFileInfo info(path);
-            QString folder = info.absolutePath();
-            if (!folder.endsWith(QLatin1Char('/')))
-                folder += QLatin1Char('/');
+            QString folder = QDir::toNativeSeparators(info.absolutePath());
+            if (!folder.endsWith(QDir::separator()))
+                folder += QDir::separator();
             joined = folder + info.fileName();
         });
         steps.step(138, [&] { joined = PathFromBytes(NormalizeBackslashes(ToStd(joined))); });
@@ -529,12 +532,12 @@ void Form1::PushButton6_Click()
     steps.step(100, [&] {
         const QString samples = programFile(QStringLiteral("Samples"));
         for (const std::string& name : GetFilesInFolder(ToStd(samples), "*.*")) {
-            const QString path = samples + QLatin1Char('/') + PathFromBytes(name);
+            const QString path = samples + QDir::separator() + PathFromBytes(name);
             if (FileExists(ToStd(path)) && !ListContainsText(*m_fileList, path))
                 m_fileList->append(path);
         }
         if (m_services.prompts.askYesNo(this, m_applicationTitle, kOpenSamplesQuestion))
-            m_services.prompts.openInFileManager(samples + QLatin1Char('/'));
+            m_services.prompts.openInFileManager(samples + QDir::separator());
     });
 }
 

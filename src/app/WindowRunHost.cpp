@@ -6,6 +6,7 @@
 #include "filelist/PathText.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QSaveFile>
 
@@ -189,8 +190,8 @@ void WindowRunHost::saveProblems()
 {
     Prompts& prompts = m_form.prompts();
     QString folder = outputFolder();
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    if (!folder.isEmpty() && !folder.endsWith(QDir::separator()) && !folder.endsWith(QLatin1Char('/')))
+        folder += QDir::separator();
     const QString path = prompts.saveFileName(&m_form, kSaveListTitle, folder + kSaveListName, kTextFilters);
     if (path.isEmpty())
         return;

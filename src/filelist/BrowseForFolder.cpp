@@ -32,8 +32,13 @@ QString BrowseForFolder(QWidget* owner, const QString& prompt, const QString& st
     const QFileInfo chosen(dialog.selectedFiles().constFirst());
     if (!chosen.isDir())
         return {};
-    // "C:\Cards" on Windows, and "C:\" for a drive's root.
-    return QDir::toNativeSeparators(QDir::cleanPath(chosen.absoluteFilePath()));
+    return PickedFolderPath(chosen.absoluteFilePath());
+}
+
+QString PickedFolderPath(const QString& selected)
+{
+    // cleanPath keeps the separator of a root ("/", "C:/") and drops any other trailing one.
+    return QDir::toNativeSeparators(QDir::cleanPath(selected));
 }
 
 } // namespace orvandel

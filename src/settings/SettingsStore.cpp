@@ -1,53 +1,41 @@
 #include "SettingsStore.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
-#include <stdexcept>
+#include "SettingsFile.h"
+#if defined(_WIN32)
+#include "SettingsRegistry.h"
+#endif
 
 namespace orvandel {
 
 namespace {
 
-    QString KeyPath(const QString& section, const QString& key)
+    std::unique_ptr<SettingsBackend> PerUserStore()
     {
-        return section + QLatin1Char('/') + key;
-    }
-
-    std::runtime_error StoreError(const QString& what, const QString& path)
-    {
-        return std::runtime_error(
-            QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(path)).toStdString());
+#if defined(_WIN32)
+        return std::make_unique<SettingsRegistry>();
+#else
+        return std::make_unique<SettingsFile>();
+#endif
     }
 
 } // namespace
 
-SettingsStore::SettingsStore() = default;
+SettingsStore::SettingsStore()
+    : m_backend(PerUserStore())
+{
+}
 
 SettingsStore::SettingsStore(QString fileName)
-    : m_fileName(std::move(fileName))
+    : m_backend(std::make_unique<SettingsFile>(std::move(fileName)))
 {
 }
 
-QString SettingsStore::path(const QString& application) const
-{
-    if (!m_fileName.isEmpty())
-        return m_fileName;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
-        + application + QStringLiteral(".ini");
-}
+SettingsStore::~SettingsStore() = default;
 
 std::optional<QString>
 SettingsStore::findSetting(const QString& application, const QString& section, const QString& key) const
 {
-    QSettings store(path(application), QSettings::IniFormat);
-    if (store.status() != QSettings::NoError)
-        throw StoreError(QStringLiteral("The settings cannot be read"), store.fileName());
-    const QVariant value = store.value(KeyPath(section, key));
-    if (!value.isValid())
-        return std::nullopt;
-    return value.toString();
+    return m_backend->read(application, section, key);
 }
 
 QString SettingsStore::GetSetting(const QString& application,
@@ -63,23 +51,7 @@ void SettingsStore::SaveSetting(const QString& application,
                                 const QString& key,
                                 const QString& value)
 {
-    const QString file = path(application);
-    // QSettings creates the file but not its folder.
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QSettings store(file, QSettings::IniFormat);
-    const QString keyPath = KeyPath(section, key);
-    const QVariant old = store.value(keyPath);
-    store.setValue(keyPath, value);
-    store.sync();
-    if (store.status() == QSettings::NoError)
-        return;
-    // Keep the old value, also for later readers in this process.
-    if (old.isValid())
-        store.setValue(keyPath, old);
-    else
-        store.remove(keyPath);
-    store.sync();
-    throw StoreError(QStringLiteral("The setting \"%1\" cannot be saved").arg(key), file);
+    m_backend->write(application, section, key, value);
 }
 
 } // namespace orvandel

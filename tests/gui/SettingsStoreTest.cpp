@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#endif
 
 using namespace orvandel;
 
@@ -70,6 +73,50 @@ private slots:
                  QStringLiteral("old"));
     }
 
+#if defined(Q_OS_WIN)
+    // The per-user store is the current user's registry, as Windows's own programs read it:
+    // HKEY_CURRENT_USER\Software\<application>\<section>, one text value a key.
+    void thePerUserStoreIsTheCurrentUsersRegistry_data()
+    {
+        valuesComeBackUnchanged_data();
+    }
+
+    void thePerUserStoreIsTheCurrentUsersRegistry()
+    {
+        QFETCH(QString, value);
+        // An application of the test's own, so that no real setting is touched.
+        const QString application = QStringLiteral("QuorvaneTest%1").arg(QCoreApplication::applicationPid());
+        const std::wstring subKey
+            = (QStringLiteral("Software\\") + application + QStringLiteral("\\Orvandel")).toStdWString();
+        SettingsStore store;
+        QVERIFY(!store.findSetting(application, kSettingsSection, "Text1").has_value());
+        store.SaveSetting(application, kSettingsSection, "Text1", value);
+
+        wchar_t stored[256] = {};
+        DWORD size = sizeof stored;
+        DWORD type = 0;
+        QCOMPARE(
+            ::RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), L"Text1", RRF_RT_ANY, &type, stored, &size),
+            LSTATUS(ERROR_SUCCESS));
+        QCOMPARE(type, DWORD(REG_SZ));
+        QCOMPARE(QString::fromWCharArray(stored), value);
+
+        // What another program wrote there is read as it stands; a value that is not text is
+        // refused with a clear error.
+        const std::wstring other = (value + QStringLiteral("\\more")).toStdWString();
+        QCOMPARE(::RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), L"LastFolder", REG_SZ, other.c_str(),
+                                   DWORD((other.size() + 1) * sizeof(wchar_t))),
+                 LSTATUS(ERROR_SUCCESS));
+        QCOMPARE(store.GetSetting(application, kSettingsSection, "LastFolder", {}), value + "\\more");
+        const DWORD number = 7;
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), L"Extension", REG_DWORD, &number, sizeof number);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                                 store.GetSetting(application, kSettingsSection, "Extension", "vcf"));
+
+        ::RegDeleteTreeW(HKEY_CURRENT_USER,
+                         (QStringLiteral("Software\\") + application).toStdWString().c_str());
+    }
+#else
     void thePerUserStoreIsNamedAfterTheApplication()
     {
         QTemporaryDir config;
@@ -81,6 +128,7 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("[Orvandel]\nExtension=txt\n"));
         qunsetenv("XDG_CONFIG_HOME");
     }
+#endif
 };
 
 QTEST_MAIN(SettingsStoreTest)

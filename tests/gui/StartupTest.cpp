@@ -1,6 +1,7 @@
 #include "FormFixture.h"
 #include "app/ApplicationTitle.h"
 #include "app/CaptionProgressBar.h"
+#include "filelist/BrowseForFolder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 
@@ -348,13 +349,61 @@ private slots:
         QCOMPARE(m_fixture->setting("LastFolderDot"), chosen);
     }
 
-    void browseOfTheRootKeepsItWhole()
+    void browseGivesTheBoxOneTrailingSeparator_data()
     {
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("box");
+#if defined(Q_OS_WIN)
+        QTest::newRow("folder") << "C:\\Cards"
+                                << "C:\\Cards\\";
+        QTest::newRow("drive root") << "C:\\"
+                                    << "C:\\";
+        QTest::newRow("network share") << "\\\\server\\share"
+                                       << "\\\\server\\share\\";
+#else
+        QTest::newRow("folder") << "/srv/cards"
+                                << "/srv/cards/";
+        QTest::newRow("root") << "/"
+                              << "/";
+#endif
+    }
+
+    void browseGivesTheBoxOneTrailingSeparator()
+    {
+        QFETCH(QString, picked);
+        QFETCH(QString, box);
         Form1& form = m_fixture->start();
-        m_fixture->prompts.answerFolder("/");
+        m_fixture->prompts.answerFolder(picked);
         form.PushButton9_Click();
-        QCOMPARE(form.outputBox()->text(), QStringLiteral("/"));
-        QCOMPARE(m_fixture->setting("LastFolderDot"), QStringLiteral("/"));
+        QCOMPARE(form.outputBox()->text(), box);
+        QCOMPARE(m_fixture->setting("LastFolderDot"), picked);
+    }
+
+    // What the folder picker hands back, in the system's own form.
+    void pickedFoldersAreInTheSystemsForm_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("path");
+#if defined(Q_OS_WIN)
+        QTest::newRow("drive root") << "C:/"
+                                    << "C:\\";
+        QTest::newRow("folder") << "C:/Cards/"
+                                << "C:\\Cards";
+        QTest::newRow("network folder") << "//server/share/Cards"
+                                        << "\\\\server\\share\\Cards";
+#else
+        QTest::newRow("root") << "/"
+                              << "/";
+        QTest::newRow("folder") << "/srv/cards/"
+                                << "/srv/cards";
+#endif
+    }
+
+    void pickedFoldersAreInTheSystemsForm()
+    {
+        QFETCH(QString, selected);
+        QFETCH(QString, path);
+        QCOMPARE(PickedFolderPath(selected), path);
     }
 
     void cancelledBrowseChangesNothing()
