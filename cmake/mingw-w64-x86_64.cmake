@@ -10,6 +10,12 @@ set(CMAKE_CXX_COMPILER ${ORVANDEL_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${ORVANDEL_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ORVANDEL_MINGW_PREFIX})
+# Qt for Windows (scripts/qt-windows.sh) lies outside the compiler's own root: its packages are
+# found only when its prefix is a root too.
+if(ORVANDEL_WINDOWS_QT)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${ORVANDEL_WINDOWS_QT})
+    list(APPEND CMAKE_PREFIX_PATH ${ORVANDEL_WINDOWS_QT})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

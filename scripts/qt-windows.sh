@@ -90,7 +90,10 @@ trap remove_srclist EXIT
     fi
 } | $sudo tee "$srclist" >/dev/null
 $sudo apt-get update -qq >&2
-(cd "$work" && apt-get source -qq "qt6-base=$version" >&2)
+# As root the download cannot be handed to apt's own user, whose rights stop at the cache.
+sandbox=()
+[ "$(id -u)" -eq 0 ] && sandbox=(-o APT::Sandbox::User=root)
+(cd "$work" && apt-get source -qq "${sandbox[@]}" "qt6-base=$version" >&2)
 remove_srclist
 trap - EXIT
 source=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -n 1)
@@ -106,7 +109,7 @@ cmake -S "$source" -B "$work/build" -G Ninja \
     -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >"$work/configure.log" 2>&1 ||
     { tail -n 40 "$work/configure.log" >&2; exit 1; }
 cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 || { tail -n 60 "$work/build.log" >&2; exit 1; }
-cmake --install "$work/build" >/dev/null
+cmake --install "$work/build" --strip >/dev/null
 printf '%s\n' "$version" "${options[@]}" >"$prefix/.complete"
 rm -rf "$work"
 echo "$prefix"

@@ -1,20 +1,42 @@
 #!/usr/bin/env bash
-# Builds the Qt-free Orvandel for 64-bit Windows with MinGW-w64 and runs every test under Wine.
-# Installs what is missing (g++-mingw-w64-x86-64-posix, wine, wine64, googletest), builds
-# GoogleTest for MinGW from Debian's /usr/src/googletest, cross-builds into build-windows/
-# (or ORVANDEL_WINDOWS_BUILD_DIR) and runs CTest there, Wine's prefix inside the build folder.
-# Usage: scripts/windows.sh [extra CMake arguments]
+# Builds Orvandel for 64-bit Windows with MinGW-w64, the window included, runs every test under
+# Wine, makes what a Windows user downloads (the installer and the zip) and tests the installer.
+#
+#   scripts/windows.sh [extra CMake arguments]
+#
+# Installs what is missing (g++-mingw-w64-x86-64-posix, wine, wine64, googletest, nsis, and
+# Xvfb with xdotool for the installed window), has scripts/qt-windows.sh build Qt for Windows
+# once into its cache, builds GoogleTest for MinGW from Debian's /usr/src/googletest,
+# cross-builds into build-windows/ (or ORVANDEL_WINDOWS_BUILD_DIR), runs CTest there with Wine's
+# prefix inside the build folder, then `cpack` makes build-windows/orvandel-<version>-win64.exe
+# and .zip, and tests/package/check-windows-installer.sh installs, uses and uninstalls it.
+# ORVANDEL_WINDOWS_WINDOW=OFF builds and tests the engine and the command line alone (no Qt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-scripts/deps.sh g++-mingw-w64-x86-64-posix wine wine64 googletest
+window=${ORVANDEL_WINDOWS_WINDOW:-ON}
+packages=(g++-mingw-w64-x86-64-posix wine wine64 googletest ccache)
+[ "$window" = ON ] && packages+=(nsis xvfb xdotool x11-utils)
+scripts/deps.sh "${packages[@]}"
 
 build=${ORVANDEL_WINDOWS_BUILD_DIR:-build-windows}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 jobs=${ORVANDEL_JOBS:-2}
+# What outlives a clone (Qt for Windows, GoogleTest for MinGW, ccache's files) lives in the cache.
+cache=${ORVANDEL_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orvandel}
+export CCACHE_DIR="$cache/ccache"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+qt_options=(-DORVANDEL_GUI=OFF)
+if [ "$window" = ON ]; then
+    qt=$(scripts/qt-windows.sh | tail -n 1)
+    qt_options=(-DORVANDEL_GUI=ON -DORVANDEL_WINDOWS_QT="$qt"
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+fi
 
 export WINEPREFIX="$build/wine"
 # Wine's own errors are shown (a program it could not start says why); its notes and the Debian
@@ -24,21 +46,23 @@ export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installer dialogs
 stop_wine() { wineserver -k 2>/dev/null || true; }
 trap stop_wine EXIT
 
-# GoogleTest for MinGW, built once into the build folder.
-gtest="$build/googletest"
+# GoogleTest for MinGW, built once per version of Debian's googletest into the cache.
+gtest="$cache/googletest-$(dpkg-query -W -f='${Version}' googletest)-mingw64"
 if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
     echo "== GoogleTest for MinGW"
+    rm -rf "$gtest"
     cmake -S /usr/src/googletest -B "$gtest/build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON -DCMAKE_INSTALL_PREFIX="$gtest/install" >/dev/null
     cmake --build "$gtest/build" -j"$jobs" >/dev/null
     cmake --install "$gtest/build" >/dev/null
+    rm -rf "$gtest/build"
 fi
 
-echo "== Orvandel for Windows (no window) in $build"
+echo "== Orvandel for Windows (window $window) in $build"
 cmake -S . -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORVANDEL_GUI=OFF -DORVANDEL_WERROR=ON -DORVANDEL_BUILD_BENCHMARKS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
+    "${qt_options[@]}" -DORVANDEL_WERROR=ON -DORVANDEL_BUILD_BENCHMARKS=OFF \
     -DGTest_DIR="$gtest/install/lib/cmake/GTest" "$@"
 cmake --build "$build" -j"$jobs"
 
@@ -61,4 +85,24 @@ fi
 # for each would take two seconds of every one.
 wineserver -p || true
 "${norandom[@]}" wine cmd /c exit >/dev/null 2>&1 || true
+if [ "$window" = ON ]; then
+    # Wine hands a variable WINE<NAME> to Windows programs as <NAME>, and no QT_* variable at all.
+    # Qt's libraries come from Qt's own folder; the window's tests draw offscreen, in Liberation
+    # Sans (Arial's metric twin), and Qt's messages go to stderr instead of the debugger.
+    WINEPATH=$(winepath -w "$qt/bin")
+    export WINEPATH
+    export WINEQT_QPA_PLATFORM=offscreen
+    export WINEQT_FORCE_STDERR_LOGGING=1
+    WINEQT_QPA_FONTDIR=$(winepath -w /usr/share/fonts/truetype/liberation)
+    export WINEQT_QPA_FONTDIR
+fi
 (cd "$build" && "${norandom[@]}" ctest -j"$jobs" --output-on-failure --timeout 600)
+
+if [ "$window" = ON ]; then
+    echo "== The installer and the zip"
+    (cd "$build" && cpack -G "NSIS;ZIP" >/dev/null)
+    wineserver -k 2>/dev/null || true
+    installer=$(ls "$build"/orvandel-*-win64.exe)
+    ls -l "$installer" "${installer%.exe}.zip"
+    "${norandom[@]}" tests/package/check-windows-installer.sh "$installer" "$build/installer-check"
+fi

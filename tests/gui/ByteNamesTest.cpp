@@ -90,7 +90,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("absolute");
-        const QByteArray here = QByteArray::fromStdString(PathToBytes(QDir::currentPath()));
+        const QByteArray here = QByteArray::fromStdString(PathToBytes(test::Native(QDir::currentPath())));
+#if defined(Q_OS_WIN)
+        // Windows's own form, whichever separator was typed.
+        QTest::newRow("absolute") << QByteArray("C:/a/x.vcf") << QByteArray("C:\\a\\x.vcf");
+        QTest::newRow("relative") << QByteArray("cards") << here + "\\cards";
+        QTest::newRow("dash name") << QByteArray("-x.vcf") << here + "\\-x.vcf";
+        QTest::newRow("cleaned") << QByteArray("a\\.\\b/../c") << here + "\\a\\c";
+        QTest::newRow("UTF-8") << QByteArray("D:\\Ren\xC3\xA9"
+                                             "e.vcf")
+                               << QByteArray("D:\\Ren\xC3\xA9"
+                                             "e.vcf");
+#else
         QTest::newRow("absolute") << QByteArray("/a/x.vcf") << QByteArray("/a/x.vcf");
         QTest::newRow("relative") << QByteArray("cards") << here + "/cards";
         QTest::newRow("dash name") << QByteArray("-x.vcf") << here + "/-x.vcf";
@@ -98,6 +109,7 @@ private slots:
         QTest::newRow("Latin-1 byte") << QByteArray("caf\xE9.vcf") << here + "/caf\xE9.vcf";
         QTest::newRow("absolute Latin-1 byte")
             << QByteArray("/a/caf\xE9.vcf") << QByteArray("/a/caf\xE9.vcf");
+#endif
     }
 
     void namesFromTheCommandLineAreMadeAbsolute()
@@ -118,6 +130,9 @@ private slots:
 
     void theFolderCommandAndTheRunKeepTheBytes()
     {
+#if defined(Q_OS_WIN)
+        QSKIP("Windows names files in UTF-16: no name there is bytes that are not UTF-8");
+#endif
         Form1& form = m_fixture->start();
         const QString cards = m_fixture->folder("cards");
         const QString out = m_fixture->folder("out");
@@ -145,6 +160,9 @@ private slots:
 
     void aDroppedNameKeepsItsBytes()
     {
+#if defined(Q_OS_WIN)
+        QSKIP("Windows names files in UTF-16: no name there is bytes that are not UTF-8");
+#endif
         Form1& form = m_fixture->start();
         const QString cards = m_fixture->folder("cards");
         const std::string path = WriteByteNamed(cards, "caf\xE9.vcf");

@@ -164,7 +164,7 @@ private slots:
         for (const char* name : {"a.vcf", "b.vcf", "c.vcf", "d.vcf"})
             cards << m_fixture->file(QStringLiteral("cards/") + name, kCard);
         test::AppendAll(m_form->fileList(), cards);
-        const QString more = m_fixture->folder("more");
+        const QString more = test::Native(m_fixture->folder("more"));
         m_fixture->file("more/x.vcf", kCard);
         m_fixture->file("more/y.vcf", kCard);
         m_form->show();
@@ -210,7 +210,8 @@ private slots:
         QVERIFY(tried.contains(QStringLiteral("Processing: d.vcf")));
         for (const int pointer : pointers)
             QCOMPARE(pointer, int(Form1::Pointer::Busy));
-        QCOMPARE(m_form->fileList().texts(), cards + QStringList({more + "/x.vcf", more + "/y.vcf"}));
+        QCOMPARE(m_form->fileList().texts(),
+                 cards + test::Native(QStringList({more + "/x.vcf", more + "/y.vcf"})));
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
             QCOMPARE(ReadAll(m_out + "/" + name), kJpeg);
         QCOMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));

@@ -274,6 +274,16 @@ private slots:
         QTest::addColumn<QStringList>("picked");
         QTest::addColumn<QStringList>("listed");
         QTest::newRow("cancel") << QStringList() << QStringList({"/old.vcf"});
+#if defined(Q_OS_WIN)
+        QTest::newRow("one file as returned")
+            << QStringList({"C:\\cards\\\\one.vcf"}) << QStringList({"/old.vcf", "C:\\cards\\\\one.vcf"});
+        QTest::newRow("three files in order")
+            << QStringList({"D:\\Cards\\c.vcf", "D:\\Cards\\a.vcf", "D:\\Cards\\b.vcf"})
+            << QStringList({"/old.vcf", "D:\\Cards\\c.vcf", "D:\\Cards\\a.vcf", "D:\\Cards\\b.vcf"});
+        // A drive's root comes back as "E:\\"; its files get one separator.
+        QTest::newRow("root folder") << QStringList({"E:\\x.vcf", "E:\\y.vcf"})
+                                     << QStringList({"/old.vcf", "E:\\x.vcf", "E:\\y.vcf"});
+#else
         QTest::newRow("one file as returned")
             << QStringList({"/cards//one.vcf"}) << QStringList({"/old.vcf", "/cards//one.vcf"});
         QTest::newRow("three files in order")
@@ -281,6 +291,7 @@ private slots:
             << QStringList({"/old.vcf", "/d/Cards/c.vcf", "/d/Cards/a.vcf", "/d/Cards/b.vcf"});
         QTest::newRow("root folder") << QStringList({"/x.vcf", "/y.vcf"})
                                      << QStringList({"/old.vcf", "/x.vcf", "/y.vcf"});
+#endif
         QTest::newRow("listed again") << QStringList({"/old.vcf"}) << QStringList({"/old.vcf", "/old.vcf"});
     }
 
@@ -310,11 +321,13 @@ private slots:
     {
         QFETCH(int, extra);
         QFETCH(bool, added);
-        // "/d", then 300 names with a separator each: 2 + 299 * (1 + 99) + (1 + 97) = 30000.
+        // The folder ("/d", or "C:\\d" on Windows), then 300 names with a separator each:
+        // folder + 299 * (1 + 99) + (1 + 99 - folder) = 30000.
+        const QString folder = test::Native(QDir::rootPath() + "d");
         QStringList picked;
         for (int i = 0; i < 299; ++i)
-            picked << "/d/" + QString::number(i).rightJustified(95, '0') + ".vcf";
-        picked << "/d/" + QString(93 + extra, 'z') + ".vcf";
+            picked << folder + QDir::separator() + QString::number(i).rightJustified(95, '0') + ".vcf";
+        picked << folder + QDir::separator() + QString(95 - folder.size() + extra, 'z') + ".vcf";
         m_fixture->prompts.answerFiles(picked);
         m_form->PushButton1_Click();
         QCOMPARE(m_form->fileList().count(), added ? 300 : 0);
@@ -376,7 +389,10 @@ private:
         QCoreApplication::sendEvent(m_list->viewport(), &move);
     }
 
-    int rowHeight() { return m_list->visualRect(m_form->fileList().index(0)).height(); }
+    int rowHeight()
+    {
+        return m_list->visualRect(m_form->fileList().index(0)).height();
+    }
 
     // The scroll bar's steps for one row.
     int scrollPerRow()

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace orvandel::test {
 
@@ -32,6 +33,15 @@ Form1& FormFixture::start(bool thorough)
     m_form = std::make_unique<Form1>(FormServices {prompts, *settings, m_program.path(), thorough});
     m_form->Form_Load();
     return *m_form;
+}
+
+QString FormFixture::desktop() const
+{
+#if defined(Q_OS_WIN)
+    return Native(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)) + QDir::separator();
+#else
+    return m_home.path() + QStringLiteral("/Desktop/");
+#endif
 }
 
 QString FormFixture::setting(const QString& key) const

@@ -5,6 +5,7 @@
 #include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -31,7 +32,9 @@ public:
     // A file of `bytes` in the scratch folder; returns its full path.
     QString file(const QString& relative, const QByteArray& bytes);
     QString folder(const QString& relative);
-    QString desktop() const { return m_home.path() + QStringLiteral("/Desktop"); }
+    // The desktop folder as the output box first shows it, with its trailing separator: the
+    // shell's on Windows ("C:\\users\\ann\\Desktop\\"), the home folder's elsewhere.
+    QString desktop() const;
 
     template<class Child> Child* child(const char* name)
     {
@@ -49,6 +52,20 @@ private:
     QByteArray m_oldConfigHome;
     std::unique_ptr<Form1> m_form;
 };
+
+// A path in the system's own form, as the window lists and shows paths: "C:\\a\\b.vcf" on
+// Windows, unchanged elsewhere.
+inline QString Native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+inline QStringList Native(QStringList paths)
+{
+    for (QString& path : paths)
+        path = Native(path);
+    return paths;
+}
 
 // Appends every text to the list, as the commands that fill it do.
 inline void AppendAll(FileListModel& list, const QStringList& texts)

@@ -306,8 +306,14 @@ private slots:
         list({"one.vcf"}, Card("One", kClassicPhoto));
         m_fixture->prompts.answerYesNo(true);
         m_form->PushButton2_Click();
+#if defined(Q_OS_WIN)
+        // Windows takes "One.jpg" for the classic run's "one.jpg": the card gets a name of its own.
+        QCOMPARE(QDir(m_out).entryList(QDir::Files),
+                 QStringList({"Ann.jpg", "Bo.jpg", "One (2).jpg", "one.jpg"}));
+#else
         QCOMPARE(QDir(m_out).entryList(QDir::Files),
                  QStringList({"Ann.jpg", "Bo.jpg", "One.jpg", "one.jpg"}));
+#endif
         const QStringList messages = m_fixture->prompts.messages();
         QCOMPARE(messages, QStringList({"Done.", "Done."}));
         QCOMPARE(m_fixture->prompts.shown.constLast().extra, QStringLiteral("3 images written"));
@@ -411,7 +417,10 @@ private:
             m_form->fileList().append(m_fixture->file("cards/" + name, bytes));
     }
 
-    bool hasOutcome(int position) { return m_form->fileList().outcome(position).has_value(); }
+    bool hasOutcome(int position)
+    {
+        return m_form->fileList().outcome(position).has_value();
+    }
 
     void checkOutcome(int position, ItemOutcome::Kind kind, const QString& toolTip)
     {
