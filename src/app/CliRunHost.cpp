@@ -24,30 +24,20 @@ int ExitStatus(RunOutcome outcome, bool anyFailed)
     return anyFailed ? 1 : 0;
 }
 
-std::string ReportAsPlainText(const ErrorReport& report)
+std::string CliFailureLine(std::string_view path, std::string_view where, std::string_view description)
 {
-    // The report's own line breaks become LF; what stands between them is escaped, so that a
-    // description that holds a line break or an escape sequence stays on its line and harmless.
-    std::string text(kApplicationErrorTitle);
-    text += '\n';
-    const std::string body = report.text();
-    std::size_t at = 0;
-    if (body.compare(0, report.description.size(), report.description) == 0) {
-        text += TerminalText(report.description);
-        at = report.description.size();
+    std::string line(kCliMessagePrefix);
+    if (!path.empty()) {
+        // "File not found: a.vcf" names the file that the line names already.
+        const std::size_t named = path.size() + 2;
+        if (description.size() > named && description.ends_with(path)
+            && description.substr(description.size() - named, 2) == ": ")
+            description.remove_suffix(named);
+        line += TerminalText(path) + ": ";
     }
-    std::string line;
-    for (; at < body.size(); ++at) {
-        if (body[at] == '\r' || body[at] == '\n') {
-            text += TerminalText(line) + '\n';
-            line.clear();
-            if (body[at] == '\r' && at + 1 < body.size() && body[at + 1] == '\n')
-                ++at;
-        } else {
-            line += body[at];
-        }
-    }
-    return text + TerminalText(line);
+    if (!where.empty())
+        line += TerminalText(where) + ": ";
+    return line + TerminalText(description);
 }
 
 CliRunHost::CliRunHost(std::vector<std::string> inputs,
@@ -57,27 +47,7 @@ CliRunHost::CliRunHost(std::vector<std::string> inputs,
                        std::ostream& err,
                        bool showProgress,
                        bool outIsTerminal)
-    : CliRunHost(RunKind::Classic,
-                 std::move(inputs),
-                 std::move(outputFolder),
-                 json,
-                 out,
-                 err,
-                 showProgress,
-                 outIsTerminal)
-{
-}
-
-CliRunHost::CliRunHost(RunKind kind,
-                       std::vector<std::string> inputs,
-                       std::string outputFolder,
-                       bool json,
-                       std::ostream& out,
-                       std::ostream& err,
-                       bool showProgress,
-                       bool outIsTerminal)
-    : m_kind(kind)
-    , m_inputs(std::move(inputs))
+    : m_inputs(std::move(inputs))
     , m_outputFolder(std::move(outputFolder))
     , m_json(json)
     , m_lines(out, err, !outIsTerminal)
@@ -95,6 +65,7 @@ std::optional<std::string> CliRunHost::itemText(std::size_t position)
 
 void CliRunHost::itemStarted(const ItemStart& start)
 {
+    m_input = start.input;
     m_lines.flushIfDue();
     showProgressLine(start.percent, ItemCaption(start.input));
 }
@@ -134,20 +105,27 @@ void CliRunHost::runFinished(const RunEnd& end)
     clearProgressLine();
     // The terminal shows no "Done.": the report lines and the exit status tell the end.
     if (end.outcome == RunOutcome::NoFiles)
-        m_err << kNoFilesMessage << '\n' << std::flush;
+        m_err << CliFailureLine({}, {}, kNoFilesMessage) << '\n' << std::flush;
     else if (end.outcome == RunOutcome::NoFolder)
-        m_err << kNoFolderMessage << '\n' << std::flush;
+        m_err << CliFailureLine(m_outputFolder, {}, kCliNoFolderMessage) << '\n' << std::flush;
+}
+
+void CliRunHost::tellFailure(std::string_view path, std::string_view where, std::string_view description)
+{
+    m_lines.flush();
+    clearProgressLine();
+    m_err << CliFailureLine(path, where, description) << '\n' << std::flush;
 }
 
 void CliRunHost::stepFailed(const StepFailure& failure)
 {
-    m_lines.flush();
-    clearProgressLine();
-    m_err << ReportAsPlainText(StepReport(m_kind, failure)) << "\n\n" << std::flush;
+    tellFailure(m_input, failure.line != 0 ? "line " + std::to_string(failure.line) : std::string(),
+                failure.description);
 }
 
 void CliRunHost::itemFinished(const ItemResult& result)
 {
+    inputDone();
     clearProgressLine();
     const char* status = "no-photo";
     if (result.status == ItemStatus::Written)
@@ -161,8 +139,13 @@ void CliRunHost::itemFinished(const ItemResult& result)
         line.add("input", result.input).add("status", status);
         if (result.status == ItemStatus::Written)
             line.add("output", result.output);
-        if (result.status == ItemStatus::Failed)
-            line.add("error", result.error).add("line", StepLine(result.errorStep));
+        if (result.status == ItemStatus::Failed) {
+            // "line" is always a line of the input; the report's step number has a key of its own.
+            line.add("error", result.error);
+            if (result.line != 0)
+                line.add("line", result.line);
+            line.add("step", StepLine(result.errorStep));
+        }
         printLine(line.str());
     } else {
         std::string line = status + ('\t' + TerminalText(result.input));

@@ -7,16 +7,18 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvandel {
 
 // Runs the extraction for the command line: the inputs are the list, each finished input is
-// one line (or one JSON object) on `out`, reports and messages go to `err` as text, and a
-// progress line is kept on `err` when it is a terminal. Unless `out` is a terminal its lines are
-// buffered (StdoutLines), and written out before anything goes to `err` but the progress line, so
-// that the two keep their order where they meet in one file, and when the run ends. Once `out`
-// cannot be written or a stop signal has come (StopSignal), the run is stopped at its next yield.
+// one line (or one JSON object) on `out`, each failure and message one line on `err`
+// (CliFailureLine), and a progress line is kept on `err` when it is a terminal. Unless `out` is a
+// terminal its lines are buffered (StdoutLines), and written out before anything goes to `err`
+// but the progress line, so that the two keep their order where they meet in one file, and when
+// the run ends. Once `out` cannot be written or a stop signal has come (StopSignal), the run is
+// stopped at its next yield.
 class CliRunHost : public RunInput, public RunObserver
 {
 public:
@@ -45,24 +47,18 @@ public:
     void clearProgressLine();
 
 protected:
-    CliRunHost(RunKind kind,
-               std::vector<std::string> inputs,
-               std::string outputFolder,
-               bool json,
-               std::ostream& out,
-               std::ostream& err,
-               bool showProgress,
-               bool outIsTerminal);
-
     void markFailed() noexcept { m_anyFailed = true; }
+    // The input under way has given its result: what fails from here on is no input's.
+    void inputDone() noexcept { m_input.clear(); }
     bool json() const noexcept { return m_json; }
     // Writes one line of the report on stdout.
     void printLine(const std::string& line);
+    // Tells a failure on stderr (see CliFailureLine), after the lines that wait for stdout.
+    void tellFailure(std::string_view path, std::string_view where, std::string_view description);
 
 private:
     void showProgressLine(double percent, const std::string& caption);
 
-    RunKind m_kind;
     std::vector<std::string> m_inputs;
     std::string m_outputFolder;
     bool m_json;
@@ -71,14 +67,18 @@ private:
     bool m_showProgress;
     bool m_progressShown = false;
     bool m_anyFailed = false;
+    std::string m_input; // the input under way, from its start to its result
 };
 
 // The command's exit status after a run: 2 when it could not start, 1 when anything failed,
 // else 0.
 int ExitStatus(RunOutcome outcome, bool anyFailed);
 
-// The report as plain text for a terminal: its CR LF and CR line breaks become LF, and what
-// stands between them is escaped (TerminalText).
-std::string ReportAsPlainText(const ErrorReport& report);
+// One failure as the command line tells it on stderr, as the tools people know do:
+// "orvandel: PATH: WHERE: DESCRIPTION", without "PATH: " when no file is concerned and without
+// "WHERE: " when no place in it is known ("card 3, line 14", "line 6"). Each part is escaped
+// (TerminalText). A description that ends with ": PATH" (as the system's "File not found: PATH"
+// does) leaves that end to PATH. No line break at the end.
+std::string CliFailureLine(std::string_view path, std::string_view where, std::string_view description);
 
 } // namespace orvandel

@@ -48,7 +48,7 @@ bool CliScanHost::yield()
 void CliScanHost::reportError(const ErrorReport& report)
 {
     m_anyFailed = true;
-    m_err << ReportAsPlainText(report) << "\n\n" << std::flush;
+    m_err << CliFailureLine(m_folder, {}, report.description) << '\n' << std::flush;
 }
 
 void CliScanHost::folderSkipped(const SkippedFolder& folder)
@@ -74,9 +74,12 @@ ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pa
 {
     StepRunner steps(std::string(kAddFolderLocator), host);
     for (const std::string& input : inputs) {
-        if (!IsDirectory(input))
+        if (!IsDirectory(input)) {
             host.appendItem(input);
-        else if (AddFolderTreeFiles(input, pattern, host, &steps) == ScanOutcome::Stopped)
+            continue;
+        }
+        host.scanning(input);
+        if (AddFolderTreeFiles(input, pattern, host, &steps) == ScanOutcome::Stopped)
             break;
     }
     return std::move(host.items());

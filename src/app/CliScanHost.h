@@ -10,10 +10,10 @@
 
 namespace orvandel {
 
-// Scans the folders named on the command line: the items found are collected, reports go to
-// `err` as text, and each folder that the scan did not enter gives a "skipped" line on `out`
-// (a JSON object with `json`; with `thorough`, the fields of the thorough run's lines) and a
-// message on `err`.
+// Scans the folders named on the command line: the items found are collected, each failure is
+// one line on `err` that names the folder being scanned, and each folder that the scan did not enter gives a
+// "skipped" line on `out` (a JSON object with `json`; with `thorough`, the fields of the thorough run's
+// lines) and a message on `err`.
 class CliScanHost : public ScanHost
 {
 public:
@@ -25,6 +25,8 @@ public:
     void reportError(const ErrorReport& report) override;
     void folderSkipped(const SkippedFolder& folder) override;
 
+    // The folder named on the command line whose tree is scanned now.
+    void scanning(std::string folder) { m_folder = std::move(folder); }
     std::vector<std::string>& items() noexcept { return m_items; }
     bool anyFailed() const noexcept { return m_anyFailed; }
 
@@ -34,6 +36,7 @@ private:
     bool m_json;
     bool m_thorough;
     std::vector<std::string> m_items;
+    std::string m_folder;
     bool m_anyFailed = false;
 };
 

@@ -29,8 +29,14 @@ Options:
 Each input gives one line on stdout: its status (written, no-photo or error),
 its path, and the written file or the error's description, separated by tabs.
 A folder that is not entered (its path or name breaks a rule, or it cannot be
-read) gives "skipped", its path and the reason. Errors are also reported on
-stderr.
+read) gives "skipped", its path and the reason. With --json an input that
+failed has the keys "error", "line" (the input line of its photo's header,
+when the photo was found) and "step" (the failed step's number, as the
+window's report shows it).
+
+Each failure is also told in one line on stderr: "orvandel: PATH: DESCRIPTION",
+with "line L: " (in thorough mode "card N, line L: ") before the description
+when it concerns a photo.
 
 In these lines and in everything on stderr, a backslash is written as "\\",
 a tab, line feed or carriage return as "\t", "\n" or "\r", and every other
@@ -55,8 +61,15 @@ Reads every card of every file and writes every photo it carries: PHOTO and
 X-MS-CARDPICTURE (and LOGO with --logos), as inline Base64 or data: addresses,
 in UTF-8 or UTF-16 text, vCard 2.1 to 4.0. Files are read as streams, so any
 size will do. Each photo's extension comes from its bytes (JPEG, PNG, GIF, BMP,
-TIFF, WebP, HEIC, AVIF), else from its declared type, else ".bin". A photo that
-is only a web address is listed, not fetched.
+TIFF, WebP, HEIC, AVIF), else from its declared type, else ".bin".
+
+A photo that is only an address is listed with its address, not fetched: a
+value is an address when VALUE=URI or VALUE=URL says so (a web address, a
+file: address, a local path), or when it starts with a scheme (http:, file:,
+cid:, ...) and no Base64 encoding is declared. Escapes of vCard text in an
+address (\, \; \: \\) are undone. Base64 that holds a ":" is damaged: that
+photo cannot be decoded. Lines outside a card are no card: the first
+BEGIN:VCARD is card 1.
 
       --thorough        read every photo of every card (the options below
                         need it)
@@ -86,8 +99,8 @@ With --json each such line is a JSON object with the keys "input", "status",
 unknown), "declared" (the type the card declares), "type_mismatch" (true when
 the bytes show another type than the declared one), "repaired" (true when its
 Base64 had to be repaired), "sha256" (with --unique) and "error", each where it
-applies. The exit status is as above: 1 when any photo or input failed (a link
-or a duplicate is no failure).
+applies; "line" is always a line of the input. The exit status is as above: 1
+when any photo or input failed (a link or a duplicate is no failure).
 )usage";
 
 } // namespace

@@ -24,6 +24,10 @@ inline constexpr std::string_view kIdleProgressCaption = "Progress Bar";
 inline constexpr std::string_view kDoneMessage = "Done.";
 inline constexpr std::string_view kNoFilesMessage = "No files added.";
 inline constexpr std::string_view kNoFolderMessage = "Folder does not exist. Please select another folder.";
+// What the command line says before each of its messages on stderr, and after the missing
+// output folder's path.
+inline constexpr std::string_view kCliMessagePrefix = "orvandel: ";
+inline constexpr std::string_view kCliNoFolderMessage = "Folder does not exist.";
 
 // The line number that the error report shows for a failure of `step`. The opening, closing and
 // per-input steps have the same number in both runs; each run's own steps have theirs.

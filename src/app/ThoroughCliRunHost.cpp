@@ -25,6 +25,13 @@ namespace {
         return "error";
     }
 
+    // A photo's failure is reported just before the photo's result, which tells its card and line.
+    bool IsPhotoStep(RunStep step)
+    {
+        return step == RunStep::CreatePhoto || step == RunStep::DecodePhoto || step == RunStep::WritePhoto
+            || step == RunStep::NamePhoto;
+    }
+
     std::string TypeText(const PhotoResult& result)
     {
         std::string text = result.type.empty() ? std::string("unknown") : result.type;
@@ -42,22 +49,17 @@ ThoroughCliRunHost::ThoroughCliRunHost(std::vector<std::string> inputs,
                                        std::ostream& err,
                                        bool showProgress,
                                        bool outIsTerminal)
-    : CliRunHost(RunKind::Thorough,
-                 std::move(inputs),
-                 std::move(outputFolder),
-                 json,
-                 out,
-                 err,
-                 showProgress,
-                 outIsTerminal)
+    : CliRunHost(std::move(inputs), std::move(outputFolder), json, out, err, showProgress, outIsTerminal)
 {
 }
 
 void ThoroughCliRunHost::stepFailed(const StepFailure& failure)
 {
     markFailed();
-    m_reportsOfInput.push_back(failure.description);
-    CliRunHost::stepFailed(failure);
+    const bool told = !IsPhotoStep(failure.step);
+    m_reportsOfInput.push_back({failure.description, told});
+    if (told)
+        CliRunHost::stepFailed(failure);
 }
 
 void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
@@ -65,9 +67,13 @@ void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
     clearProgressLine();
     ++m_photosOfInput;
     if (result.status == PhotoStatus::Failed) {
-        const auto told = std::find(m_reportsOfInput.begin(), m_reportsOfInput.end(), result.error);
-        if (told != m_reportsOfInput.end())
-            m_reportsOfInput.erase(told);
+        const auto report = std::find_if(m_reportsOfInput.begin(), m_reportsOfInput.end(),
+                                         [&](const Report& r) { return r.description == result.error; });
+        if (report != m_reportsOfInput.end())
+            m_reportsOfInput.erase(report);
+        tellFailure(result.input,
+                    "card " + std::to_string(result.card) + ", line " + std::to_string(result.line),
+                    result.problem.empty() ? result.error : result.problem);
     }
 
     std::string where;
@@ -135,10 +141,14 @@ void ThoroughCliRunHost::printInputLine(const std::string& input,
 
 void ThoroughCliRunHost::itemFinished(const ItemResult& result)
 {
+    inputDone();
     clearProgressLine();
     // Failures that belong to no photo (the input cannot be opened or read) get lines of their own.
-    for (const std::string& error : m_reportsOfInput)
-        printInputLine(result.input, "error", error);
+    for (const Report& report : m_reportsOfInput) {
+        if (!report.told)
+            tellFailure(result.input, {}, report.description);
+        printInputLine(result.input, "error", report.description);
+    }
     if (m_photosOfInput == 0 && m_reportsOfInput.empty())
         printInputLine(result.input, "no-photo", {});
     m_photosOfInput = 0;

@@ -8,8 +8,9 @@
 namespace orvandel {
 
 // Runs the thorough extraction for the command line: one line (or JSON object) per photo on
-// `out`, and one per input that gave no photo or failed as a whole; reports and messages go to
-// `err` as text, and a progress line is kept on `err` when it is a terminal.
+// `out`, and one per input that gave no photo or failed as a whole; each failure is one line on
+// `err`, a photo's with its card and line, and a progress line is kept on `err` when it is a
+// terminal.
 class ThoroughCliRunHost : public CliRunHost
 {
 public:
@@ -28,8 +29,14 @@ public:
 private:
     void printInputLine(const std::string& input, const char* status, const std::string& error);
 
+    struct Report
+    {
+        std::string description;
+        bool told = false; // on stderr
+    };
+
     std::size_t m_photosOfInput = 0;
-    std::vector<std::string> m_reportsOfInput; // not yet told with a photo
+    std::vector<Report> m_reportsOfInput; // not yet told with a photo
 };
 
 } // namespace orvandel

@@ -45,6 +45,7 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
     steps.step(RunStep::FindPhoto, [&] { photo = LocateClassicPhoto(card); });
     if (!photo)
         return {};
+    steps.atLine(photo->lineIndex + 1); // what fails from here on fails for this photo
 
     const WriteSteps write = photo->extension == ".gif"
         ? WriteSteps {RunStep::CreateGif, RunStep::WriteGif, RunStep::CloseGif}

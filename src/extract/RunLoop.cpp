@@ -103,6 +103,7 @@ RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor&
             result.status = ItemStatus::Failed;
             result.error = steps.first().description;
             result.errorStep = steps.first().step;
+            result.line = steps.first().line;
         } else {
             result.status = end.wrote ? ItemStatus::Written : ItemStatus::NoPhoto;
             result.output = end.output;

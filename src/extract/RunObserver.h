@@ -24,6 +24,7 @@ struct ItemResult
     std::string output; // the written file, when Written by a classic run
     std::string error; // the first failure's description, when Failed
     RunStep errorStep = RunStep::CheckList; // and its step
+    std::uint64_t line = 0; // and the input line of the photo it concerns (its header), or 0
 };
 
 // How one photo of a thorough run ended.
@@ -52,6 +53,7 @@ struct PhotoResult
     bool repaired = false; // its Base64 had to be repaired
     std::string sha256; // of its bytes, when duplicates are looked for
     std::string error; // Failed: the failure's description, as it was told
+    std::string problem; // Failed: what went wrong, without the input, card and line that `error` adds
     RunStep errorStep = RunStep::CheckList; // and its step
 };
 

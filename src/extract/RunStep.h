@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace orvandel {
@@ -54,6 +55,7 @@ struct StepFailure
 {
     RunStep step = RunStep::CheckList;
     std::string description;
+    std::uint64_t line = 0; // the input line of the photo it concerns, from 1; 0 when none
 };
 
 // Whoever is told of failed steps.

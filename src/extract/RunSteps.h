@@ -3,6 +3,7 @@
 #include "RunStep.h"
 #include "util/StepRunner.h"
 
+#include <cstdint>
 #include <utility>
 
 namespace orvandel {
@@ -35,10 +36,14 @@ public:
         return result;
     }
 
-    // Tells a failure that the run found itself.
-    void report(RunStep which, std::string description)
+    // Failures from here on concern the photo whose property starts at input `line`, until the
+    // next restart().
+    void atLine(std::uint64_t line) noexcept { m_line = line; }
+
+    // Tells a failure that the run found itself; `line` as atLine() when it is not 0.
+    void report(RunStep which, std::string description, std::uint64_t line = 0)
     {
-        StepFailure failure {which, std::move(description)};
+        StepFailure failure {which, std::move(description), line != 0 ? line : m_line};
         if (!m_failed) {
             m_failed = true;
             m_first = failure;
@@ -50,6 +55,7 @@ public:
     {
         m_failed = false;
         m_first = {};
+        m_line = 0;
     }
     bool failed() const noexcept { return m_failed; }
     const StepFailure& first() const noexcept { return m_first; }
@@ -58,6 +64,7 @@ private:
     StepFailureSink& m_sink;
     bool m_failed = false;
     StepFailure m_first;
+    std::uint64_t m_line = 0;
 };
 
 } // namespace orvandel

@@ -1,4 +1,6 @@
+#include "app/CliScanHost.h"
 #include "app/CommandLine.h"
+#include "filelist/FolderScan.h"
 #include "filelist/NameRules.h"
 #include "support/DeepTree.h"
 #include "support/RunCli.h"
@@ -127,7 +129,7 @@ namespace {
         const auto result = RunCli({"extract", "-o", out, "--pattern", "*.doc", dir.file("cards")});
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "No files added.\n");
+        EXPECT_EQ(result.err, "orvandel: No files added.\n");
     }
 
 #if !defined(_WIN32)
@@ -281,6 +283,19 @@ namespace {
                 {"--pattern", "sub/*.vcf"},
                 "orvandel: a pattern matches file names and cannot be empty or hold '/': 'sub/*.vcf'\n"}),
         [](const auto& info) { return std::string(info.param.name); });
+
+    // A failure of the scan itself (a step that throws) is one line that names the folder given.
+    TEST(CliScanHost, TellsAFailureInOneLineThatNamesTheFolder)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        CliScanHost host(out, err, false, false);
+        host.scanning("cards/new\nfolder");
+        host.reportError({"Out of memory", std::string(kFolderScanLocator), 118});
+        EXPECT_EQ(err.str(), "orvandel: cards/new\\nfolder: Out of memory\n");
+        EXPECT_EQ(out.str(), "");
+        EXPECT_TRUE(host.anyFailed());
+    }
 
     TEST(CommandLine, HelpTellsOfFoldersAndPatterns)
     {

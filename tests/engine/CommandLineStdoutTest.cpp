@@ -209,7 +209,7 @@ namespace {
         EXPECT_EQ(status, 1);
         const std::string text = both.str();
         const auto b = text.find("written\t" + test::Shown(dir.file("cards/b.vcf")));
-        const auto report = text.find("Application Error");
+        const auto report = text.find("orvandel: " + test::Shown(dir.file("cards/c.vcf")) + ": line 1: ");
         const auto c = text.find("error\t" + test::Shown(dir.file("cards/c.vcf")));
         ASSERT_NE(b, std::string::npos) << text;
         ASSERT_NE(report, std::string::npos) << text;

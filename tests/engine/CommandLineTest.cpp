@@ -1,10 +1,12 @@
 #include "app/CommandLine.h"
 
+#include "app/TerminalText.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "util/PathHelpers.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 
 namespace orvandel {
@@ -36,10 +38,7 @@ namespace {
         EXPECT_EQ(result.out,
                   "written\t" + Shown(good) + "\t" + Shown(dir.file("out/good.jpg")) + "\n" + "no-photo\t"
                       + Shown(plain) + "\n" + "error\t" + Shown(bad) + "\tBad character In Base64 string.\n");
-        EXPECT_NE(result.err.find("Application Error\nBad character In Base64 string.\n"
-                                  "in Tessivor2021/08/31.Form1.PushButton2_Click at line 178\n"),
-                  std::string::npos)
-            << result.err;
+        EXPECT_EQ(result.err, "orvandel: " + Shown(bad) + ": line 1: Bad character In Base64 string.\n");
         EXPECT_EQ(Slurp(out + "/good.jpg"), std::string("\xFF\xD8\xFF\xD9", 4));
     }
 
@@ -51,18 +50,23 @@ namespace {
         EXPECT_EQ(result.err, "");
     }
 
+    // "line" is a line of the input, the report's step number is "step".
     TEST_F(ExtractCommandTest, JsonGivesOneObjectPerLine)
     {
         const auto good = dir.write("good.vcf", kCard);
         const auto missing = dir.file("missing \"x\".vcf");
-        const auto result = RunCli({"extract", "--json", "-o" + out, good, missing});
+        const auto bad = dir.write("bad.vcf", "BEGIN:VCARD\r\nFN:B\r\nPHOTO:ab-_\r\nEND:VCARD\r\n");
+        const auto result = RunCli({"extract", "--json", "-o" + out, good, missing, bad});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
                   "{\"input\":\"" + Shown(good) + "\",\"status\":\"written\",\"output\":\""
                       + Shown(dir.file("out/good.jpg")) + "\"}\n" + "{\"input\":\""
                       + Shown(dir.path() + kSeparator)
                       + "missing \\\"x\\\".vcf\",\"status\":\"error\",\"error\":\"File not found: "
-                      + Shown(dir.path() + kSeparator) + "missing \\\"x\\\".vcf\",\"line\":120}\n");
+                      + Shown(dir.path() + kSeparator) + "missing \\\"x\\\".vcf\",\"step\":120}\n"
+                      + "{\"input\":\"" + Shown(bad)
+                      + "\",\"status\":\"error\",\"error\":\"Bad character In Base64 string.\",\"line\":3,"
+                        "\"step\":178}\n");
     }
 
     TEST_F(ExtractCommandTest, InputsAfterDoubleDashMayStartWithADash)
@@ -87,15 +91,19 @@ namespace {
     {
         TempDir dir;
         std::vector<std::string> args = GetParam().args;
+        const std::string card = dir.write("card.vcf", kCard);
         for (auto& arg : args) {
             if (arg == "OUT")
                 arg = dir.path();
             else if (arg == "CARD")
-                arg = dir.write("card.vcf", kCard);
+                arg = card;
         }
+        std::string errStart = GetParam().errStart;
+        if (const auto at = errStart.find("CARD"); at != std::string::npos)
+            errStart.replace(at, 4, Shown(card));
         const auto result = RunCli(args);
         EXPECT_EQ(result.status, 2);
-        EXPECT_EQ(result.err.substr(0, GetParam().errStart.size()), GetParam().errStart) << result.err;
+        EXPECT_EQ(result.err.substr(0, errStart.size()), errStart) << result.err;
         EXPECT_EQ(result.out, "");
     }
 
@@ -103,13 +111,13 @@ namespace {
         Table,
         RefusalTest,
         ::testing::Values(
-            RefusalCase {"NoFiles", {"extract", "-o", "OUT"}, "No files added.\n"},
+            RefusalCase {"NoFiles", {"extract", "-o", "OUT"}, "orvandel: No files added.\n"},
             RefusalCase {"NoSuchFolder",
                          {"extract", "-o", "/nonexistent/out", "CARD"},
-                         "Folder does not exist. Please select another folder.\n"},
+                         "orvandel: /nonexistent/out: Folder does not exist.\n"},
             RefusalCase {"FolderIsAFile",
                          {"extract", "-o", "CARD", "CARD"},
-                         "Folder does not exist. Please select another folder.\n"},
+                         "orvandel: CARD: Folder does not exist.\n"},
             RefusalCase {
                 "NoOutputOption", {"extract", "CARD"}, "orvandel: extract needs the output folder: -o DIR\n"},
             RefusalCase {"OutputOptionWithoutFolder",
@@ -125,6 +133,65 @@ namespace {
                          {"/nonexistent/card.vcf"},
                          "orvandel: no such file or folder: '/nonexistent/card.vcf'\n"},
             RefusalCase {"EmptyWord", {""}, "orvandel: unknown command ''\n"}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    // Each failure is one line on stderr, as the tools people know write theirs.
+    struct FailureLineCase
+    {
+        const char* name;
+        bool thorough;
+        std::string file; // its name
+        std::optional<std::string> text; // none: the file is missing
+        std::string err; // "FILE" stands for its path
+    };
+
+    class FailureLineTest : public ::testing::TestWithParam<FailureLineCase>
+    {
+    };
+
+    TEST_P(FailureLineTest, NamesTheFileAndThePlace)
+    {
+#if defined(_WIN32)
+        if (GetParam().file.find('\n') != std::string::npos)
+            GTEST_SKIP() << "Windows takes no line feed in a name";
+#endif
+        TempDir dir;
+        const std::string out = dir.mkdir("out");
+        const std::string file
+            = GetParam().text ? dir.write(GetParam().file, *GetParam().text) : dir.file(GetParam().file);
+        std::vector<std::string> args {"extract", "-o", out, file};
+        if (GetParam().thorough)
+            args.insert(args.begin() + 1, "--thorough");
+        std::string err = GetParam().err;
+        err.replace(err.find("FILE"), 4, TerminalText(file));
+        const auto result = RunCli(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, err);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        FailureLineTest,
+        ::testing::Values(
+            FailureLineCase {"PhotoThatCannotBeDecoded", false, "bad.vcf",
+                             "BEGIN:VCARD\r\nFN:B\r\nPHOTO:ab-_\r\nEND:VCARD\r\n",
+                             "orvandel: FILE: line 3: Bad character In Base64 string.\n"},
+            FailureLineCase {"FileThatCannotBeRead", false, "gone.vcf", std::nullopt,
+                             "orvandel: FILE: File not found\n"},
+            FailureLineCase {"NameWithALineFeed", false, "new\nline.vcf", std::nullopt,
+                             "orvandel: FILE: File not found\n"},
+            FailureLineCase {
+                "ThoroughPhotoAfterAStrayLine", true, "bad.vcf",
+                "ENCODING:UTF-8\r\nBEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=b:QU%D\r\nEND:VCARD\r\n",
+                "orvandel: FILE: card 1, line 4: Cannot decode the photo: the character \"%\" is "
+                "not Base64\n"},
+            FailureLineCase {
+                "ThoroughBase64WithAColon", true, "bad.vcf",
+                "BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=b:iVBORw0KGgo:AAAA\r\n QUJD\r\nEND:VCARD\r\n",
+                "orvandel: FILE: card 1, line 3: Cannot decode the photo: the character \":\" is "
+                "not Base64\n"},
+            FailureLineCase {"ThoroughFileThatCannotBeRead", true, "gone.vcf", std::nullopt,
+                             "orvandel: FILE: File not found\n"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CommandLine, HelpAndVersion)

@@ -111,7 +111,7 @@ namespace {
         std::string property; // one line, without its line end
         PhotoForm form;
         std::string bytesOrAddress; // Inline: the bytes; Link: the address
-        std::string problem; // Unsupported: part of the reason
+        std::string problem; // Unsupported, or Inline that cannot be decoded: part of the reason
         std::string declared = {};
     };
 
@@ -128,6 +128,11 @@ namespace {
         EXPECT_EQ(photo.start.form, GetParam().form);
         switch (GetParam().form) {
         case PhotoForm::Inline:
+            if (!GetParam().problem.empty()) {
+                EXPECT_FALSE(photo.end.ok);
+                EXPECT_NE(photo.end.error.find(GetParam().problem), std::string::npos) << photo.end.error;
+                break;
+            }
             EXPECT_TRUE(photo.end.ok) << photo.end.error;
             EXPECT_EQ(photo.bytes, GetParam().bytesOrAddress);
             break;
@@ -177,6 +182,30 @@ namespace {
                       "http://example.com/me.jpg", "", "JPEG"},
             FormCase {"OtherScheme", "PHOTO:cid:photo-1@example.com", PhotoForm::Link,
                       "cid:photo-1@example.com", "", ""},
+            // VALUE=URI or URL: an address, whatever it holds.
+            FormCase {"ValueUriLocalPath", "PHOTO;VALUE=URI:/home/ada/photo.png", PhotoForm::Link,
+                      "/home/ada/photo.png", "", ""},
+            FormCase {"ValueUrlLowerCaseWindowsPath", "PHOTO;value=url;TYPE=JPEG:C:\\Photos\\ada.jpg",
+                      PhotoForm::Link, "C:\\Photos\\ada.jpg", "", "JPEG"},
+            FormCase {"BareUriParameter", "PHOTO;URI:photos/ada.png", PhotoForm::Link, "photos/ada.png", "",
+                      ""},
+            FormCase {"ValueUriBase64OfNoImage", "PHOTO;VALUE=URI:QUJD", PhotoForm::Link, "QUJD", "", ""},
+            FormCase {"ValueUriWithEncodingB", "PHOTO;VALUE=URI;ENCODING=b:https://example.com/a.jpg",
+                      PhotoForm::Link, "https://example.com/a.jpg", "", ""},
+            FormCase {"FileAddress", "PHOTO:file:///home/ada/photo.png", PhotoForm::Link,
+                      "file:///home/ada/photo.png", "", ""},
+            FormCase {"AddressEscapesUndone", "PHOTO;VALUE=URI:http://example.com/a\\,b\\;c\\:d\\\\e\\x",
+                      PhotoForm::Link, "http://example.com/a,b;c:d\\e\\x", "", ""},
+            // Damaged Base64: a ":" in data that is Base64 is no address.
+            FormCase {"EncodingBWithAColon", "PHOTO;ENCODING=b:iVBORw0KGgo:AAAANSUhEUgAAAAEAAAAB",
+                      PhotoForm::Inline, "", "the character \":\" is not Base64"},
+            FormCase {"Base64OnTheNextLinesWithAColon",
+                      "PHOTO;TYPE=JPEG:\r\n iVBORw0KGgo:AAAANSUhEUgAAAAEAAAAB", PhotoForm::Inline, "",
+                      "the character \":\" is not Base64", "JPEG"},
+            FormCase {"UnindentedBase64LineWithAColon", "PHOTO;ENCODING=BASE64:\r\nQUJD\r\nQU+D:QUJD\r\nQUJD",
+                      PhotoForm::Inline, "", "the character \":\" is not Base64"},
+            FormCase {"UnindentedBase64ThenAProperty", "PHOTO;ENCODING=BASE64:\r\nQUJD\r\nX-ABC123:QUJD",
+                      PhotoForm::Inline, "ABC", "", ""},
             FormCase {"QuotedPrintableLeftAlone", "PHOTO;ENCODING=QUOTED-PRINTABLE:=FF=D8=FF",
                       PhotoForm::Unsupported, "", "quoted-printable"},
             FormCase {"DataAddressPercentEncoded", "PHOTO:data:image/png,%89PNG%0d%0A", PhotoForm::Inline,
@@ -231,6 +260,39 @@ namespace {
         EXPECT_EQ(handler.photos[1].cardAtEnd.number, 4u);
         EXPECT_EQ(handler.photos[1].bytes, "AB");
     }
+
+    // A line outside a card is no card: the first card is card 1 whatever stands before it.
+    struct StrayCase
+    {
+        const char* name;
+        std::string before; // before the first card
+        std::string between; // between the two cards
+    };
+
+    class StrayLineTest : public ::testing::TestWithParam<StrayCase>
+    {
+    };
+
+    TEST_P(StrayLineTest, IsNoCard)
+    {
+        const std::string card = "BEGIN:VCARD\r\nFN:F\r\nPHOTO;ENCODING=b:QUJD\r\nEND:VCARD\r\n";
+        const auto handler = ReadCards(GetParam().before + card + GetParam().between + card);
+        EXPECT_EQ(handler.started, (std::vector<std::size_t> {1, 2}));
+        ASSERT_EQ(handler.photos.size(), 2u);
+        EXPECT_EQ(handler.photos[0].cardAtEnd.number, 1u);
+        EXPECT_EQ(handler.photos[1].cardAtEnd.number, 2u);
+        EXPECT_EQ(handler.photos[1].cardAtEnd.fn, "F");
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        StrayLineTest,
+        ::testing::Values(StrayCase {"EncodingLine", "ENCODING:UTF-8\r\n", ""},
+                          StrayCase {"BlankLines", "\r\n  \r\n", "\r\n"},
+                          StrayCase {"GarbageLines", "garbage\r\nX-GARBAGE;A=B:c\r\n", "VERSION:3.0\r\n"},
+                          StrayCase {"EndWithoutBegin", "END:VCARD\r\n", "END:VCARD\r\n"},
+                          StrayCase {"FnOutsideACard", "FN:Nobody\r\nUID:u-0\r\n", "FN:Nobody either\r\n"}),
+        [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CardReader, GivesAPhotoTheFieldsKnownWhenItEnds)
     {

@@ -36,12 +36,13 @@ namespace {
     }
 
     // What a byte is to a line that may go on with Base64, as bits: one of the alphabets'
-    // characters (both alphabets, and "="), a blank, or anything else.
+    // characters (both alphabets, and "="), a blank, a ":", or anything else.
     enum LineByte : std::uint8_t
     {
         kBase64Byte = 1,
         kBlankByte = 2,
         kOtherByte = 4,
+        kColonByte = 8,
     };
 
     constexpr std::array<std::uint8_t, 256> MakeLineBytes()
@@ -55,10 +56,52 @@ namespace {
         for (const char c : {'+', '/', '=', '-', '_'})
             table[static_cast<unsigned char>(c)] = kBase64Byte;
         table[' '] = table['\t'] = kBlankByte;
+        table[':'] = kColonByte;
         return table;
     }
 
     constexpr auto kLineBytes = MakeLineBytes();
+
+    // True when the first characters of a value are Base64 (blanks aside) whose bytes begin an
+    // image of a type this program knows.
+    bool StartsAsBase64Image(std::string_view text)
+    {
+        std::string bytes;
+        std::uint32_t bits = 0;
+        int have = 0;
+        for (const char c : text) {
+            std::uint32_t value = 0;
+            if (c >= 'A' && c <= 'Z')
+                value = static_cast<std::uint32_t>(c - 'A');
+            else if (c >= 'a' && c <= 'z')
+                value = static_cast<std::uint32_t>(c - 'a' + 26);
+            else if (c >= '0' && c <= '9')
+                value = static_cast<std::uint32_t>(c - '0' + 52);
+            else if (c == '+' || c == '-')
+                value = 62;
+            else if (c == '/' || c == '_')
+                value = 63;
+            else if (IsBlank(c))
+                continue;
+            else if (c == '=')
+                break;
+            else
+                return false;
+            bits = bits << 6 | value;
+            if (++have == 4) {
+                bytes += static_cast<char>(bits >> 16);
+                bytes += static_cast<char>(bits >> 8);
+                bytes += static_cast<char>(bits);
+                bits = 0;
+                have = 0;
+            }
+        }
+        if (have >= 2)
+            bytes += static_cast<char>(bits >> (6 * have - 8));
+        if (have == 3)
+            bytes += static_cast<char>(bits >> 2);
+        return SniffImageType(bytes) != ImageType::Unknown;
+    }
 
     std::string Unquote(std::string_view text)
     {
@@ -308,8 +351,7 @@ void CardReader::beginProperty()
     m_state = State::Value;
     m_quotedPrintable = m_encoding == "QUOTED-PRINTABLE";
     m_lastChar = 0;
-    if (upperName != "BEGIN" && !m_cardOpen)
-        openCard(); // properties before any BEGIN:VCARD still belong to a card
+    m_valueLine = m_line;
 
     if (upperName == "BEGIN" || upperName == "END" || upperName == "FN" || upperName == "UID") {
         m_kind = ValueKind::Text;
@@ -320,6 +362,10 @@ void CardReader::beginProperty()
         m_textValue.clear();
     } else if (upperName == "PHOTO" || upperName == "X-MS-CARDPICTURE"
                || (upperName == "LOGO" && m_options.logos)) {
+        // A line outside a card is no card, but a photo is: that of a card that lost its
+        // BEGIN:VCARD (its FN and UID before it count).
+        if (!m_cardOpen)
+            startCard();
         m_kind = ValueKind::Photo;
         m_photo = PhotoStart {};
         m_photo.property = upperName;
@@ -365,7 +411,15 @@ bool CardReader::looksLikeBase64Line(std::size_t at) const
     unsigned kinds = 0;
     for (const char* p = from; p != end; ++p)
         kinds |= kLineBytes[static_cast<unsigned char>(*p)];
-    return (kinds & kOtherByte) == 0 && (kinds & kBase64Byte) != 0;
+    if ((kinds & kOtherByte) != 0 || (kinds & kBase64Byte) == 0)
+        return false;
+    if ((kinds & kColonByte) == 0)
+        return true;
+    // A ":" in Base64 is damage, unless a property's name stands before it: no name holds a "+",
+    // "/" or "=". The damaged line goes on with the photo, which then fails at it.
+    const char* colon
+        = static_cast<const char*>(std::memchr(from, ':', static_cast<std::size_t>(end - from)));
+    return std::any_of(from, colon, [](char c) { return c == '+' || c == '/' || c == '='; });
 }
 
 void CardReader::stepValue()
@@ -470,6 +524,8 @@ void CardReader::takePhotoSegment(const char* begin, const char* end)
             const char c = *p++;
             if (m_prefix.empty() && IsBlank(c))
                 break;
+            if (m_prefix.empty())
+                m_prefixOnValueLine = m_line == m_valueLine;
             m_prefix += c;
             if (c == ':' || m_prefix.size() >= kPrefixLength)
                 decidePhoto();
@@ -535,7 +591,15 @@ void CardReader::decidePhoto()
         m_dataHeader = m_prefix.substr(colon + 1);
         return;
     }
-    if (!scheme.empty()) {
+    // VALUE=URI or URL says the value is an address, whatever it holds (a desktop address book
+    // writes local paths there), unless it plainly is an image in Base64, as the classic
+    // "PHOTO;VALUE=URL;TYPE=GIF" header carries it. Without such a word, a value that starts
+    // with a scheme on the property's own line is an address unless Base64 is declared: Base64
+    // that holds a ":" is damaged, and fails as such.
+    const bool declaredAddress = m_valueType == "URI" || m_valueType == "URL";
+    const bool declaredBase64 = m_encoding == "B" || m_encoding == "BASE64" || m_encoding == "BINARY";
+    if ((declaredAddress && !StartsAsBase64Image(m_prefix))
+        || (!declaredAddress && !scheme.empty() && !declaredBase64 && m_prefixOnValueLine)) {
         m_mode = PhotoMode::Link;
         m_photo.address = m_prefix;
         return;
@@ -628,7 +692,7 @@ void CardReader::endPhoto()
         return;
     case PhotoMode::Link:
         m_photo.form = PhotoForm::Link;
-        m_photo.address = std::string(TrimBlanks(m_photo.address));
+        m_photo.address = UnescapeSeparators(TrimBlanks(m_photo.address)); // as the exporter meant it
         m_handler.photoStarted(m_photo);
         m_handler.photoEnded(end, m_card);
         return;
@@ -675,6 +739,11 @@ void CardReader::openCard()
 {
     closeCard(); // a card without END:VCARD ends where the next begins
     m_card = CardFields {};
+    startCard();
+}
+
+void CardReader::startCard()
+{
     m_card.number = ++m_cardCount;
     m_card.line = m_propertyLine;
     m_cardOpen = true;
@@ -687,6 +756,7 @@ void CardReader::closeCard()
         return;
     m_cardOpen = false;
     m_handler.cardEnded(m_card);
+    m_card = CardFields {}; // what stands outside a card is no card's
 }
 
 void CardReader::finishInput()

@@ -78,11 +78,15 @@ struct CardReaderOptions
 // group ("item1.PHOTO"), names and parameters in any case and order; Base64 given by
 // ENCODING=b, ENCODING=BASE64, a bare BASE64 or B parameter, or by no encoding at all; data:
 // addresses with or without VALUE=URI or URL, holding Base64 or percent-encoded bytes, their
-// "," ";" and ":" perhaps escaped as in text values ("data:image/png\;base64\,..."); web and
-// other addresses, which are told and not fetched. Lines end with CR LF, LF, CR or CR CR LF; a line that
-// starts with a blank or tab continues the one before it; so does a line without indent that holds only
-// Base64 while Base64 is being read (up to a blank line or the next property); a quoted-printable value goes
-// on after a line that ends with "=".
+// "," ";" and ":" perhaps escaped as in text values ("data:image/png\;base64\,..."); other
+// addresses, which are told (their text escapes undone) and not fetched: whatever a value holds
+// under VALUE=URI or URL (a local path too) but Base64 of an image, and a value that starts with a
+// scheme on the property's line unless Base64 is declared. Base64 that holds a ":" is damaged and
+// fails. Lines end with CR LF, LF, CR or CR CR LF; a line that starts with a blank or tab continues
+// the one before it; so does a line without indent that holds only Base64 while Base64 is being
+// read (up to a blank line or the next property), or Base64 with a ":" where no property's name
+// could stand before it; a quoted-printable value goes on after a line that ends with "=". Cards
+// run from BEGIN:VCARD to END:VCARD; a line outside a card is none, but a photo there opens one.
 class CardReader
 {
 public:
@@ -151,6 +155,7 @@ private:
     void endText();
 
     void openCard();
+    void startCard();
     void closeCard();
     void finishInput();
 
@@ -168,6 +173,7 @@ private:
     State m_state = State::LineStart;
     std::string m_header;
     std::uint64_t m_propertyLine = 0;
+    std::uint64_t m_valueLine = 0; // where the value begins, after the header's ":"
 
     // The value being read.
     ValueKind m_kind = ValueKind::Skip;
@@ -183,6 +189,7 @@ private:
     PhotoMode m_mode = PhotoMode::Prefix;
     PhotoStart m_photo;
     std::string m_prefix;
+    bool m_prefixOnValueLine = true; // the value's text starts on the header's line
     std::string m_dataHeader;
     Base64Stream m_decoder;
     PercentStream m_percent;

@@ -377,9 +377,10 @@ namespace {
             if (photo.failed) {
                 result.status = PhotoStatus::Failed;
                 result.output.clear();
+                result.problem = photo.error;
                 result.error = photo.error + context(photo, card);
                 result.errorStep = photo.errorStep;
-                m_run.steps.report(photo.errorStep, result.error);
+                m_run.steps.report(photo.errorStep, result.error, photo.start.line);
             }
             m_run.observer.photoFinished(result);
         }
