@@ -5,6 +5,8 @@
 #include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
 
+#include <QPoint>
+#include <QSize>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -28,6 +30,8 @@ public:
 
     // A file in the program folder, created with `bytes`.
     QString programFile(const QString& relative, const QByteArray& bytes);
+    // Where a file of the program folder stands, without touching it; a pipe when `pipe`.
+    QString programPath(const QString& relative, bool pipe = false);
     // A file of `bytes` in the scratch folder; returns its full path.
     QString file(const QString& relative, const QByteArray& bytes);
     QString folder(const QString& relative);
@@ -49,6 +53,10 @@ private:
     QByteArray m_oldConfigHome;
     std::unique_ptr<Form1> m_form;
 };
+
+// An icon file (a cursor file when `cursor`, with that hot spot) of one image of `size`, stored as
+// PNG as icon files hold their large images: a few kilobytes for an image of 2048 x 2048.
+QByteArray PngIconFile(QSize size, bool cursor = false, QPoint hotSpot = {});
 
 // Appends every text to the list, as the commands that fill it do.
 inline void AppendAll(FileListModel& list, const QStringList& texts)
