@@ -187,8 +187,13 @@ namespace {
                 ++digits;
             }
             if (digits == 0) {
-                if (!atEnd())
-                    out += m_s[m_i++];
+                if (atEnd())
+                    return;
+                const char c = m_s[m_i++];
+                if (c == '\0')
+                    AppendUtf8(out, 0); // U+FFFD: no text holds a NUL
+                else
+                    out += c;
                 return;
             }
             if (!atEnd() && IsBlank(peek()))
@@ -212,7 +217,9 @@ namespace {
                 if (c == '\n' || c == '\r' || c == '\f')
                     break;
                 ++m_i;
-                if (c != '\\')
+                if (c == '\0')
+                    AppendUtf8(content, 0); // U+FFFD, as an escaped NUL gives
+                else if (c != '\\')
                     content += c;
                 else if (peek() == '\n')
                     ++m_i; // a line continued
@@ -288,7 +295,10 @@ namespace {
                 value = whole.find_first_of("123456789") == std::string_view::npos ? 0 : HUGE_VAL;
             }
             if (limit > 0 && std::fabs(value) > limit)
-                out += (value < 0 ? "-" : "") + std::to_string(static_cast<int>(limit));
+                out += (value < 0              ? "-"
+                            : lexeme[0] == '+' ? "+"
+                                               : "")
+                    + std::to_string(static_cast<int>(limit));
             else
                 out += lexeme;
             out += unit;
@@ -344,6 +354,9 @@ namespace {
                     out += ' ';
                 blank = false;
                 if (startsNumber()) {
+                    // Two numbers written together stay two: "1+9999px" is not "1256px".
+                    if (!out.empty() && (IsAsciiDigit(out.back()) || out.back() == '.'))
+                        out += ' ';
                     if (!number(out, depth == 0, TakesLengths(property)))
                         return false;
                 } else if (startsName()) {

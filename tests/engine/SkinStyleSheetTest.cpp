@@ -76,6 +76,12 @@ namespace {
                        "QLabel:!hover{color:red;}\n"},
             SheetCase {"StrayCharactersGo", "QLabel { color: red <b>; color: {blue}; background: green }",
                        "QLabel{background:green;}\n"},
+            SheetCase {"NumbersWrittenTogetherStayApart", "* { padding: 1+9999px 2.5.5px }",
+                       "*{padding:1 +256px 2.5 .5px;}\n"},
+            SheetCase {"NoNulInAString", std::string("* { font-family: \"a\0b\\\0c\" }", 27),
+                       "*{font-family:\"a\xEF\xBF\xBD"
+                       "b\xEF\xBF\xBD"
+                       "c\";}\n"},
             SheetCase {"UnclosedAtTheEnd", "QPushButton { color: red", "QPushButton{color:red;}\n"},
             SheetCase {"NoWayToAFileOfSheets", "file:///dev/zero", ""}),
         [](const auto& info) { return std::string(info.param.name); });
