@@ -16,9 +16,6 @@ namespace orvandel {
 
 namespace {
 
-    // What the sheet names for an image that is refused: nothing is read for it.
-    const std::string kAbsentImage = ":/orvandel/absent";
-
     bool Refused(FileErrorKind kind)
     {
         return kind == FileErrorKind::NotFound || kind == FileErrorKind::NotRegularFile
@@ -52,7 +49,7 @@ std::string SkinFile::image(const std::string& address)
     if (const auto copy = m_copies.find(address); copy != m_copies.end())
         return copy->second;
     std::string& copy = m_copies[address];
-    copy = kAbsentImage;
+    // An image that is refused is absent: the sheet names none (the declaration goes).
     std::string bytes;
     try {
         // A relative address is the current folder's, as for the style sheet's own reading.

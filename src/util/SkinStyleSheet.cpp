@@ -328,7 +328,10 @@ namespace {
             if (peek() != ')')
                 return false;
             ++m_i;
-            out += "url(" + QuotedString(m_urlFor(address)) + ")";
+            const std::string named = m_urlFor(address);
+            if (named.empty())
+                return false; // an image that is absent: its declaration goes
+            out += "url(" + QuotedString(named) + ")";
             return true;
         }
 

@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(form.size(), QSize(536, 370));
         for (QWidget* control : controls(form)) {
             QCOMPARE(control->geometry(), fixed.value(control->objectName()));
-            QVERIFY(QFontInfo(control->font()).pixelSize() <= 256);
+            QVERIFY(QFontInfo(control->font()).pixelSize() <= 64);
         }
         QVERIFY(m_fixture->prompts.shown.isEmpty());
     }
@@ -281,13 +281,12 @@ private slots:
         QVERIFY(!form.styleSheet().contains(imagePath));
         const QRegularExpressionMatch named
             = QRegularExpression(QStringLiteral("url\\(\"([^\"]*)\"\\)")).match(form.styleSheet());
-        QCOMPARE(named.hasMatch(), image != "none");
+        // An image refused is absent: its declaration goes.
+        QCOMPARE(named.hasMatch(), imageKept);
         if (imageKept) {
             QFile copy(named.captured(1));
             QVERIFY(copy.open(QIODevice::ReadOnly));
             QCOMPARE(copy.readAll(), png);
-        } else if (named.hasMatch()) {
-            QVERIFY(!QFile::exists(named.captured(1)));
         }
         QVERIFY(m_fixture->prompts.shown.isEmpty());
     }
