@@ -107,15 +107,13 @@ private slots:
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
         PaintWatch watch(m_form->progressBar());
-        m_fixture->prompts.onMessage = [&](const auto&) {
-            QVERIFY(!watch.shown.isEmpty());
-            QCOMPARE(watch.shown.constLast(), qMakePair(0, QStringLiteral("Progress Bar")));
-        };
+        QList<QPair<int, QString>> atDone; // what the bar had shown when "Done." showed
+        m_fixture->prompts.onMessage = [&](const auto&) { atDone = watch.shown; };
         m_form->PushButton2_Click();
         QCOMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));
-        QVERIFY(watch.shown.size() >= 2);
-        QCOMPARE(watch.shown.at(watch.shown.size() - 2),
-                 qMakePair(1000, QStringLiteral("Processing: 40.vcf")));
+        QVERIFY(atDone.size() >= 2);
+        QCOMPARE(atDone.constLast(), qMakePair(0, QStringLiteral("Progress Bar")));
+        QVERIFY(atDone.contains(qMakePair(1000, QStringLiteral("Processing: 40.vcf"))));
     }
 
     void refusals_data()
