@@ -26,6 +26,8 @@ std::string SkipReasonText(const SkippedFolder& folder)
 #else
         return "its name holds a control character, a \"?\" or bytes that are not UTF-8";
 #endif
+    case SkipReason::AlreadyRead:
+        return "it was read already by another path";
     case SkipReason::Unreadable:
         break;
     }

@@ -1,50 +1,78 @@
 #include "CursorFile.h"
 
+#include "filelist/PathText.h"
+#include "util/FileError.h"
+#include "util/IconFile.h"
+#include "util/TextFile.h"
+
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
-#include <QtEndian>
 #include <stdexcept>
 
 namespace orvandel {
 
-QCursor LoadCursorFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("Cannot open the pointer file %1: %2")
-                                     .arg(path, file.errorString())
-                                     .toStdString());
-    QByteArray bytes = file.readAll();
+namespace {
 
-    // Header: reserved (0), type (1 icon, 2 cursor), count; then 16-byte entries whose bytes
-    // 4 to 7 hold a cursor's hot spot.
-    int hotX = -1;
-    int hotY = -1;
-    if (bytes.size() >= 22 && qFromLittleEndian<quint16>(bytes.constData()) == 0) {
-        const auto type = qFromLittleEndian<quint16>(bytes.constData() + 2);
-        if (type == 2) {
-            hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
-            hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);
-            // Qt's reader knows the layout as an icon's.
-            bytes[2] = 1;
-            bytes[3] = 0;
-            bytes[10] = 1; // planes
-            bytes[11] = 0;
-            bytes[12] = 0; // bits per pixel: none here, the image data says it
-            bytes[13] = 0;
+    QImage Decode(const IconImage& chosen)
+    {
+        QByteArray bytes;
+        const char* format = "png";
+        if (chosen.kind == IconImage::Kind::Png) {
+            bytes = QByteArray(chosen.bytes.data(), static_cast<qsizetype>(chosen.bytes.size()));
+        } else {
+            const std::string file = SingleImageIconFile(chosen);
+            bytes = QByteArray(file.data(), static_cast<qsizetype>(file.size()));
+            format = "ico";
+        }
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer, format);
+        // Nothing larger than the header told is decoded, whatever the image data holds.
+        reader.setAllocationLimit(kMaxDecodedIconSide * kMaxDecodedIconSide * 4 / (1024 * 1024));
+        QImage image = reader.read();
+        if (image.isNull())
+            throw std::runtime_error(reader.errorString().toStdString());
+        return image;
+    }
+
+} // namespace
+
+std::optional<QCursor> LoadCursorFile(const QString& path)
+{
+    std::string bytes;
+    try {
+        bytes = ReadRegularFileUpTo(PathToBytes(path), kMaxPointerFileBytes);
+    } catch (const FileError& error) {
+        switch (error.kind()) {
+        case FileErrorKind::NotFound:
+        case FileErrorKind::NotRegularFile:
+        case FileErrorKind::TooLarge:
+            return std::nullopt;
+        default:
+            throw;
         }
     }
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer, "ico");
-    const QImage image = reader.read();
-    if (image.isNull())
+    QImage image;
+    QPoint hotSpot(-1, -1);
+    try {
+        const IconImage chosen = ChooseIconImage(bytes);
+        image = Decode(chosen);
+        if (chosen.cursor)
+            hotSpot = QPoint(chosen.hotX, chosen.hotY);
+    } catch (const std::exception& error) {
         throw std::runtime_error(QStringLiteral("Cannot read the pointer file %1: %2")
-                                     .arg(path, reader.errorString())
+                                     .arg(path, QString::fromUtf8(error.what()))
                                      .toStdString());
-    return QCursor(QPixmap::fromImage(image), hotX, hotY);
+    }
+    if (image.width() > kMaxPointerSide || image.height() > kMaxPointerSide) {
+        const QSize from = image.size();
+        image = image.scaled(kMaxPointerSide, kMaxPointerSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (hotSpot.x() >= 0)
+            hotSpot = QPoint(hotSpot.x() * image.width() / from.width(),
+                             hotSpot.y() * image.height() / from.height());
+    }
+    return QCursor(QPixmap::fromImage(image), hotSpot.x(), hotSpot.y());
 }
 
 } // namespace orvandel

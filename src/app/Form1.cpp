@@ -5,6 +5,7 @@
 #include "CursorFile.h"
 #include "PhotoLook.h"
 #include "Prompts.h"
+#include "SkinFile.h"
 #include "TitledFrame.h"
 #include "WindowRunHost.h"
 #include "WindowScanHost.h"
@@ -165,7 +166,6 @@ void Form1::buildLayout()
     m_listView->setGeometry(Px(120), Px(120), Px(7800), Px(2370));
     m_listView->setToolTip(kListHint);
     m_listView->setBusyTest([this] { return isBusy(); });
-    m_listView->setDragCursorFile(programFile(QStringLiteral("drag.ico")));
     connect(m_listView, &FileListView::mouseMovedOverList, this, [this] {
         if (!isBusy())
             setPointer(Pointer::Default);
@@ -205,6 +205,12 @@ void Form1::buildLayout()
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setGeometry(Px(120), Px(5020), Px(7800), Px(405));
     m_progressBar->setCaption(QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
+
+    // The layout is fixed: no control takes another size, whatever a skin says.
+    for (QWidget* control : std::initializer_list<QWidget*> {m_listView, m_pushButton1, m_pushButton7,
+                                                             m_pushButton8, m_pushButton6, m_frame1, m_text1,
+                                                             m_pushButton9, m_pushButton2, m_progressBar})
+        control->setFixedSize(control->size());
 
     setTabOrder(m_listView, m_pushButton1);
     setTabOrder(m_pushButton1, m_pushButton7);
@@ -263,6 +269,13 @@ void Form1::Form_Load()
     const QString handCursor = programFile(QStringLiteral("HAND-M.CUR"));
     if (steps.test(104, [&] { return FileExists(ToStd(handCursor)); }))
         steps.step(106, [&] { m_customCursor = LoadCursorFile(handCursor); });
+    // The list's pointer while an item is carried along, read once: without it, or when it cannot
+    // be read, the standard pointer shows.
+    try {
+        m_listView->setDragCursor(LoadCursorFile(programFile(QStringLiteral("drag.ico"))));
+    } catch (const std::exception& error) {
+        qWarning("%s", error.what());
+    }
     steps.step(126, [&] {
         setWindowTitle(m_services.thorough ? kProductName + QStringLiteral(" (thorough)") : kProductName);
         setWindowIcon(QIcon(QStringLiteral(":/orvandel/orvandel.png")));
@@ -284,16 +297,24 @@ void Form1::ApplySkin()
     const QFileInfo skin(skinFile);
     if (!skin.isFile() || skin.isHidden())
         return;
+    // A skin file that is refused unread (a pipe, a device, a file over 1 MB) counts as absent.
+    auto read = std::make_unique<SkinFile>();
+    std::exception_ptr failure;
+    try {
+        if (!read->read(skinFile))
+            return;
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
     // The window and the frame take the button colour, and their texts the button's text colour.
     const QPalette desktop = QApplication::palette();
     for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)})
         widget->setPalette(WithBackground(widget->palette(), desktop.color(QPalette::Button),
                                           desktop.color(QPalette::ButtonText)));
-    QFile file(skinFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw std::runtime_error(
-            QStringLiteral("Cannot read the skin %1: %2").arg(skinFile, file.errorString()).toStdString());
-    setStyleSheet(QString::fromUtf8(file.readAll()));
+    if (failure)
+        std::rethrow_exception(failure);
+    m_skin = std::move(read);
+    setStyleSheet(m_skin->styleSheet());
 }
 
 void Form1::SetApplicationTitle()

@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,6 +23,7 @@ class FileListModel;
 class FileListView;
 class Prompts;
 class SettingsStore;
+class SkinFile;
 class TitledFrame;
 
 // What the window works with, handed in so that tests can put their own in its place.
@@ -154,6 +156,7 @@ private:
 
     Pointer m_pointer = Pointer::Default; // shown when the window is not busy
     std::optional<QCursor> m_customCursor;
+    std::unique_ptr<SkinFile> m_skin; // its images live as long as the window
     QString m_applicationTitle;
     bool m_closing = false;
     bool m_closeAfterRun = false;

@@ -135,10 +135,16 @@ void WindowRunHost::runClosing(const RunEnd& /*end*/)
         else
             m_form.setPointer(Form1::Pointer::Default);
     });
-    m_steps.step(RunStep::ProgressBack, [&] { m_form.progressBar()->setProgressValue(0); });
+    m_steps.step(RunStep::ProgressBack, [&] {
+        // The bar is drawn at the screen's rate while the run goes: its last file and 100% show
+        // before it goes back.
+        m_form.progressBar()->showNow();
+        m_form.progressBar()->setProgressValue(0);
+    });
     m_steps.step(RunStep::CaptionBack, [&] {
         m_form.progressBar()->setCaption(
             QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
+        m_form.progressBar()->showNow();
     });
 }
 

@@ -64,7 +64,7 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
     std::string stem;
     std::optional<ReplacingFile> file;
     const bool created = steps.step(write.create, [&] {
-        stem = StripExtension(GetFileName(input));
+        stem = OutputNames::classicStem(input);
         folderText = run.input.outputFolderText();
         const std::string first = OutputNames::firstPath(folderText, stem, photo->extension);
         file.emplace(folderFor(folderText, first), first);

@@ -1,5 +1,6 @@
 #include "OutputNames.h"
 
+#include "SafeFileName.h"
 #include "util/AsciiText.h"
 #include "util/FileError.h"
 #include "util/Fingerprint.h"
@@ -37,6 +38,15 @@ namespace {
 OutputNames::OutputNames(NameRules rules)
     : m_rules(rules)
 {
+}
+
+std::string OutputNames::classicStem(std::string_view input)
+{
+    std::string stem = StripExtension(GetFileName(input));
+#if defined(_WIN32)
+    stem = MakeSafeFileName(stem);
+#endif
+    return stem;
 }
 
 std::string

@@ -44,6 +44,12 @@ class OutputNames
 public:
     explicit OutputNames(NameRules rules);
 
+    // The name of the classic run's image of `input`, without its extension: the card file's name
+    // without its extension. On Windows it is made safe as the thorough run's names are
+    // (MakeSafeFileName), so that a card file named "aux" or "nul " (which a "\\?\" path can
+    // reach) gives no name of a device and no name that Windows cannot open again.
+    static std::string classicStem(std::string_view input);
+
     // The path that `stem` and `extension` give in the folder text (a "/" added when it lacks
     // one), before any number. Throws std::runtime_error when the folder text is empty.
     static std::string

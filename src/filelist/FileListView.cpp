@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -124,11 +123,8 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void FileListView::itemClicked()
 {
-    if (!m_dragCursorFile.isEmpty() && QFileInfo::exists(m_dragCursorFile)) {
-        const QPixmap image(m_dragCursorFile);
-        if (!image.isNull())
-            viewport()->setCursor(QCursor(image));
-    }
+    if (m_dragCursor)
+        viewport()->setCursor(*m_dragCursor);
     const int position = selectedPosition();
     m_draggedItem
         = position > 0 ? QPersistentModelIndex(m_list->index(position - 1)) : QPersistentModelIndex();

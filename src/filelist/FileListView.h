@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCursor>
 #include <QPersistentModelIndex>
 #include <QTreeView>
 #include <functional>
+#include <optional>
 
 namespace orvandel {
 
@@ -23,8 +25,8 @@ public:
 
     // Asked before every removal; removal does nothing while it answers true.
     void setBusyTest(std::function<bool()> isBusy) { m_isBusy = std::move(isBusy); }
-    // The icon file whose image is the pointer while an item is carried along.
-    void setDragCursorFile(const QString& path) { m_dragCursorFile = path; }
+    // The pointer while an item is carried along; the standard one without it.
+    void setDragCursor(std::optional<QCursor> cursor) { m_dragCursor = std::move(cursor); }
 
     // The 1-based position of the selected item, or 0 when none is selected.
     int selectedPosition() const;
@@ -58,7 +60,7 @@ private:
 
     FileListModel* m_list = nullptr;
     std::function<bool()> m_isBusy;
-    QString m_dragCursorFile;
+    std::optional<QCursor> m_dragCursor;
     bool m_listMouseDown = false;
     QPersistentModelIndex m_draggedItem;
 };

@@ -15,13 +15,23 @@
 #include <windows.h>
 #elif defined(__unix__) || defined(__APPLE__)
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#if defined(__linux__)
+#include <sys/sysmacros.h>
+#endif
 #include <unistd.h>
 #else
 #error "The folder scan needs the POSIX folder calls (opendir, readdir, fstatat) or Win32's."
 #endif
 
 namespace orvandel {
+
+FolderScanSeams& ScanSeams()
+{
+    static FolderScanSeams seams;
+    return seams;
+}
 
 namespace {
 
@@ -228,6 +238,37 @@ namespace {
         return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
     }
 
+    // The id of the folder at `path`, with its birth time where the system tells it; false when
+    // the path leads to no folder.
+    bool StatFolder(const std::string& path, FolderId& id)
+    {
+#if defined(__linux__) && defined(STATX_BTIME)
+        struct statx extended
+        {
+        };
+        if (::statx(AT_FDCWD, path.c_str(), 0, STATX_TYPE | STATX_INO | STATX_BTIME, &extended) == 0) {
+            if (!S_ISDIR(extended.stx_mode))
+                return false;
+            id = {static_cast<std::uint64_t>(makedev(extended.stx_dev_major, extended.stx_dev_minor)),
+                  static_cast<std::uint64_t>(extended.stx_ino)};
+            if ((extended.stx_mask & STATX_BTIME) && !ScanSeams().noBirthTimes) {
+                id.birthSeconds = extended.stx_btime.tv_sec;
+                id.birthNanoseconds = extended.stx_btime.tv_nsec;
+            }
+            return true;
+        }
+        if (errno != ENOSYS)
+            return false;
+#endif
+        struct stat info
+        {
+        };
+        if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return false;
+        id = IdOf(info);
+        return true;
+    }
+
     FileError ListingError(const std::string& path, int error)
     {
         const std::error_code code(error, std::generic_category());
@@ -249,12 +290,10 @@ std::uint32_t FileAttributeValue(const std::string&)
 
 FolderProbe ProbeFolder(const std::string& path)
 {
-    struct stat info
-    {
-    };
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return {};
-    return {true, IdOf(info)};
+    FolderProbe probe;
+    if (!path.empty())
+        probe.isFolder = StatFolder(path, probe.id);
+    return probe;
 }
 
 FolderListing::~FolderListing()

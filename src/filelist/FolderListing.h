@@ -8,13 +8,19 @@
 
 namespace orvandel {
 
-// The folder a path leads to, links followed: its device and inode. Two paths that lead to the
-// same folder (through a link, say) have the same id.
+// The folder a path leads to, links followed: its device and inode, and when it was made where
+// the file system tells it. Two paths that lead to the same folder (through a link, say) have the
+// same id. A folder made anew may get the inode of one removed a moment before (ext4 hands it out
+// again at once): its birth time tells it apart, or, where the file system tells none, holding
+// the old folder open keeps its inode from being handed out (FolderHolds).
 struct FolderId
 {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t birthSeconds = 0; // 0 and 0: not told
+    std::uint32_t birthNanoseconds = 0;
 
+    bool hasBirth() const noexcept { return birthSeconds != 0 || birthNanoseconds != 0; }
     friend bool operator==(const FolderId&, const FolderId&) = default;
 };
 
@@ -36,6 +42,14 @@ struct FolderProbe
 
 // Looks at `path` (links followed). Never throws.
 FolderProbe ProbeFolder(const std::string& path);
+
+// Seams through which tests steer the scan; the program leaves them alone.
+struct FolderScanSeams
+{
+    // Folders tell no birth time, as on file systems that keep none.
+    bool noBirthTimes = false;
+};
+FolderScanSeams& ScanSeams();
 
 // True for the root of a drive or a network share: "C:\", "C:", "\\server\share\". Windows only;
 // false elsewhere.

@@ -1,5 +1,6 @@
 #include "FolderScan.h"
 
+#include "FolderHolds.h"
 #include "FolderListing.h"
 #include "SystemFolders.h"
 #include "util/PathHelpers.h"
@@ -114,6 +115,7 @@ namespace {
         const NamePattern* m_filePattern;
         FolderFiles m_folderFiles;
         std::unordered_set<FolderId, FolderIdHash> m_taken;
+        FolderHolds m_holds; // the folders of m_taken that tell no birth time
     };
 
     ScanOutcome FolderTreeScan::collect(std::vector<std::string>& folders, bool wholeTree)
@@ -170,10 +172,15 @@ namespace {
             const bool stays = given || staysFound(probe);
 
             bool again = false;
-            steps.step(108, [&] { again = probe.isFolder && !m_taken.insert(probe.id).second; });
+            steps.step(108, [&] {
+                again = probe.isFolder && !m_taken.insert(probe.id).second;
+                if (probe.isFolder && !again)
+                    m_holds.hold(folder, probe.id);
+            });
             if (again) {
                 // Taken up before through another path: the entry leaves the list, and the
                 // entry after it comes next.
+                skipped(folder, SkipReason::AlreadyRead);
                 level.erase(level.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
             }

@@ -31,11 +31,13 @@ inline constexpr std::string_view kAddFolderLocator = "in Tessivor2021/08/31.For
 //   system (on Windows: it is a protected folder); such folders are not listed.
 // - A folder whose subfolders cannot be read because access is denied or it has gone is
 //   removed from the list without a report. Links to folders are followed, but a scan takes
-//   up each folder once: an entry that leads to a folder met before (by device and inode) is
-//   removed, so link loops end and no folder is listed twice.
+//   up each folder once: an entry that leads to a folder met before (FolderId: device, inode and
+//   birth time) is removed and told as already read, so link loops end and no folder is listed
+//   twice.
 // - Any other failure is reported to `host` with its step's line number and the scan goes on.
-// - Every folder left out by the rules on paths and names, or because it could not be read
-//   (access denied, or a reported failure), is told to `host` (ScanHost::folderSkipped).
+// - Every folder left out by the rules on paths and names, because it could not be read (access
+//   denied, or a reported failure) or because it was read already, is told to `host`
+//   (ScanHost::folderSkipped).
 //
 // Yields to `host` after looking at each folder, for each subfolder and before keeping each
 // subfolder found; returns Stopped at once when a yield says so.

@@ -20,6 +20,7 @@ enum class SkipReason
     NameTooLong, // the folder's own name is
     InvalidName, // its name holds a control character, a "?" or bytes that are not UTF-8
     Unreadable, // it could not be read: access denied, or another failure (see `detail`)
+    AlreadyRead, // it is a folder the scan has read already, reached by another path (a link)
 };
 
 struct SkippedFolder
@@ -39,10 +40,10 @@ public:
     virtual bool yield() = 0;
     // Appends an item with this text at the end of the file list.
     virtual void appendItem(const std::string& text) = 0;
-    // Tells of a folder that the scan did not enter, by a rule or because it could not be read;
-    // its files and subfolders are left out. A folder that has gone, a link back to a folder
-    // taken up before and a virtual file system are not told. Surroundings that keep quiet about
-    // it need not listen.
+    // Tells of a folder that the scan did not enter, by a rule, because it could not be read or
+    // because it was read already by another path; its files and subfolders are left out (or
+    // were listed already). A folder that has gone and a virtual file system are not told.
+    // Surroundings that keep quiet about it need not listen.
     virtual void folderSkipped(const SkippedFolder& /*folder*/) { }
 };
 

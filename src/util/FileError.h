@@ -13,6 +13,7 @@ enum class FileErrorKind
     NotFound,
     AccessDenied,
     NotRegularFile,
+    TooLarge, // more bytes than the reader takes
     ReadFailed,
     CreateFailed,
     WriteFailed,

@@ -443,7 +443,8 @@ bool FoldersAreHeldOpen() noexcept
     return true;
 }
 
-std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
+std::shared_ptr<OutputFolder>
+OutputFolder::open(const std::string& folderText, const std::string& describeAs, Place)
 {
     const std::string described = describeAs.empty() ? folderText : describeAs;
     const char* path = folderText.empty() ? "." : folderText.c_str();
@@ -619,14 +620,25 @@ namespace {
         bool m_placed = false;
     };
 
+    // Kept in place, it is held by a handle opened without FILE_SHARE_DELETE: while the run uses
+    // it, the folder can be neither renamed nor removed, so that no other folder or link takes its
+    // place and its name goes on leading to it. Otherwise it is known by its identity.
     class WinFolder final : public OutputFolder, public std::enable_shared_from_this<WinFolder>
     {
     public:
-        WinFolder(std::string path, std::optional<FileIdentity> identity)
+        WinFolder(std::string path, HANDLE held, std::optional<FileIdentity> identity)
             : OutputFolder(std::move(path))
+            , m_held(held)
             , m_identity(identity)
         {
         }
+        ~WinFolder() override
+        {
+            if (m_held != INVALID_HANDLE_VALUE)
+                ::CloseHandle(m_held);
+        }
+        WinFolder(const WinFolder&) = delete;
+        WinFolder& operator=(const WinFolder&) = delete;
 
         std::wstring pathOf(std::string_view name) const
         {
@@ -698,7 +710,23 @@ namespace {
 
         std::optional<FileIdentity> identity() const override { return m_identity; }
 
+        bool isAtItsPath() const override
+        {
+            if (!m_identity)
+                return true;
+            const HANDLE handle
+                = ::CreateFileW(Utf8ToWide(path().empty() ? std::string(".") : path()).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            if (handle == INVALID_HANDLE_VALUE)
+                return false;
+            const auto now = IdentityOf(handle);
+            ::CloseHandle(handle);
+            return now == m_identity;
+        }
+
     private:
+        HANDLE m_held;
         std::optional<FileIdentity> m_identity;
     };
 
@@ -721,7 +749,8 @@ bool FoldersAreHeldOpen() noexcept
     return false;
 }
 
-std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
+std::shared_ptr<OutputFolder>
+OutputFolder::open(const std::string& folderText, const std::string& describeAs, Place place)
 {
     const std::string described = describeAs.empty() ? folderText : describeAs;
     const std::wstring wide = Utf8ToWide(folderText.empty() ? std::string(".") : folderText);
@@ -731,16 +760,26 @@ std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, 
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw FileError::fromSystem(FileErrorKind::CreateFailed, described,
                                     std::make_error_code(std::errc::not_a_directory));
-    // The folder's identity through a link: where two folder texts lead to one folder.
+    // A folder kept in place is held with a right to list it, so that its sharing counts:
+    // without FILE_SHARE_DELETE nobody may rename or remove it meanwhile. Its identity, through
+    // a link, tells where two folder texts lead to one folder.
     std::optional<FileIdentity> identity;
-    const HANDLE handle
-        = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        identity = IdentityOf(handle);
-        ::CloseHandle(handle);
+    HANDLE held = place == Place::Kept
+        ? ::CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+        : INVALID_HANDLE_VALUE;
+    if (held != INVALID_HANDLE_VALUE) {
+        identity = IdentityOf(held);
+    } else {
+        const HANDLE handle
+            = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            identity = IdentityOf(handle);
+            ::CloseHandle(handle);
+        }
     }
-    return std::make_shared<WinFolder>(WithTrailingSeparator(folderText), identity);
+    return std::make_shared<WinFolder>(WithTrailingSeparator(folderText), held, identity);
 }
 
 #else // the portable folder layer: paths and the standard library
@@ -924,7 +963,8 @@ bool FoldersAreHeldOpen() noexcept
     return false;
 }
 
-std::shared_ptr<OutputFolder> OutputFolder::open(const std::string& folderText, const std::string& describeAs)
+std::shared_ptr<OutputFolder>
+OutputFolder::open(const std::string& folderText, const std::string& describeAs, Place)
 {
     const std::string described = describeAs.empty() ? folderText : describeAs;
     std::error_code error;

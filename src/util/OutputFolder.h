@@ -61,10 +61,19 @@ public:
 
     virtual ~OutputFolder() = default;
 
+    // Whether the folder is kept in place while it is open: on Windows nobody may then rename or
+    // remove it (for a run that takes its folder once, as it starts). Nothing else keeps a folder
+    // in place; a folder held open (POSIX) gets its files wherever it goes.
+    enum class Place
+    {
+        Free,
+        Kept,
+    };
+
     // Opens the folder named by `folderText` (a trailing "/" or none; empty text is the current
     // folder). Throws FileError naming `describeAs` (the folder text when empty).
-    static std::shared_ptr<OutputFolder> open(const std::string& folderText,
-                                              const std::string& describeAs = {});
+    static std::shared_ptr<OutputFolder>
+    open(const std::string& folderText, const std::string& describeAs = {}, Place place = Place::Free);
 
     // The folder text with a trailing "/" (empty for the current folder): a file's path is
     // path() followed by its name.

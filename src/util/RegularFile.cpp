@@ -37,8 +37,9 @@ namespace {
 RegularFile::RegularFile(std::string path)
     : m_path(std::move(path))
 {
-    // O_NONBLOCK keeps the open from waiting for a writer when the path is a pipe.
-    m_fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // O_NONBLOCK keeps the open from waiting for a writer when the path is a pipe; O_NOCTTY keeps
+    // a terminal from becoming the program's.
+    m_fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (m_fd < 0)
         throw FileError::fromSystem(FileErrorKind::ReadFailed, m_path, LastError());
     struct stat info

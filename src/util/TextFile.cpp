@@ -1,8 +1,10 @@
 #include "TextFile.h"
 
+#include "FileError.h"
 #include "RegularFile.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace orvandel {
 
@@ -75,6 +77,35 @@ std::string ReadWholeFile(const std::string& path)
         if (got == 0 || (got < room && done == promised))
             break;
     }
+    bytes.resize(done);
+    return bytes;
+}
+
+std::string ReadRegularFileUpTo(const std::string& path, std::size_t limit)
+{
+    RegularFile file(path);
+    const auto tooLarge = [&] {
+        return FileError(FileErrorKind::TooLarge,
+                         "The file is larger than " + std::to_string(limit) + " bytes: " + path);
+    };
+    if (file.size() > limit)
+        throw tooLarge();
+    // One byte more than the limit tells a file that grew beyond it.
+    std::string bytes(std::min<std::uint64_t>(file.size(), limit) + 1, '\0');
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (done > limit)
+                throw tooLarge();
+            bytes.resize(std::min(limit + 1, std::max<std::size_t>(done * 2, 4096)));
+        }
+        const std::size_t got = file.read(bytes.data() + done, bytes.size() - done);
+        if (got == 0)
+            break;
+        done += got;
+    }
+    if (done > limit)
+        throw tooLarge();
     bytes.resize(done);
     return bytes;
 }

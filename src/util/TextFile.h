@@ -35,6 +35,14 @@ private:
 // a device) without blocking on it. Throws FileError.
 std::string ReadWholeFile(const std::string& path);
 
+// Reads the file at `path` whole when it is a regular file of at most `limit` bytes: for the small
+// files that the program reads beside itself or the user's settings, which anyone may have put
+// there. It is opened without blocking and refused when it is anything else: a pipe, a device, a
+// folder (also through a link), or a file of more than `limit` bytes, also one that grows beyond
+// them while it is read. Throws FileError (NotFound, AccessDenied, NotRegularFile, TooLarge or
+// ReadFailed); a caller that treats a refused file as absent catches it.
+std::string ReadRegularFileUpTo(const std::string& path, std::size_t limit);
+
 // The file's lines, numbered from 0, without their line breaks. Throws FileError.
 TextLines ReadTextLines(const std::string& path);
 // The same lines as texts of their own: the reader's plain form, which the tests hold to how a

@@ -155,6 +155,26 @@ namespace {
     }
 #endif
 
+#if !defined(_WIN32)
+    TEST_F(FolderInputTest, AFolderReadAlreadyIsTold)
+    {
+        fs::create_directory_symlink("..", dir.file("cards/sub/up"));
+        const auto result = RunCli({"extract", "-o", out, dir.file("cards")});
+        EXPECT_EQ(result.status, 1);
+        const std::string reason = "it was read already by another path";
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1),
+                  "skipped\t" + dir.file("cards/sub/up") + "\t" + reason + "\n");
+        EXPECT_EQ(result.err,
+                  "orvandel: skipped the folder " + dir.file("cards/sub/up") + ": " + reason + "\n");
+        EXPECT_EQ(Inputs(result.out).size(), 4u) << result.out; // the line and each card once
+    }
+#else
+    TEST_F(FolderInputTest, AFolderReadAlreadyIsTold)
+    {
+        GTEST_SKIP() << "Windows tests make no symbolic links";
+    }
+#endif
+
     struct SkippedCase
     {
         const char* name;

@@ -116,6 +116,29 @@ namespace {
         EXPECT_EQ(*other.identity, *written);
         EXPECT_EQ(folder->identity(), OutputFolder::open(dir.path() + "\\")->identity());
     }
+
+    // While a run keeps its output folder in place, nobody can rename or remove it, so that no
+    // other folder or link can take its place; once the run lets go, they can.
+    TEST(OutputFolder, IsHeldWhileInUse)
+    {
+        TempDir dir;
+        const std::wstring out = Utf8ToWide(dir.mkdir("out"));
+        const std::wstring moved = Utf8ToWide(dir.file("moved"));
+        {
+            const auto folder = OutputFolder::open(dir.file("out"), {}, OutputFolder::Place::Kept);
+            EXPECT_FALSE(::MoveFileExW(out.c_str(), moved.c_str(), 0)) << "renamed while held";
+            EXPECT_FALSE(::RemoveDirectoryW(out.c_str())) << "removed while held";
+            EXPECT_TRUE(folder->isAtItsPath());
+            std::error_code error;
+            auto temporary = folder->createTemporary("card", error);
+            ASSERT_TRUE(temporary) << error.message();
+            ASSERT_FALSE(temporary->write("bytes"));
+            ASSERT_FALSE(temporary->finish());
+            EXPECT_FALSE(temporary->placeNew("card.jpg"));
+        }
+        EXPECT_TRUE(::MoveFileExW(out.c_str(), moved.c_str(), 0)) << ::GetLastError();
+        EXPECT_EQ(Slurp(dir.file("moved\\card.jpg")), "bytes");
+    }
 #endif
 
 } // namespace

@@ -25,8 +25,7 @@ namespace {
             file.create();
             file.write(bytes);
             file.close();
-            return names.place(file, written, folder->path(), StripExtension(GetFileName(input)), ".jpg",
-                               input);
+            return names.place(file, written, folder->path(), OutputNames::classicStem(input), ".jpg", input);
         }
         std::string read(const std::string& path) const { return folder->read(GetFileName(path)); }
         bool ignoresCase() const { return GetParam().names != SimulatedFolder::Names::Exact; }
@@ -105,6 +104,44 @@ namespace {
                   GetParam().names == SimulatedFolder::Names::ShortNames ? "sim/PHOTOG~1 (2).jpg"
                                                                          : "sim/PHOTOG~1.jpg");
     }
+
+    // The classic image is named after its card file; on Windows never after a device.
+    struct StemCase
+    {
+        const char* name;
+        std::string input;
+        std::string stem; // elsewhere
+        std::string windowsStem;
+    };
+
+    class ClassicStemTest : public ::testing::TestWithParam<StemCase>
+    {
+    };
+
+    TEST_P(ClassicStemTest, IsTheCardFilesNameMadeSafeOnWindows)
+    {
+#if defined(_WIN32)
+        EXPECT_EQ(OutputNames::classicStem(GetParam().input), GetParam().windowsStem);
+#else
+        EXPECT_EQ(OutputNames::classicStem(GetParam().input), GetParam().stem);
+#endif
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        ClassicStemTest,
+        ::testing::Values(StemCase {"Plain", "cards/Ann Smith.vcf", "Ann Smith", "Ann Smith"},
+                          StemCase {"TwoDots", "card.one.vcf", "card.one", "card.one"},
+                          StemCase {"Aux", "cards/aux.vcf", "aux", "aux_"},
+                          StemCase {"NulWithABlank", "cards/nul .vcf", "nul ", "nul_"},
+                          StemCase {"Com1", "COM1.vcf", "COM1", "COM1_"},
+                          StemCase {"ConsoleInput", "CONIN$.vcf", "CONIN$", "CONIN$_"},
+                          StemCase {"ConsoleOutput", "conout$.vcard", "conout$", "conout$_"},
+                          StemCase {"SuperscriptDigit", "LPT\xC2\xB2.vcf", "LPT\xC2\xB2", "LPT\xC2\xB2_"},
+                          StemCase {"ThroughAPrefixedPath", "\\\\?\\C:\\cards\\prn.vcf",
+                                    "\\\\?\\C:\\cards\\prn", "prn_"},
+                          StemCase {"TrailingDot", "cards/Ann..vcf", "Ann.", "Ann"}),
+        [](const auto& info) { return std::string(info.param.name); });
 
     INSTANTIATE_TEST_SUITE_P(FileSystems,
                              OutputNamesTest,

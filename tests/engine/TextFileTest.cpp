@@ -3,7 +3,9 @@
 #include "support/TempDir.h"
 #include "util/FileError.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #if !defined(_WIN32)
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 namespace orvandel {
 namespace {
 
+    using test::Slurp;
     using test::TempDir;
 
     struct LinesCase
@@ -111,6 +114,76 @@ namespace {
         GTEST_SKIP() << "Windows has no pipes and no /dev/zero";
     }
 #endif
+
+    // A file beside the program is read only when it is a regular file within its limit; what
+    // is refused never keeps the reader waiting.
+    struct UpToCase
+    {
+        const char* name;
+        std::function<std::string(TempDir&)> make; // the path to read
+        std::optional<FileErrorKind> refused;
+    };
+
+    class ReadRegularFileUpToTest : public ::testing::TestWithParam<UpToCase>
+    {
+    };
+
+    TEST_P(ReadRegularFileUpToTest, ReadsOrRefuses)
+    {
+        TempDir dir;
+        const std::string path = GetParam().make(dir);
+        try {
+            const std::string bytes = ReadRegularFileUpTo(path, 16);
+            EXPECT_FALSE(GetParam().refused) << "read " << bytes.size() << " bytes";
+            EXPECT_EQ(bytes, Slurp(path));
+        } catch (const FileError& error) {
+            EXPECT_EQ(GetParam().refused, error.kind()) << error.what();
+        }
+    }
+
+#if !defined(_WIN32)
+    std::string Link(TempDir& dir, const std::string& to)
+    {
+        const std::string link = dir.file("link");
+        EXPECT_EQ(::symlink(to.c_str(), link.c_str()), 0);
+        return link;
+    }
+#endif
+
+    std::vector<UpToCase> UpToCases()
+    {
+        std::vector<UpToCase> cases {
+            {"WithinTheLimit", [](TempDir& dir) { return dir.write("a", "short"); }, std::nullopt},
+            {"AtTheLimit", [](TempDir& dir) { return dir.write("a", std::string(16, 'x')); }, std::nullopt},
+            {"Empty", [](TempDir& dir) { return dir.write("a", ""); }, std::nullopt},
+            {"OneByteOver", [](TempDir& dir) { return dir.write("a", std::string(17, 'x')); },
+             FileErrorKind::TooLarge},
+            {"Missing", [](TempDir& dir) { return dir.file("a"); }, FileErrorKind::NotFound},
+            {"Folder", [](TempDir& dir) { return dir.mkdir("a"); }, FileErrorKind::NotRegularFile},
+        };
+#if !defined(_WIN32)
+        cases.push_back({"Pipe",
+                         [](TempDir& dir) {
+                             const auto pipe = dir.file("pipe");
+                             EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+                             return pipe;
+                         },
+                         FileErrorKind::NotRegularFile});
+        cases.push_back({"LinkToADevice", [](TempDir& dir) { return Link(dir, "/dev/zero"); },
+                         FileErrorKind::NotRegularFile});
+        cases.push_back(
+            {"LinkToAFile", [](TempDir& dir) { return Link(dir, dir.write("a", "through")); }, std::nullopt});
+        // The kernel's files tell no size; they are read up to the limit.
+        cases.push_back({"TellsNoSize", [](TempDir&) { return std::string("/proc/self/status"); },
+                         FileErrorKind::TooLarge});
+#endif
+        return cases;
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Table,
+                             ReadRegularFileUpToTest,
+                             ::testing::ValuesIn(UpToCases()),
+                             [](const auto& info) { return std::string(info.param.name); });
 
     TEST(ReadFileLines, TellsAMissingFile)
     {

@@ -170,14 +170,73 @@ namespace {
         TempDir outside;
         Build(dir, {"tree/a.vcf", "tree/sub/b.vcf", "tree/sub/deeper/c.vcf"});
         Build(outside, {"o.vcf"});
-        fs::create_directory_symlink("../..", dir.file("tree/sub/up")); // a loop back to tree
+        fs::create_directory_symlink("../..",
+                                     dir.file("tree/sub/up")); // a loop back to tree, through its parent
         fs::create_directory_symlink(".", dir.file("tree/sub/deeper/self")); // a loop on itself
         fs::create_directory_symlink(dir.file("tree/sub"), dir.file("tree/zz-again")); // sub a second time
         fs::create_directory_symlink(outside.path(), dir.file("tree/outside"));
         fs::create_directory_symlink(dir.file("tree/gone"), dir.file("tree/broken"));
-        EXPECT_EQ(AddTree(dir, "*.vcf", "tree"),
+        RecordingScanHost host;
+        EXPECT_EQ(AddFolderTreeFiles(dir.file("tree"), "*.vcf", host), ScanOutcome::Finished);
+        EXPECT_EQ(Relative(dir, host.items),
                   (Names {"tree/a.vcf", "tree/outside/o.vcf", "tree/sub/b.vcf", "tree/sub/deeper/c.vcf"}));
+        // Each folder reached again is told, not left out silently.
+        Names again;
+        for (const SkippedFolder& folder : host.skipped) {
+            EXPECT_EQ(folder.reason, SkipReason::AlreadyRead) << folder.path;
+            again.push_back(folder.path);
+        }
+        EXPECT_EQ(Relative(dir, again),
+                  (Names {"tree/zz-again", "tree/sub/deeper/self", "tree/sub/up/tree"}));
     }
+
+    // A folder removed during the scan frees its inode, and ext4 hands it at once to the next
+    // folder made: that folder is read all the same, told apart by its birth time, or, where the
+    // file system tells none, because the scan held the old folder open, so that its inode stayed
+    // taken.
+    class FolderMadeAnewTest : public ::testing::TestWithParam<bool>
+    {
+    protected:
+        void SetUp() override { ScanSeams().noBirthTimes = GetParam(); }
+        void TearDown() override { ScanSeams().noBirthTimes = false; }
+    };
+
+    TEST_P(FolderMadeAnewTest, IsReadEvenWithAnInodeReadBefore)
+    {
+        TempDir dir;
+        Build(dir, {"a/old.vcf", "z/z.vcf"});
+        struct stat old
+        {
+        };
+        ASSERT_EQ(::stat(dir.file("a").c_str(), &old), 0);
+        RecordingScanHost host;
+        bool remade = false;
+        struct stat made
+        {
+        };
+        host.onYield = [&] {
+            // Once "a" is read, and before "z" is: "a" goes, and a folder is made in "z".
+            if (!remade && !host.items.empty() && host.items.back() == dir.file("a/old.vcf")) {
+                remade = true;
+                fs::remove_all(dir.file("a"));
+                Build(dir, {"z/new/n.vcf"});
+                EXPECT_EQ(::stat(dir.file("z/new").c_str(), &made), 0);
+            }
+            return true;
+        };
+        EXPECT_EQ(AddFolderTreeFiles(dir.path(), "*.vcf", host), ScanOutcome::Finished);
+        ASSERT_TRUE(remade);
+        EXPECT_EQ(Relative(dir, host.items), (Names {"a/old.vcf", "z/z.vcf", "z/new/n.vcf"}));
+        EXPECT_TRUE(host.skipped.empty()) << host.skipped.front().path;
+        if (GetParam())
+            EXPECT_NE(made.st_ino, old.st_ino) << "the held folder kept its inode";
+        else if (made.st_ino != old.st_ino)
+            GTEST_SKIP() << "this file system did not hand out the inode again";
+    }
+
+    INSTANTIATE_TEST_SUITE_P(Table, FolderMadeAnewTest, ::testing::Values(false, true), [](const auto& info) {
+        return info.param ? "HeldOpen" : "BirthTime";
+    });
 #else
     TEST(AddFolderTreeFiles, FollowsLinksToFoldersButEntersEachFolderOnce)
     {

@@ -25,6 +25,24 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// What a progress bar showed each time it was painted: its value and caption.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(QProgressBar* bar) { bar->installEventFilter(this); }
+    QList<QPair<int, QString>> shown;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            const auto* bar = static_cast<QProgressBar*>(watched);
+            shown.append({bar->value(), bar->text()});
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 class ExtractionWindowTest : public QObject
@@ -78,6 +96,24 @@ private slots:
         QCOMPARE(m_form->progressBar()->text(), QStringLiteral("Progress Bar"));
         QCOMPARE(m_form->pointer(), Form1::Pointer::Default);
         QVERIFY(!m_form->extractionRun().IsRunning());
+    }
+
+    void theBarShowsTheLastFileBeforeItGoesBack()
+    {
+        // Drawn at the screen's rate while the run goes, the bar still shows the last file and
+        // 100% before "Progress Bar".
+        for (int i = 1; i <= 40; ++i)
+            m_form->fileList().append(m_fixture->file(QStringLiteral("cards/%1.vcf").arg(i), kCard));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        PaintWatch watch(m_form->progressBar());
+        QList<QPair<int, QString>> atDone; // what the bar had shown when "Done." showed
+        m_fixture->prompts.onMessage = [&](const auto&) { atDone = watch.shown; };
+        m_form->PushButton2_Click();
+        QCOMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));
+        QVERIFY(atDone.size() >= 2);
+        QCOMPARE(atDone.constLast(), qMakePair(0, QStringLiteral("Progress Bar")));
+        QVERIFY(atDone.contains(qMakePair(1000, QStringLiteral("Processing: 40.vcf"))));
     }
 
     void refusals_data()

@@ -2,6 +2,8 @@
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
@@ -156,19 +158,41 @@ private slots:
         QCOMPARE(m_form->pointer(), Form1::Pointer::Busy);
     }
 
-    void dragCursorComesFromItsFile()
+    void dragCursorComesFromItsFile_data()
     {
+        QTest::addColumn<QByteArray>("bytes"); // of drag.ico; empty: a pipe stands there
+        QTest::addColumn<QSize>("pointer"); // the pointer's size; none: the standard pointer
         QImage image(16, 16, QImage::Format_ARGB32);
         image.fill(Qt::red);
         QByteArray ico;
         QBuffer buffer(&ico);
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "ico");
-        const QString path = m_fixture->programFile("drag.ico", ico);
-        m_list->setDragCursorFile(path);
+        QTest::newRow("icon") << ico << QSize(16, 16);
+        // The window system takes no pointer this large.
+        QTest::newRow("2048 x 2048, scaled down") << test::PngIconFile({2048, 2048}) << QSize(256, 256);
+        QTest::newRow("no icon") << QByteArray("not an icon") << QSize();
+        QTest::newRow("too large to decode") << test::PngIconFile({8192, 8192}) << QSize();
+        QTest::newRow("a pipe") << QByteArray() << QSize();
+    }
+
+    void dragCursorComesFromItsFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, pointer);
+        if (bytes.isEmpty())
+            m_fixture->programPath("drag.ico", true);
+        else
+            m_fixture->programFile("drag.ico", bytes);
+        restart();
+        // It was read once, at start.
+        QFile::remove(m_fixture->programPath("drag.ico"));
         fill({"1", "2"});
         press(1);
-        QCOMPARE(m_list->viewport()->cursor().shape(), Qt::BitmapCursor);
+        const QCursor shown = m_list->viewport()->cursor();
+        QCOMPARE(shown.shape(), pointer.isValid() ? Qt::BitmapCursor : Qt::ArrowCursor);
+        if (pointer.isValid())
+            QCOMPARE(shown.pixmap().size(), pointer);
         release(1);
         QCOMPARE(m_list->viewport()->cursor().shape(), Qt::ArrowCursor);
     }
@@ -361,6 +385,15 @@ private slots:
     }
 
 private:
+    // A new window, after the files beside the program have changed.
+    void restart()
+    {
+        m_form = &m_fixture->start();
+        m_list = m_fixture->child<FileListView>("ListView1");
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    }
+
     void fill(const QStringList& texts)
     {
         test::AppendAll(m_form->fileList(), texts);
@@ -404,7 +437,7 @@ private:
     void cutTheLastVisibleRow()
     {
         const int extra = m_list->height() - m_list->viewport()->height();
-        m_list->resize(m_list->width(), extra + 6 * rowHeight() + rowHeight() / 2);
+        m_list->setFixedHeight(extra + 6 * rowHeight() + rowHeight() / 2); // the layout is fixed otherwise
         QCoreApplication::processEvents();
         QCOMPARE(m_list->viewport()->height() % rowHeight(), rowHeight() / 2);
     }

@@ -1,9 +1,12 @@
 #include "FormFixture.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QStandardPaths>
+#include <sys/stat.h>
 
 namespace orvandel::test {
 
@@ -75,6 +78,18 @@ QString FormFixture::programFile(const QString& relative, const QByteArray& byte
     return WriteFile(m_program.path() + QLatin1Char('/') + relative, bytes);
 }
 
+QString FormFixture::programPath(const QString& relative, bool pipe)
+{
+    const QString path = m_program.path() + QLatin1Char('/') + relative;
+    if (pipe) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile::remove(path);
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+            qFatal("no pipe at %s", qPrintable(path));
+    }
+    return path;
+}
+
 QString FormFixture::file(const QString& relative, const QByteArray& bytes)
 {
     return WriteFile(m_scratch.path() + QLatin1Char('/') + relative, bytes);
@@ -85,6 +100,34 @@ QString FormFixture::folder(const QString& relative)
     const QString path = m_scratch.path() + QLatin1Char('/') + relative;
     QDir().mkpath(path);
     return path;
+}
+
+QByteArray PngIconFile(QSize size, bool cursor, QPoint hotSpot)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < size.height(); ++y)
+        image.setPixelColor(y * size.width() / size.height() / 2, y, Qt::black);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    QByteArray file;
+    const auto put = [&](quint32 value, int length) {
+        for (int i = 0; i < length; ++i)
+            file.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    put(0, 2);
+    put(cursor ? 2 : 1, 2);
+    put(1, 2);
+    put(size.width() >= 256 ? 0 : size.width(), 1);
+    put(size.height() >= 256 ? 0 : size.height(), 1);
+    put(0, 2);
+    put(cursor ? hotSpot.x() : 1, 2);
+    put(cursor ? hotSpot.y() : 32, 2);
+    put(static_cast<quint32>(png.size()), 4);
+    put(22, 4);
+    return file + png;
 }
 
 } // namespace orvandel::test

@@ -6,6 +6,8 @@
 #include "settings/SettingsStore.h"
 
 #include <QDir>
+#include <QPoint>
+#include <QSize>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -29,6 +31,8 @@ public:
 
     // A file in the program folder, created with `bytes`.
     QString programFile(const QString& relative, const QByteArray& bytes);
+    // Where a file of the program folder stands, without touching it; a pipe when `pipe`.
+    QString programPath(const QString& relative, bool pipe = false);
     // A file of `bytes` in the scratch folder; returns its full path.
     QString file(const QString& relative, const QByteArray& bytes);
     QString folder(const QString& relative);
@@ -66,6 +70,10 @@ inline QStringList Native(QStringList paths)
         path = Native(path);
     return paths;
 }
+
+// An icon file (a cursor file when `cursor`, with that hot spot) of one image of `size`, stored as
+// PNG as icon files hold their large images: a few kilobytes for an image of 2048 x 2048.
+QByteArray PngIconFile(QSize size, bool cursor = false, QPoint hotSpot = {});
 
 // Appends every text to the list, as the commands that fill it do.
 inline void AppendAll(FileListModel& list, const QStringList& texts)

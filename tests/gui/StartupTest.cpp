@@ -13,6 +13,7 @@
 #include <QImageWriter>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace orvandel;
@@ -210,7 +211,85 @@ private slots:
         const QColor face = QApplication::palette().color(QPalette::Button);
         QCOMPARE(form.palette().color(QPalette::Window), face);
         QCOMPARE(m_fixture->child<QGroupBox>("Frame1")->palette().color(QPalette::Window), face);
-        QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: rgb(10, 20, 30); }"));
+        QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton{color:rgb(10, 20, 30);}\n"));
+    }
+
+    void aSkinSizesNothing()
+    {
+        QHash<QString, QRect> fixed;
+        const auto controls
+            = [](Form1& form) { return form.findChildren<QWidget*>(QRegularExpression("^[A-Z]")); };
+        for (QWidget* control : controls(m_fixture->start()))
+            fixed.insert(control->objectName(), control->geometry());
+        QVERIFY(fixed.size() >= 10);
+        m_fixture->programFile(
+            "x/o.cjs",
+            "* { min-width: 16777215px; min-height: 16777215px; padding: 9999px; font-size: "
+            "9999pt; qproperty-maximumWidth: 1 }");
+        Form1& form = m_fixture->start();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.size(), QSize(536, 370));
+        for (QWidget* control : controls(form)) {
+            QCOMPARE(control->geometry(), fixed.value(control->objectName()));
+            QVERIFY(QFontInfo(control->font()).pixelSize() <= 64);
+        }
+        QVERIFY(m_fixture->prompts.shown.isEmpty());
+    }
+
+    void skinFilesAreReadSafely_data()
+    {
+        QTest::addColumn<QString>("sheet"); // "%1" stands for the image's path
+        QTest::addColumn<QString>("image"); // "pipe", "png", "big" or "none"
+        QTest::addColumn<bool>("skinned");
+        QTest::addColumn<bool>("imageKept");
+        QTest::newRow("an image") << "QPushButton { background-image: url(%1) }"
+                                  << "png" << true << true;
+        QTest::newRow("a pipe for an image") << "QPushButton { image: url('%1') }"
+                                             << "pipe" << true << false;
+        QTest::newRow("an image too large") << "QPushButton { border-image: url(%1) }"
+                                            << "big" << true << false;
+        QTest::newRow("a sheet of over 1 MB") << QString(1024 * 1024, QLatin1Char(' ')) + "* {}"
+                                              << "none" << false << false;
+        QTest::newRow("a pipe for the sheet") << "pipe"
+                                              << "none" << false << false;
+    }
+
+    void skinFilesAreReadSafely()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(QString, image);
+        QFETCH(bool, skinned);
+        QFETCH(bool, imageKept);
+        QByteArray png;
+        QString imagePath = m_fixture->programPath("x/image.png", image == "pipe");
+        if (image == "png" || image == "big") {
+            QImage picture(image == "big" ? QSize(4097, 1) : QSize(4, 4), QImage::Format_ARGB32);
+            picture.fill(Qt::red);
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "png");
+            m_fixture->programFile("x/image.png", png);
+        }
+        if (sheet == "pipe")
+            m_fixture->programPath("x/o.cjs", true);
+        else
+            m_fixture->programFile("x/o.cjs", (sheet.contains("%1") ? sheet.arg(imagePath) : sheet).toUtf8());
+        Form1& form = m_fixture->start();
+        const QColor face = QApplication::palette().color(QPalette::Button);
+        QCOMPARE(form.palette().color(QPalette::Window), skinned ? face : QColor(Qt::white));
+        QCOMPARE(form.styleSheet().isEmpty(), !skinned);
+        QVERIFY(!form.styleSheet().contains(imagePath));
+        const QRegularExpressionMatch named
+            = QRegularExpression(QStringLiteral("url\\(\"([^\"]*)\"\\)")).match(form.styleSheet());
+        // An image refused is absent: its declaration goes.
+        QCOMPARE(named.hasMatch(), imageKept);
+        if (imageKept) {
+            QFile copy(named.captured(1));
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), png);
+        }
+        QVERIFY(m_fixture->prompts.shown.isEmpty());
     }
 
     void hiddenOrMissingSkinIsNoSkin()
@@ -232,6 +311,44 @@ private slots:
         QCOMPARE(form.pointer(), Form1::Pointer::Custom);
         QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(form.cursor().hotSpot(), QPoint(5, 1));
+        QVERIFY(m_fixture->prompts.shown.isEmpty());
+    }
+
+    void handCursorFileIsReadSafely_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: a pipe stands there; "/dev/zero": a link to it
+        QTest::addColumn<QSize>("pointer"); // none: no custom pointer
+        QTest::addColumn<QPoint>("hotSpot");
+        // The window system takes no pointer this large: it is scaled down, hot spot and all.
+        QTest::newRow("2048 x 2048") << test::PngIconFile({2048, 2048}, true, {1024, 512}) << QSize(256, 256)
+                                     << QPoint(128, 64);
+        QTest::newRow("a pipe") << QByteArray() << QSize() << QPoint();
+        QTest::newRow("a link to a device") << QByteArray("/dev/zero") << QSize() << QPoint();
+        QTest::newRow("over 1 MB") << CursorFileBytes(5, 1) + QByteArray(1024 * 1024, '\0') << QSize()
+                                   << QPoint();
+    }
+
+    void handCursorFileIsReadSafely()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, pointer);
+        QFETCH(QPoint, hotSpot);
+        if (bytes.isEmpty())
+            m_fixture->programPath("HAND-M.CUR", true);
+        else if (bytes == "/dev/zero")
+            QVERIFY(QFile::link(bytes, m_fixture->programPath("HAND-M.CUR")));
+        else
+            m_fixture->programFile("HAND-M.CUR", bytes);
+        Form1& form = m_fixture->start();
+        QCOMPARE(form.hasCustomCursor(), pointer.isValid());
+        QEnterEvent enter({1, 1}, {1, 1}, {1, 1});
+        QCoreApplication::sendEvent(m_fixture->child<QPushButton>("PushButton1"), &enter);
+        QCOMPARE(form.cursor().shape(), pointer.isValid() ? Qt::BitmapCursor : Qt::ArrowCursor);
+        if (pointer.isValid()) {
+            QCOMPARE(form.cursor().pixmap().size(), pointer);
+            QCOMPARE(form.cursor().hotSpot(), hotSpot);
+        }
+        // A file refused unread counts as absent: no report.
         QVERIFY(m_fixture->prompts.shown.isEmpty());
     }
 

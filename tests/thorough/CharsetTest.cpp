@@ -94,7 +94,11 @@ namespace {
                          "A", true},
             CharsetCase {"Utf16CutOff", "UTF-16BE", std::string("\0A\0", 3), "A" + kReplacement, true},
             CharsetCase {"Utf16LoneSurrogate", "UTF-16BE", std::string("\xD8\x00\0A", 4), kReplacement + "A",
-                         true}),
+                         true},
+            // The system gives values beyond Unicode (and surrogates) as bytes that are not UTF-8.
+            CharsetCase {"Ucs4BeyondUnicode", "UCS-4",
+                         std::string("\x7F\xFF\xFF\xFF\0\x11\0\0\0\0\xD8\0\0\0\0A", 16),
+                         kReplacement + kReplacement + kReplacement + "A", true}),
         [](const auto& info) { return std::string(info.param.name); });
 
     // The built-in sets read every byte as the system reads it.

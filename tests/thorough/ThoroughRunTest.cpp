@@ -9,6 +9,12 @@
 #include "util/OutputFolder.h"
 #include "util/PathHelpers.h"
 
+#if defined(_WIN32)
+#include "util/WideText.h"
+
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
@@ -190,10 +196,16 @@ namespace {
         input("b.vcf", Card("Bob", Photo(JpegImage("b"))));
         host.onYield = [&] {
             // The folder is removed while the run holds it: no photo can be created in it.
-            fs::remove(dir.file("out"));
+            std::error_code kept;
+            fs::remove(dir.file("out"), kept);
             return true;
         };
         start();
+#if defined(_WIN32)
+        // Windows keeps the folder in place while the run holds it: it cannot be removed.
+        EXPECT_TRUE(host.failures.empty());
+        EXPECT_EQ(outputs().size(), 2u);
+#else
         ASSERT_EQ(host.failures.size(), 2u);
         EXPECT_EQ(host.failures[0].step, RunStep::CreatePhoto);
         EXPECT_EQ(host.failures[0].description,
@@ -203,6 +215,7 @@ namespace {
                   "Cannot create the photo's file: Path not found: " + host.folder
                       + ". Input: " + dir.file("cards/b.vcf") + ", card 1 (FN \"Bob\"), line 4.");
         EXPECT_FALSE(fs::exists(dir.file("out")));
+#endif
     }
 
     TEST_F(ThoroughRunTest, TheFolderTextChangedDuringTheRunMovesNoPhoto)
@@ -221,6 +234,28 @@ namespace {
             (std::map<std::string, std::string> {{"Ann.jpg", JpegImage()}, {"Bob.jpg", JpegImage("b")}}));
         EXPECT_TRUE(FilesIn(other).empty());
     }
+
+#if defined(_WIN32)
+    TEST_F(ThoroughRunTest, AFolderKeptInPlaceGetsEveryPhoto)
+    {
+        input("big.vcf", BigExport(120)); // read a megabyte at a time, with a yield after each
+        input("next.vcf", Card("Next", Photo(JpegImage("next"))));
+        int yields = 0;
+        host.onYield = [&] {
+            // Neither renamed nor removed while the run holds it.
+            if (++yields == 2) {
+                EXPECT_FALSE(::MoveFileExW(Utf8ToWide(dir.file("out")).c_str(),
+                                           Utf8ToWide(dir.file("renamed")).c_str(), 0));
+                EXPECT_FALSE(::RemoveDirectoryW(Utf8ToWide(dir.file("out")).c_str()));
+            }
+            return true;
+        };
+        EXPECT_EQ(start(), RunOutcome::Finished);
+        EXPECT_TRUE(host.failures.empty());
+        EXPECT_EQ(outputs().size(), 121u);
+        EXPECT_EQ(outputs().at("Next.jpg"), JpegImage("next"));
+    }
+#endif
 
     TEST_F(ThoroughRunTest, AFolderRenamedAndReplacedDuringTheRunGetsEveryPhoto)
     {

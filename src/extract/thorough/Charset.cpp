@@ -114,6 +114,31 @@ namespace {
         return out;
     }
 
+    // The system's UTF-8 as it should be: its conversions from UCS-4 give values beyond Unicode
+    // and surrogates in the old long forms; each such sequence becomes one U+FFFD.
+    [[maybe_unused]] std::string OnlyUnicode(std::string text)
+    {
+        std::size_t i = 0;
+        while (i < text.size() && DecodeUtf8At(text, i).valid)
+            i += DecodeUtf8At(text, i).length;
+        if (i == text.size())
+            return text;
+        std::string out = text.substr(0, i);
+        while (i < text.size()) {
+            const Utf8Char character = DecodeUtf8At(text, i);
+            if (character.valid) {
+                out.append(text, i, character.length);
+                i += character.length;
+                continue;
+            }
+            out += kReplacement;
+            ++i;
+            while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+                ++i;
+        }
+        return out;
+    }
+
     // Only names made of letters, digits and a few marks go to the system: no "//" suffixes, no
     // empty name (which would mean the system's own set).
     [[maybe_unused]] bool IsPlainCharsetName(std::string_view charset)
@@ -217,7 +242,7 @@ std::optional<std::string> SystemCharsetToUtf8(std::string_view bytes, std::stri
     std::size_t room = sizeof buffer;
     ::iconv(conversion, nullptr, nullptr, &write, &room);
     out.append(buffer, static_cast<std::size_t>(write - buffer));
-    return out;
+    return OnlyUnicode(std::move(out));
 }
 
 bool HasSystemCharsets() noexcept

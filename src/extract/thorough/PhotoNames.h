@@ -1,5 +1,7 @@
 #pragma once
 
+#include "extract/SafeFileName.h"
+
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -59,13 +61,5 @@ private:
     std::string m_text;
     std::vector<Piece> m_pieces;
 };
-
-// A text turned into a file name that Linux and Windows both accept: "/", "\", ":", "*", "?",
-// quote, "<", ">", "|", control characters (C0, DEL and C1, U+0080 to U+009F) and broken UTF-8
-// become "_" (line breaks and tabs a blank); a leading dot becomes "_" so that the file is not hidden; blanks
-// at either end and dots at the end go; a reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, in any
-// case and before any dot) gets "_" appended; a name longer than 150 bytes is cut at a character boundary.
-// The result may be empty.
-std::string MakeSafeFileName(std::string_view text);
 
 } // namespace orvandel

@@ -469,7 +469,10 @@ void ThoroughExtractor::prepare(RunContext& run, std::size_t count)
     });
     // The folder is held for the whole run: renamed or replaced meanwhile, it still gets every
     // photo, and no temporary file is left behind in it.
-    run.steps.step(RunStep::Count, [&] { m_folder = OutputFolder::open(run.input.outputFolderText()); });
+    // The folder is taken once, as the run starts, and kept in place until its end.
+    run.steps.step(RunStep::Count, [&] {
+        m_folder = OutputFolder::open(run.input.outputFolderText(), {}, OutputFolder::Place::Kept);
+    });
     if (m_options.unique && !m_digests) {
         try {
             m_digests = std::make_unique<DigestWorker>();
