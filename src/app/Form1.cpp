@@ -80,6 +80,8 @@ namespace {
     const QString kStopCaption = QStringLiteral("Stop");
     const QString kThoroughActionText = QStringLiteral("Start Thorough Extraction");
     const QString kLookCaption = QStringLiteral("Looking for more photos: ");
+    const QString kUnsavedOutputFolder
+        = QStringLiteral("\r\rThe output folder will not be remembered for the next start.");
 
     QString ThoroughOffer(std::size_t files)
     {
@@ -283,12 +285,16 @@ void Form1::Form_Load()
     });
     steps.step(128, [&] { m_fileList->setHeaderText(kListHeader); });
     steps.step(130, [&] { m_listView->header()->resizeSection(0, Px(7000)); });
-    steps.step(132, [&] {
-        const auto stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection,
-                                                            QStringLiteral("Text1"));
-        // The desktop is looked for only when nothing is stored.
-        m_text1->setText(stored ? *stored : DesktopFolder());
-    });
+    std::optional<QString> stored;
+    // A store that cannot be read is reported, and the desktop stands in for its value; the
+    // report has named the file and why, so a save that fails for it later adds no box.
+    if (!steps.step(132, [&] {
+            stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection,
+                                                     QStringLiteral("Text1"));
+        }))
+        m_toldUnsavedSettings = true;
+    // The desktop is looked for only when nothing is stored.
+    steps.step(132, [&] { m_text1->setText(stored ? *stored : DesktopFolder()); });
 }
 
 void Form1::ApplySkin()
@@ -404,12 +410,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::outputBoxChanged(const QString& text)
 {
-    // The box has no report of its own: a value that cannot be stored is only noted.
+    // The box has no report of its own. A value that cannot be stored is told once a start,
+    // never once a keystroke, and the window goes on.
     try {
         m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Text1"),
                                         text);
     } catch (const std::exception& error) {
-        qWarning("%s", error.what());
+        if (m_toldUnsavedSettings)
+            return;
+        m_toldUnsavedSettings = true;
+        m_services.prompts.message(this, m_applicationTitle,
+                                   QString::fromStdString(error.what()) + kUnsavedOutputFolder,
+                                   Prompts::Icon::Warning);
     }
 }
 

@@ -159,6 +159,7 @@ private:
     std::unique_ptr<SkinFile> m_skin; // its images live as long as the window
     QString m_applicationTitle;
     bool m_closing = false;
+    bool m_toldUnsavedSettings = false; // a store that cannot keep the box's text was told of
     bool m_closeAfterRun = false;
     bool m_centred = false;
     std::uint64_t m_lookSerial = 0; // counts the looks of the offer and the runs that end them

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QStandardPaths>
+#if !defined(Q_OS_WIN)
 #include <sys/stat.h>
+#endif
 
 namespace orvandel::test {
 
@@ -17,7 +19,7 @@ FormFixture::FormFixture()
     qputenv("HOME", m_home.path().toLocal8Bit());
     qunsetenv("XDG_CONFIG_HOME");
     QDir(m_home.path()).mkpath(QStringLiteral("Desktop"));
-    settings = std::make_unique<SettingsStore>(m_scratch.path() + QStringLiteral("/settings/Quorvane.ini"));
+    settings = std::make_unique<SettingsStore>(settingsPath());
 }
 
 FormFixture::~FormFixture()
@@ -45,6 +47,11 @@ QString FormFixture::desktop() const
 #else
     return m_home.path() + QStringLiteral("/Desktop/");
 #endif
+}
+
+QString FormFixture::settingsPath() const
+{
+    return m_scratch.path() + QStringLiteral("/settings/Quorvane.ini");
 }
 
 QString FormFixture::setting(const QString& key) const
@@ -84,8 +91,14 @@ QString FormFixture::programPath(const QString& relative, bool pipe)
     if (pipe) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile::remove(path);
+#if defined(Q_OS_WIN)
+        // Windows keeps no pipe among its files: a folder stands there, which is refused alike.
+        if (!QDir().mkpath(path))
+            qFatal("no folder at %s", qPrintable(path));
+#else
         if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
             qFatal("no pipe at %s", qPrintable(path));
+#endif
     }
     return path;
 }

@@ -25,13 +25,16 @@ public:
     Form1& start(bool thorough = false);
     Form1& form() { return *m_form; }
 
+    // The file that `settings` keeps its values in.
+    QString settingsPath() const;
     QString setting(const QString& key) const;
     bool hasSetting(const QString& key) const;
     void putSetting(const QString& key, const QString& value);
 
     // A file in the program folder, created with `bytes`.
     QString programFile(const QString& relative, const QByteArray& bytes);
-    // Where a file of the program folder stands, without touching it; a pipe when `pipe`.
+    // Where a file of the program folder stands, without touching it; a pipe when `pipe` (a
+    // folder on Windows).
     QString programPath(const QString& relative, bool pipe = false);
     // A file of `bytes` in the scratch folder; returns its full path.
     QString file(const QString& relative, const QByteArray& bytes);

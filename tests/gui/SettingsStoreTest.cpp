@@ -1,6 +1,9 @@
 #include "settings/SettingsStore.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 #if defined(Q_OS_WIN)
@@ -46,6 +49,35 @@ private slots:
         store.SaveSetting(kSettingsApplication, kSettingsSection, "LastFolder", "");
         QCOMPARE(store.findSetting(kSettingsApplication, kSettingsSection, "LastFolder"),
                  std::optional<QString>(""));
+    }
+
+    void onlyWhatIsNeededIsWritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/Quorvane.ini";
+        SettingsStore store(path);
+        store.SaveSetting(kSettingsApplication, kSettingsSection, "Text1", "/a/");
+        const QDateTime old = QDateTime::fromSecsSinceEpoch(946684800, Qt::UTC);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite)
+                    && file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        // The value stored already: the file is not touched.
+        store.SaveSetting(kSettingsApplication, kSettingsSection, "Text1", "/a/");
+        QCOMPARE(QFileInfo(path).lastModified().toUTC(), old);
+        store.SaveSetting(kSettingsApplication, kSettingsSection, "Text1", "/b/");
+        QVERIFY(QFileInfo(path).lastModified().toUTC() != old);
+#if !defined(Q_OS_WIN)
+        // A link to a regular file (as a dotfile manager makes) stays a link; its file is written.
+        const QString kept = dir.path() + "/dotfiles/Quorvane.ini";
+        QVERIFY(QDir().mkpath(dir.path() + "/dotfiles") && QFile::rename(path, kept)
+                && QFile::link(kept, path));
+        store.SaveSetting(kSettingsApplication, kSettingsSection, "Text1", "/c/");
+        QVERIFY(QFileInfo(path).isSymLink());
+        QCOMPARE(SettingsStore(kept).GetSetting(kSettingsApplication, kSettingsSection, "Text1", {}),
+                 QStringLiteral("/c/"));
+#endif
     }
 
     void keysAreKeptApart()

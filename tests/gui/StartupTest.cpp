@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -15,6 +16,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
+#if !defined(Q_OS_WIN)
+#include <sys/stat.h>
+#endif
 
 using namespace orvandel;
 using orvandel::test::FormFixture;
@@ -335,9 +339,12 @@ private slots:
         QFETCH(QPoint, hotSpot);
         if (bytes.isEmpty())
             m_fixture->programPath("HAND-M.CUR", true);
-        else if (bytes == "/dev/zero")
+        else if (bytes == "/dev/zero") {
+#if defined(Q_OS_WIN)
+            QSKIP("Windows has no device among its files to link to");
+#endif
             QVERIFY(QFile::link(bytes, m_fixture->programPath("HAND-M.CUR")));
-        else
+        } else
             m_fixture->programFile("HAND-M.CUR", bytes);
         Form1& form = m_fixture->start();
         QCOMPARE(form.hasCustomCursor(), pointer.isValid());
@@ -521,6 +528,86 @@ private slots:
         QFETCH(QString, selected);
         QFETCH(QString, path);
         QCOMPARE(PickedFolderPath(selected), path);
+    }
+
+    void whatStandsAtTheSettingsNameIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("standing"); // what stands at the settings file's name
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a folder") << "folder"
+                                  << "it is not a regular file";
+        QTest::newRow("a file of over 1 MB") << "large"
+                                             << "it is larger than 1 MB";
+#if !defined(Q_OS_WIN)
+        QTest::newRow("a pipe") << "pipe"
+                                << "it is not a regular file";
+        QTest::newRow("a link to a pipe") << "link"
+                                          << "it is not a regular file";
+#endif
+    }
+
+    void whatStandsAtTheSettingsNameIsLeftAlone()
+    {
+        QFETCH(QString, standing);
+        QFETCH(QString, why);
+        const QString path = m_fixture->settingsPath();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QByteArray large = "[Orvandel]\nText1=/big/\n" + QByteArray(1024 * 1024, '#');
+        if (standing == "folder") {
+            QDir().mkpath(path);
+        } else if (standing == "large") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(large) == large.size());
+        } else {
+#if !defined(Q_OS_WIN)
+            const QString pipe = standing == "pipe" ? path : path + ".pipe";
+            QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+            if (standing == "link")
+                QVERIFY(QFile::link(pipe, path));
+#endif
+        }
+        Form1& form = m_fixture->start();
+        // Start-up neither blocks nor gives up: one report names the file and why, and the
+        // desktop stands in for the stored folder.
+        QCOMPARE(form.outputBox()->text(), m_fixture->desktop());
+        QStringList messages = m_fixture->prompts.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.constFirst().startsWith("The settings cannot be read: " + test::Native(path) + " ("
+                                                  + why
+                                                  + ")\r\nin Tessivor2021/08/31.Form1.Form_Load at line 132"),
+                 qPrintable(messages.constFirst()));
+        // Typing into the box adds no box, and what stands there stays as it was.
+        form.outputBox()->setText("/a/");
+        form.outputBox()->setText("/b/");
+        QCOMPARE(m_fixture->prompts.messages().size(), 1);
+        const QFileInfo after(path);
+        QCOMPARE(after.isDir(), standing == "folder");
+        QCOMPARE(after.isSymLink(), standing == "link");
+        if (standing == "large") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), large);
+        }
+    }
+
+    void aSaveThatFailsIsToldOncePerStart()
+    {
+        // A file stands where the settings' folder should be: nothing is stored, nor can be.
+        const QString path = m_fixture->settingsPath();
+        QFile blocker(QFileInfo(path).absolutePath());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Form1& form = m_fixture->start();
+        QCOMPARE(form.outputBox()->text(), m_fixture->desktop());
+        form.outputBox()->setText("/a/");
+        form.outputBox()->setText("/b/");
+        QCOMPARE(m_fixture->prompts.messages().size(), 1);
+        const auto& box = m_fixture->prompts.shown.constFirst();
+        QCOMPARE(box.title, QStringLiteral("Orvandel"));
+        QCOMPARE(box.icon, Prompts::Icon::Warning);
+        QVERIFY2(box.text.startsWith("The setting \"Text1\" cannot be saved: " + test::Native(path) + " ("),
+                 qPrintable(box.text));
+        QVERIFY(box.text.endsWith("\r\rThe output folder will not be remembered for the next start."));
     }
 
     void cancelledBrowseChangesNothing()
