@@ -26,7 +26,7 @@ public:
         ++items;
         benchmark::DoNotOptimize(text.data());
     }
-    void reportError(const ErrorReport& report) override { throw std::runtime_error(report.text()); }
+    void stepFailed(const ScanFailure& failure) override { throw std::runtime_error(failure.description); }
 
     std::size_t items = 0;
 };

@@ -128,7 +128,8 @@ void BM_ClassicRunInTheWindow(benchmark::State& state)
     std::size_t images = 0;
     for (auto _ : state) {
         const fs::path out = FreshOutput();
-        window.outputBox()->setText(QString::fromStdString(out.string() + "/"));
+        window.findChild<QLineEdit*>(QStringLiteral("Text1"))
+            ->setText(QString::fromStdString(out.string() + "/"));
         // Whatever the window still has to draw is drawn before the click.
         QCoreApplication::processEvents();
         // A timer that fires whenever the window handles its events while it is due: the

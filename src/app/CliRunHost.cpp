@@ -1,5 +1,6 @@
 #include "CliRunHost.h"
 
+#include "StepTable.h"
 #include "StopSignals.h"
 #include "TerminalText.h"
 #include "util/Json.h"

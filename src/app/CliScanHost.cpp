@@ -6,7 +6,6 @@
 #include "filelist/FolderScan.h"
 #include "util/Json.h"
 #include "util/PathHelpers.h"
-#include "util/StepRunner.h"
 
 #include <ostream>
 
@@ -47,10 +46,10 @@ bool CliScanHost::yield()
     return !m_lines.failed() && StopSignal() == 0;
 }
 
-void CliScanHost::reportError(const ErrorReport& report)
+void CliScanHost::stepFailed(const ScanFailure& failure)
 {
     m_anyFailed = true;
-    m_err << CliFailureLine(m_folder, {}, report.description) << '\n' << std::flush;
+    m_err << CliFailureLine(m_folder, {}, failure.description) << '\n' << std::flush;
 }
 
 void CliScanHost::folderSkipped(const SkippedFolder& folder)
@@ -74,14 +73,13 @@ void CliScanHost::folderSkipped(const SkippedFolder& folder)
 std::vector<std::string>
 ExpandFolderInputs(const std::vector<std::string>& inputs, const NamePattern& pattern, CliScanHost& host)
 {
-    StepRunner steps(std::string(kAddFolderLocator), host);
     for (const std::string& input : inputs) {
         if (!IsDirectory(input)) {
             host.appendItem(input);
             continue;
         }
         host.scanning(input);
-        if (AddFolderTreeFiles(input, pattern, host, &steps) == ScanOutcome::Stopped)
+        if (AddFolderTreeFiles(input, pattern, host, TreeSteps::Reported) == ScanOutcome::Stopped)
             break;
     }
     return std::move(host.items());

@@ -22,7 +22,7 @@ public:
     // False once stdout cannot be written or a stop signal has come: the scan stops.
     bool yield() override;
     void appendItem(const std::string& text) override { m_items.push_back(text); }
-    void reportError(const ErrorReport& report) override;
+    void stepFailed(const ScanFailure& failure) override;
     void folderSkipped(const SkippedFolder& folder) override;
 
     // The folder named on the command line whose tree is scanned now.

@@ -3,28 +3,23 @@
 #include "ApplicationTitle.h"
 #include "CaptionProgressBar.h"
 #include "CursorFile.h"
-#include "PhotoLook.h"
 #include "Prompts.h"
 #include "SkinFile.h"
+#include "StepTable.h"
 #include "TitledFrame.h"
-#include "WindowRunHost.h"
 #include "WindowScanHost.h"
-#include "extract/ClassicExtractor.h"
-#include "extract/thorough/ThoroughExtractor.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "filelist/FolderScan.h"
 #include "filelist/PathText.h"
 #include "settings/SettingsStore.h"
 #include "util/PathHelpers.h"
-#include "util/StepRunner.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QEnterEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -33,8 +28,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QWindow>
-#include <memory>
 #include <stdexcept>
 
 namespace orvandel {
@@ -54,16 +47,7 @@ namespace {
         return QString::fromStdString(GetDesktopFolder());
     }
 
-    const QString kLocatorFormLoad = QStringLiteral("in Tessivor2021/08/31.Form1.Form_Load ");
-    const QString kLocatorAddFiles = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton1_Click ");
-    const QString kLocatorSamples = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton6_Click ");
-    const QString kLocatorClearList = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton8_Click ");
-    const QString kLocatorBrowse = QStringLiteral("in Tessivor2021/08/31.Form1.PushButton9_Click ");
-
     const QString kListHeader = QStringLiteral(" VCF File(s)");
-    const QString kListHint = QStringLiteral("Drag and drop files here. Double-click item to remove it. Move "
-                                             "| line to right and out of window to reveal "
-                                             "full names.");
     const QString kAddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
     const QString kAddFilesFilters = QStringLiteral("vCard Files (*.vcf, *.vcard);;All Files (*)");
     const QString kTooManyFiles = QStringLiteral(
@@ -76,47 +60,8 @@ namespace {
                          "stored (so that you can view "
                          "them before working with them)?");
     constexpr int kMaximumDialogResult = 30000;
-    const QString kStartCaption = QStringLiteral("Start Extracting VCF Images");
-    const QString kStopCaption = QStringLiteral("Stop");
-    const QString kThoroughActionText = QStringLiteral("Start Thorough Extraction");
-    const QString kLookCaption = QStringLiteral("Looking for more photos: ");
     const QString kUnsavedOutputFolder
         = QStringLiteral("\r\rThe output folder will not be remembered for the next start.");
-
-    QString ThoroughOffer(std::size_t files)
-    {
-        return (files == 1 ? QStringLiteral("1 file holds") : QStringLiteral("%1 files hold").arg(files))
-            + QStringLiteral(
-                   " photos in forms the classic rules do not take. Take every photo of every card?");
-    }
-
-    // 15 twips make one pixel at 96 dots per inch.
-    constexpr int Px(int twips)
-    {
-        return (twips + 7) / 15;
-    }
-
-    QFont ArialBold(double points)
-    {
-        QFont font(QStringLiteral("Arial"));
-        font.setPointSizeF(points);
-        font.setBold(true);
-        return font;
-    }
-
-    // `palette` with the window's background and the colour of the texts drawn straight on it
-    // (the frame's title, the caption of some styles' progress bars), so that they stay apart
-    // whatever colours the desktop's palette brings; disabled texts get a colour between the two.
-    QPalette WithBackground(QPalette palette, const QColor& background, const QColor& text)
-    {
-        palette.setColor(QPalette::Window, background);
-        palette.setColor(QPalette::Active, QPalette::WindowText, text);
-        palette.setColor(QPalette::Inactive, QPalette::WindowText, text);
-        palette.setColor(QPalette::Disabled, QPalette::WindowText,
-                         QColor((background.red() + text.red()) / 2, (background.green() + text.green()) / 2,
-                                (background.blue() + text.blue()) / 2));
-        return palette;
-    }
 
     // A path or text for the engine: the bytes of a name that is not UTF-8 come back as they were.
     std::string ToStd(const QString& text)
@@ -141,120 +86,37 @@ namespace {
 Form1::Form1(FormServices services, QWidget* parent)
     : QWidget(parent)
     , m_services(std::move(services))
+    , m_controls(BuildFormLayout(*this, *this))
+    , m_runs(*this, *m_controls.fileList, m_services.prompts)
 {
     // The program's own files are named in the system's form: "C:\Program Files\Orvandel\Samples\a.vcf".
     m_services.programFolder = QDir::toNativeSeparators(m_services.programFolder);
-    buildLayout();
+    connectControls();
 }
 
 Form1::~Form1() = default;
 
-void Form1::buildLayout()
+void Form1::connectControls()
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Px(8040), Px(5550));
-    setFont(ArialBold(9));
-    // White, also in a dark palette. The list, the box and the buttons draw on colours of their
-    // own and keep the palette's.
-    setPalette(WithBackground(palette(), Qt::white, Qt::black));
-    setAutoFillBackground(true);
-
-    m_fileList = new FileListModel(this);
-    m_listView = new FileListView(this);
-    m_listView->setObjectName(QStringLiteral("ListView1"));
-    m_listView->setFileList(m_fileList);
-    m_listView->setGeometry(Px(120), Px(120), Px(7800), Px(2370));
-    m_listView->setToolTip(kListHint);
-    m_listView->setBusyTest([this] { return isBusy(); });
-    connect(m_listView, &FileListView::mouseMovedOverList, this, [this] {
+    FileListView* list = m_controls.listView;
+    list->setBusyTest([this] { return isBusy(); });
+    connect(list, &FileListView::mouseMovedOverList, this, [this] {
         if (!isBusy())
             setPointer(Pointer::Default);
     });
-
-    const auto button = [this](const char* name, const QString& caption, QRect twips, QWidget* parent) {
-        auto* pushButton = new QPushButton(caption, parent);
-        pushButton->setObjectName(QString::fromLatin1(name));
-        pushButton->setGeometry(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height()));
-        pushButton->setFont(ArialBold(11.25));
-        pushButton->setMouseTracking(true);
-        pushButton->installEventFilter(this);
-        return pushButton;
-    };
-    m_pushButton1 = button("PushButton1", QStringLiteral("Add VCF File(s)"), {120, 2580, 3840, 405}, this);
-    m_pushButton7 = button("PushButton7", QStringLiteral("Add All VCF File(s) In Folder"),
-                           {4080, 2580, 3840, 405}, this);
-    m_pushButton8 = button("PushButton8", QStringLiteral("Clear List"), {120, 3090, 3840, 405}, this);
-    m_pushButton6
-        = button("PushButton6", QStringLiteral("Load Sample/Example Files"), {4080, 3090, 3840, 405}, this);
-
-    m_frame1 = new TitledFrame(QStringLiteral("Save Results To This Folder"), this);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setGeometry(Px(120), Px(3570), Px(7800), Px(810));
-    m_frame1->setAutoFillBackground(true);
-    m_frame1->setMouseTracking(true);
-    m_frame1->installEventFilter(this);
-
-    m_text1 = new QLineEdit(m_frame1);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setGeometry(Px(240), Px(300), Px(6615), Px(345));
-    connect(m_text1, &QLineEdit::textChanged, this, &Form1::outputBoxChanged);
-    m_pushButton9 = button("PushButton9", QStringLiteral("..."), {6960, 300, 600, 345}, m_frame1);
-
-    m_pushButton2 = button("PushButton2", kStartCaption, {120, 4500, 7800, 405}, this);
-    m_progressBar = new CaptionProgressBar(this);
-    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progressBar->setGeometry(Px(120), Px(5020), Px(7800), Px(405));
-    m_progressBar->setCaption(QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
-
-    // The layout is fixed: no control takes another size, whatever a skin says.
-    for (QWidget* control : std::initializer_list<QWidget*> {m_listView, m_pushButton1, m_pushButton7,
-                                                             m_pushButton8, m_pushButton6, m_frame1, m_text1,
-                                                             m_pushButton9, m_pushButton2, m_progressBar})
-        control->setFixedSize(control->size());
-
-    setTabOrder(m_listView, m_pushButton1);
-    setTabOrder(m_pushButton1, m_pushButton7);
-    setTabOrder(m_pushButton7, m_pushButton8);
-    setTabOrder(m_pushButton8, m_text1);
-    setTabOrder(m_text1, m_pushButton9);
-    setTabOrder(m_pushButton9, m_pushButton2);
-    setTabOrder(m_pushButton2, m_pushButton6);
-
-    connect(m_pushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
-    connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
-    connect(m_pushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
-    connect(m_pushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-    connect(m_pushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(m_controls.text1, &QLineEdit::textChanged, this, &Form1::outputBoxChanged);
+    connect(m_controls.pushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_controls.pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_controls.pushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(m_controls.pushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(m_controls.pushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(m_controls.pushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     // A drop is taken up once the drag has finished, so the file manager is not kept waiting
     // while a folder tree is scanned.
-    connect(m_listView, &FileListView::pathsDropped, this, &Form1::ListView1_OLEDragDrop,
+    connect(list, &FileListView::pathsDropped, this, &Form1::ListView1_OLEDragDrop, Qt::QueuedConnection);
+    // The thorough extraction starts once its context menu has closed.
+    connect(m_controls.startThorough, &QAction::triggered, this, &Form1::startThoroughExtraction,
             Qt::QueuedConnection);
-    connect(m_pushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
-
-    // The thorough extraction is on the context menus of the start button and the list, so the
-    // window keeps its layout. It starts once the menu has closed.
-    m_thoroughAction = new QAction(kThoroughActionText, this);
-    m_thoroughAction->setObjectName(QStringLiteral("StartThoroughAction"));
-    connect(m_thoroughAction, &QAction::triggered, this, &Form1::startThoroughExtraction,
-            Qt::QueuedConnection);
-    for (QWidget* widget : {static_cast<QWidget*>(m_pushButton2), static_cast<QWidget*>(m_listView)}) {
-        widget->addAction(m_thoroughAction);
-        widget->setContextMenuPolicy(Qt::ActionsContextMenu);
-    }
-}
-
-void Form1::showRunning(bool running, bool thorough)
-{
-    m_thoroughAction->setEnabled(!running);
-    // A thorough run takes its output folder once, as it starts: the box may not change
-    // meanwhile, and the start button stops the run.
-    if (thorough) {
-        m_pushButton2->setText(running ? kStopCaption : kStartCaption);
-        m_text1->setReadOnly(running);
-        m_pushButton9->setEnabled(!running);
-    }
 }
 
 QString Form1::programFile(const QString& relative) const
@@ -264,37 +126,49 @@ QString Form1::programFile(const QString& relative) const
     return folder.endsWith(QDir::separator()) ? folder + name : folder + QDir::separator() + name;
 }
 
+void Form1::stepFailed(const StepFailureOf<FormStep>& failure)
+{
+    if (const auto report = StepReport(failure.step, failure.description))
+        m_services.prompts.report(this, *report);
+}
+
+void Form1::showMessage(const QString& text)
+{
+    m_services.prompts.message(this, m_applicationTitle, text, Prompts::Icon::None);
+}
+
 void Form1::Form_Load()
 {
-    StepRunner steps(ToStd(kLocatorFormLoad), *this);
-    steps.step(100, [&] { ApplySkin(); });
+    StepRunner<FormStep> steps(*this);
+    steps.step(FormStep::ApplySkin, [&] { ApplySkin(); });
     const QString handCursor = programFile(QStringLiteral("HAND-M.CUR"));
-    if (steps.test(104, [&] { return FileExists(ToStd(handCursor)); }))
-        steps.step(106, [&] { m_customCursor = LoadCursorFile(handCursor); });
+    if (steps.test(FormStep::LookForHandCursor, [&] { return FileExists(ToStd(handCursor)); }))
+        steps.step(FormStep::LoadHandCursor, [&] { m_customCursor = LoadCursorFile(handCursor); });
     // The list's pointer while an item is carried along, read once: without it, or when it cannot
     // be read, the standard pointer shows.
     try {
-        m_listView->setDragCursor(LoadCursorFile(programFile(QStringLiteral("drag.ico"))));
+        m_controls.listView->setDragCursor(LoadCursorFile(programFile(QStringLiteral("drag.ico"))));
     } catch (const std::exception& error) {
         qWarning("%s", error.what());
     }
-    steps.step(126, [&] {
+    steps.step(FormStep::ShowCaption, [&] {
         setWindowTitle(m_services.thorough ? kProductName + QStringLiteral(" (thorough)") : kProductName);
         setWindowIcon(QIcon(QStringLiteral(":/orvandel/orvandel.png")));
         SetApplicationTitle();
     });
-    steps.step(128, [&] { m_fileList->setHeaderText(kListHeader); });
-    steps.step(130, [&] { m_listView->header()->resizeSection(0, Px(7000)); });
+    steps.step(FormStep::AddColumn, [&] { m_controls.fileList->setHeaderText(kListHeader); });
+    steps.step(FormStep::SizeColumn, [&] { m_controls.listView->header()->resizeSection(0, Px(7000)); });
     std::optional<QString> stored;
     // A store that cannot be read is reported, and the desktop stands in for its value; the
     // report has named the file and why, so a save that fails for it later adds no box.
-    if (!steps.step(132, [&] {
+    if (!steps.step(FormStep::FillOutputBox, [&] {
             stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection,
                                                      QStringLiteral("Text1"));
         }))
         m_toldUnsavedSettings = true;
     // The desktop is looked for only when nothing is stored.
-    steps.step(132, [&] { m_text1->setText(stored ? *stored : DesktopFolder()); });
+    steps.step(FormStep::FillOutputBox,
+               [&] { m_controls.text1->setText(stored ? *stored : DesktopFolder()); });
 }
 
 void Form1::ApplySkin()
@@ -314,7 +188,7 @@ void Form1::ApplySkin()
     }
     // The window and the frame take the button colour, and their texts the button's text colour.
     const QPalette desktop = QApplication::palette();
-    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_frame1)})
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_controls.frame1)})
         widget->setPalette(WithBackground(widget->palette(), desktop.color(QPalette::Button),
                                           desktop.color(QPalette::ButtonText)));
     if (failure)
@@ -349,15 +223,8 @@ void Form1::showPointer()
     }
 }
 
-void Form1::holdBusy()
+void Form1::pointerBack()
 {
-    m_state.loopStarted();
-    showPointer();
-}
-
-void Form1::releaseBusy()
-{
-    m_state.loopEnded();
     setPointer(Pointer::Default);
 }
 
@@ -400,7 +267,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && !widget->childAt(at.toPoint())) {
-        if (widget == m_frame1)
+        if (widget == m_controls.frame1)
             resetRule();
         else if (qobject_cast<QPushButton*>(widget))
             hoverRule();
@@ -425,149 +292,109 @@ void Form1::outputBoxChanged(const QString& text)
     }
 }
 
-void Form1::reportError(const ErrorReport& report)
+QString Form1::outputFolderText() const
 {
-    m_services.prompts.message(this, QString::fromStdString(std::string(kApplicationErrorTitle)),
-                               PathForDisplay(PathFromBytes(report.text())), Prompts::Icon::Warning);
+    return m_controls.text1->text();
 }
 
-void Form1::showMessage(const QString& text)
+void Form1::setProgress(double percent)
 {
-    m_services.prompts.message(this, m_applicationTitle, text, Prompts::Icon::None);
+    m_controls.progressBar1->setProgressValue(percent);
+}
+
+void Form1::setCaption(const QString& caption)
+{
+    m_controls.progressBar1->setCaption(caption);
+}
+
+void Form1::showProgressNow()
+{
+    m_controls.progressBar1->showNow();
+}
+
+void Form1::handlePending()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void Form1::showRunning(bool running, bool thorough)
+{
+    m_controls.startThorough->setEnabled(!running);
+    // A thorough run takes its output folder once, as it starts: the box may not change
+    // meanwhile, and the start button stops the run.
+    if (thorough) {
+        m_controls.pushButton2->setText(running ? StopCaption() : StartCaption());
+        m_controls.text1->setReadOnly(running);
+        m_controls.pushButton9->setEnabled(!running);
+    }
 }
 
 void Form1::PushButton1_Click()
 {
-    StepRunner steps(ToStd(kLocatorAddFiles), *this);
+    StepRunner<FormStep> steps(*this);
     QStringList picked;
-    steps.step(112,
+    steps.step(FormStep::ShowOpenDialog,
                [&] { picked = m_services.prompts.openFileNames(this, kAddFilesTitle, kAddFilesFilters); });
-    if (steps.test(114, [&] { return picked.isEmpty(); }))
+    if (steps.test(FormStep::OpenDialogCancelled, [&] { return picked.isEmpty(); }))
         return;
     if (DialogResultLength(picked) > kMaximumDialogResult) {
         showMessage(kTooManyFiles);
         return;
     }
     if (picked.size() == 1) {
-        steps.step(122, [&] { m_fileList->append(picked.constFirst()); });
+        steps.step(FormStep::AddPickedFile, [&] { fileList().append(picked.constFirst()); });
         return;
     }
     for (const QString& path : picked) {
         QString joined;
-        steps.step(136, [&] {
+        steps.step(FormStep::JoinPickedName, [&] {
             const QFileInfo info(path);
             QString folder = QDir::toNativeSeparators(info.absolutePath());
             if (!folder.endsWith(QDir::separator()))
                 folder += QDir::separator();
             joined = folder + info.fileName();
         });
-        steps.step(138, [&] { joined = PathFromBytes(NormalizeBackslashes(ToStd(joined))); });
-        steps.step(140, [&] { m_fileList->append(joined); });
+        steps.step(FormStep::NormalizePickedPath,
+                   [&] { joined = PathFromBytes(NormalizeBackslashes(ToStd(joined))); });
+        steps.step(FormStep::AddPickedPath, [&] { fileList().append(joined); });
     }
-}
-
-RunOutcome Form1::runExtraction(RunKind kind, std::vector<ItemResult>* takenUp)
-{
-    const bool thorough = kind == RunKind::Thorough;
-    cancelLook();
-    WindowRunHost host(*this, kind);
-    std::unique_ptr<ItemExtractor> extractor;
-    if (thorough)
-        extractor = std::make_unique<ThoroughExtractor>();
-    else
-        extractor = std::make_unique<ClassicExtractor>();
-    m_state.runStarted(kind);
-    showRunning(true, thorough);
-    const RunOutcome outcome = m_run.start(host, host, *extractor);
-    showRunning(false, thorough);
-    m_state.runEnded();
-    if (takenUp)
-        *takenUp = host.results().items();
-    return outcome;
 }
 
 void Form1::PushButton2_Click()
 {
-    if (m_state.isExtracting(RunKind::Thorough)) {
-        stopThoroughExtraction();
-        return;
-    }
-    if (m_services.thorough) {
-        startThoroughExtraction();
-        return;
-    }
-    if (isExtracting())
-        return; // a second start is refused without a word
-    std::vector<ItemResult> takenUp;
-    if (runExtraction(RunKind::Classic, &takenUp) != RunOutcome::Finished || m_closing)
-        return;
-    offerThoroughExtraction(takenUp);
+    if (m_runs.isExtracting(RunKind::Thorough))
+        m_runs.requestStop();
+    else if (m_services.thorough)
+        m_runs.startThorough();
+    else
+        m_runs.startClassic();
 }
 
 void Form1::startThoroughExtraction()
 {
-    if (isExtracting())
-        return;
-    runExtraction(RunKind::Thorough, nullptr);
-    if (m_closeAfterRun)
-        close();
-}
-
-void Form1::stopThoroughExtraction()
-{
-    m_state.requestStop();
+    m_runs.startThorough();
 }
 
 void Form1::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && m_state.isExtracting(RunKind::Thorough)) {
-        stopThoroughExtraction();
+    if (event->key() == Qt::Key_Escape && m_runs.isExtracting(RunKind::Thorough)) {
+        m_runs.requestStop();
         event->accept();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-void Form1::offerThoroughExtraction(const std::vector<ItemResult>& takenUp)
-{
-    const std::uint64_t look = ++m_lookSerial;
-    const auto goOn = [this, look] {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        return !m_closing && m_lookSerial == look;
-    };
-    std::size_t files = 0;
-    std::size_t looked = 0;
-    for (const ItemResult& item : takenUp) {
-        if (!goOn())
-            return;
-        ++looked;
-        m_progressBar->setProgressValue(static_cast<double>(looked) / static_cast<double>(takenUp.size())
-                                        * 100.0);
-        m_progressBar->setCaption(kLookCaption + PathForDisplay(PathFromBytes(GetFileName(item.input))));
-        // A file whose photo was written is missed only when it holds another one.
-        const bool written = item.status == ItemStatus::Written;
-        const std::size_t photos = CountThoroughPhotos(item.input, written ? 2 : 1, goOn);
-        if (m_lookSerial != look || m_closing)
-            return;
-        if (photos > (written ? 1U : 0U))
-            ++files;
-    }
-    m_progressBar->setProgressValue(0);
-    m_progressBar->setCaption(QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
-    if (files > 0 && m_services.prompts.askYesNo(this, m_applicationTitle, ThoroughOffer(files)))
-        startThoroughExtraction();
-}
-
 void Form1::PushButton6_Click()
 {
-    StepRunner steps(ToStd(kLocatorSamples), *this);
+    StepRunner<FormStep> steps(*this);
     // Any failure ends the command after its report.
-    steps.step(100, [&] {
+    steps.step(FormStep::AddSamples, [&] {
         const QString samples = programFile(QStringLiteral("Samples"));
         for (const std::string& name : GetFilesInFolder(ToStd(samples), "*.*")) {
             const QString path = samples + QDir::separator() + PathFromBytes(name);
-            if (FileExists(ToStd(path)) && !ListContainsText(*m_fileList, path))
-                m_fileList->append(path);
+            if (FileExists(ToStd(path)) && !ListContainsText(fileList(), path))
+                fileList().append(path);
         }
         if (m_services.prompts.askYesNo(this, m_applicationTitle, kOpenSamplesQuestion))
             m_services.prompts.openInFileManager(samples + QDir::separator());
@@ -576,54 +403,54 @@ void Form1::PushButton6_Click()
 
 void Form1::PushButton7_Click()
 {
-    StepRunner steps(std::string(kAddFolderLocator), *this);
+    StepRunner<FormStep> steps(*this);
+    SettingsStore& settings = m_services.settings;
     QString extension;
     QString typed;
     QString start;
     QString chosen;
-    steps.step(100, [&] {
-        extension = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection,
-                                                   QStringLiteral("Extension"), QStringLiteral("vcf"));
+    steps.step(FormStep::AskExtension, [&] {
+        extension = settings.GetSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Extension"),
+                                        QStringLiteral("vcf"));
     });
-    steps.step(100, [&] {
+    steps.step(FormStep::AskExtension, [&] {
         typed = m_services.prompts.inputText(this, m_applicationTitle, kExtensionPrompt, extension);
     });
-    steps.step(100, [&] {
+    steps.step(FormStep::AskExtension, [&] {
         if (!typed.isEmpty())
-            m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection,
-                                            QStringLiteral("Extension"), typed);
+            settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("Extension"), typed);
     });
-    if (steps.test(102, [&] { return typed.isEmpty(); }))
+    if (steps.test(FormStep::ExtensionCancelled, [&] { return typed.isEmpty(); }))
         return;
-    steps.step(104, [&] {
-        start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection,
-                                               QStringLiteral("LastFolder"), {});
+    steps.step(FormStep::AskFolder, [&] {
+        start = settings.GetSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"), {});
     });
-    steps.step(104, [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
-    if (steps.test(106, [&] { return chosen.isEmpty(); }))
+    steps.step(FormStep::AskFolder,
+               [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
+    if (steps.test(FormStep::FolderCancelled, [&] { return chosen.isEmpty(); }))
         return;
     QString remembered;
-    steps.step(333, [&] { remembered = chosen; });
-    steps.step(334, [&] {
-        m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"),
-                                        remembered);
+    steps.step(FormStep::RememberFolder, [&] { remembered = chosen; });
+    steps.step(FormStep::SaveFolder, [&] {
+        settings.SaveSetting(kSettingsApplication, kSettingsSection, QStringLiteral("LastFolder"),
+                             remembered);
     });
-    steps.step(112, [&] { holdBusy(); });
-    WindowScanHost host(*this);
+    steps.step(FormStep::ShowBusy, [&] { m_runs.holdBusy(); });
+    WindowScanHost host(fileList(), m_runs, m_services.prompts, this);
     // The typed text is taken as it is: "*" gives "*.*", ".vcf" gives "*..vcf".
-    if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, &steps)
+    if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, TreeSteps::Reported)
         == ScanOutcome::Stopped) {
-        releaseBusy();
+        m_runs.releaseBusy();
         return;
     }
-    steps.step(136, [&] { releaseBusy(); });
+    steps.step(FormStep::ShowIdle, [&] { m_runs.releaseBusy(); });
 }
 
 void Form1::ListView1_OLEDragDrop(const QStringList& paths)
 {
-    WindowScanHost host(*this);
+    WindowScanHost host(fileList(), m_runs, m_services.prompts, this);
     for (const QString& path : paths) {
-        if (m_closing)
+        if (m_runs.isClosing())
             return;
         // The drop has no report of its own: a path that cannot be examined is skipped.
         try {
@@ -631,7 +458,7 @@ void Form1::ListView1_OLEDragDrop(const QStringList& paths)
                 if (AddFolderTreeFiles(ToStd(path), "*.*", host) == ScanOutcome::Stopped)
                     return;
             } else {
-                m_fileList->append(path);
+                fileList().append(path);
             }
         } catch (const std::exception& error) {
             qWarning("Skipped %s: %s", qPrintable(path), error.what());
@@ -643,44 +470,43 @@ void Form1::PushButton8_Click()
 {
     if (isBusy())
         return;
-    StepRunner steps(ToStd(kLocatorClearList), *this);
-    steps.step(100, [&] { m_fileList->clear(); });
+    StepRunner<FormStep> steps(*this);
+    steps.step(FormStep::ClearList, [&] { fileList().clear(); });
 }
 
 void Form1::PushButton9_Click()
 {
-    StepRunner steps(ToStd(kLocatorBrowse), *this);
+    StepRunner<FormStep> steps(*this);
     const QString key = QStringLiteral("LastFolderDot");
     QString start;
     QString chosen;
-    steps.step(100, [&] {
+    steps.step(FormStep::BrowseOutput, [&] {
         start = m_services.settings.GetSetting(kSettingsApplication, kSettingsSection, key, {});
     });
-    steps.step(100, [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
-    if (steps.test(102, [&] { return chosen.isEmpty(); }))
+    steps.step(FormStep::BrowseOutput,
+               [&] { chosen = m_services.prompts.browseForFolder(this, kSelectFolderPrompt, start); });
+    if (steps.test(FormStep::BrowseCancelled, [&] { return chosen.isEmpty(); }))
         return;
-    steps.step(104,
+    steps.step(FormStep::RememberOutput,
                [&] { m_services.settings.SaveSetting(kSettingsApplication, kSettingsSection, key, chosen); });
     // Only the root comes back with a trailing separator ("/", or "\" in "C:\").
-    if (steps.test(104, [&] { return !chosen.endsWith(QDir::separator()); }))
-        steps.step(106, [&] { m_text1->setText(chosen + QDir::separator()); });
+    if (steps.test(FormStep::RememberOutput, [&] { return !chosen.endsWith(QDir::separator()); }))
+        steps.step(FormStep::PutWithSeparator,
+                   [&] { m_controls.text1->setText(chosen + QDir::separator()); });
     else
-        steps.step(108, [&] { m_text1->setText(chosen); });
+        steps.step(FormStep::PutAsItIs, [&] { m_controls.text1->setText(chosen); });
 }
 
 void Form1::closeEvent(QCloseEvent* event)
 {
     // A thorough run is stopped as the stop button stops it, after the card it is reading, so
-    // that no card is left half taken out; the window closes once it has.
-    if (m_state.isExtracting(RunKind::Thorough)) {
-        m_closeAfterRun = true;
-        stopThoroughExtraction();
+    // that no card is left half taken out; the window closes once it has. Otherwise the program
+    // ends at once, also in the middle of a long command: it stops at its next yield, and
+    // nothing more is written.
+    if (!m_runs.requestClose()) {
         event->ignore();
         return;
     }
-    // The program ends at once, also in the middle of a long command: it stops at its next
-    // yield, and nothing more is written.
-    m_closing = true;
     event->accept();
     QCoreApplication::quit();
 }

@@ -1,44 +1,37 @@
 #pragma once
 
-#include "WindowRunState.h"
-#include "extract/RunLoop.h"
-#include "extract/RunObserver.h"
-#include "util/ErrorReport.h"
+#include "FormLayout.h"
+#include "FormStep.h"
+#include "RunController.h"
+#include "RunView.h"
+#include "util/StepRunner.h"
 
 #include <QCursor>
 #include <QWidget>
-#include <cstdint>
 #include <memory>
 #include <optional>
-#include <vector>
-
-class QAction;
-class QLineEdit;
-class QPushButton;
 
 namespace orvandel {
 
-class CaptionProgressBar;
 class FileListModel;
-class FileListView;
 class Prompts;
 class SettingsStore;
 class SkinFile;
-class TitledFrame;
 
 // What the window works with, handed in so that tests can put their own in its place.
 struct FormServices
 {
     Prompts& prompts;
     SettingsStore& settings;
-    QString programFolder; // the folder of the program's files, without a trailing "/"
+    QString programFolder; // the folder of the program's files, without a trailing separator
     bool thorough = false; // the start button runs the thorough extraction
 };
 
 // The main window: the input file list, the buttons that fill it, the output folder box, the
-// start button and the progress bar. Its commands run their numbered steps under the error
-// report and go on after a failed step.
-class Form1 : public QWidget, public ErrorSink
+// start button and the progress bar. Its commands run their named steps under the error report
+// and go on after a failed step. The extraction runs are the RunController's, which sees the
+// window only as a RunView.
+class Form1 : public QWidget, private RunView, private StepSink<FormStep>
 {
     Q_OBJECT
 
@@ -58,13 +51,12 @@ public:
 
     // The commands behind the buttons.
     void PushButton1_Click(); // "Add VCF File(s)"
-    void PushButton2_Click(); // "Start Extracting VCF Images"
+    // "Start Extracting VCF Images"; during a thorough run it reads "Stop" and stops the run
+    // once the card it is reading has ended.
+    void PushButton2_Click();
     // "Start Thorough Extraction", on the start button's and the list's context menus: every
     // photo of every card, whichever way the start button goes.
     void startThoroughExtraction();
-    // Asks a thorough run under way to stop once the card it is reading has ended (the start
-    // button, which reads "Stop" meanwhile, and Esc do this). A second request adds nothing.
-    void stopThoroughExtraction();
     void PushButton6_Click(); // "Load Sample/Example Files"
     void PushButton7_Click(); // "Add All VCF File(s) In Folder"
     void PushButton8_Click(); // "Clear List"
@@ -75,44 +67,30 @@ public:
     void ListView1_OLEDragDrop(const QStringList& paths);
 
     // The pointer shown: the busy one while a long loop holds the window busy.
-    Pointer pointer() const { return m_state.isBusy() ? Pointer::Busy : m_pointer; }
+    Pointer pointer() const { return m_runs.isBusy() ? Pointer::Busy : m_pointer; }
+    bool isBusy() const { return m_runs.isBusy(); }
     // The pointer to show when the window is not busy: Default or Custom.
     void setPointer(Pointer pointer);
-    bool isBusy() const { return m_state.isBusy(); }
     // A long loop that walks the list (an extraction run, the folder command) holds the window
     // busy while it runs: the busy pointer shows and nothing is removed from the list until the
     // last of them lets go; then the default pointer shows.
-    void holdBusy();
-    void releaseBusy();
+    void holdBusy() { m_runs.holdBusy(); }
+    void releaseBusy() { m_runs.releaseBusy(); }
     bool hasCustomCursor() const { return m_customCursor.has_value(); }
 
-    FileListModel& fileList() { return *m_fileList; }
-    FileListView* listView() const { return m_listView; }
-    QLineEdit* outputBox() const { return m_text1; }
-    CaptionProgressBar* progressBar() const { return m_progressBar; }
+    // The list of input files, the one data structure the commands share.
+    FileListModel& fileList() { return *m_controls.fileList; }
+    // The title of the message boxes that name none of their own.
     const QString& applicationTitle() const { return m_applicationTitle; }
-    Prompts& prompts() { return m_services.prompts; }
-    QAction* thoroughAction() const { return m_thoroughAction; }
-    const RunLoop& extractionRun() const { return m_run; }
     // True while an extraction (classic or thorough) is under way.
-    bool isExtracting() const { return m_state.isExtracting(); }
+    bool isExtracting() const { return m_runs.isExtracting(); }
     // True once the thorough run under way was asked to stop.
-    bool isStopRequested() const { return m_state.isStopRequested(); }
+    bool isStopRequested() const { return m_runs.isStopRequested(); }
     // True once the window has been closed: long commands stop at their next yield.
-    bool isClosing() const { return m_closing; }
+    bool isClosing() const { return m_runs.isClosing(); }
     // True when the window was closed during a thorough run: it closes once the run has
     // stopped, after the card it is reading.
-    bool closesAfterTheRun() const { return m_closeAfterRun; }
-
-    // The controls that change while a run is under way: the thorough extraction's menu entry,
-    // and for a thorough run the start button ("Stop"), the output box and "...". A run's end
-    // shows them as before once its results are to be told.
-    void showRunning(bool running, bool thorough);
-
-    // Shows the report as a modal warning box.
-    void reportError(const ErrorReport& report) override;
-    // A message with only an OK button, under the application title.
-    void showMessage(const QString& text);
+    bool closesAfterTheRun() const { return m_runs.closesAfterTheRun(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,48 +99,41 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void buildLayout();
+    // RunView: what the run controller shows and reads of the window.
+    QString outputFolderText() const override;
+    void setProgress(double percent) override;
+    void setCaption(const QString& caption) override;
+    void showProgressNow() override;
+    void pointerBack() override;
+    void showPointer() override;
+    void showRunning(bool running, bool thorough) override;
+    void handlePending() override;
+    QWidget* boxOwner() override { return this; }
+    QString boxTitle() const override { return m_applicationTitle; }
+    void closeWindow() override { close(); }
+
+    // The window's own failed steps, each in its "Application Error" box.
+    void stepFailed(const StepFailureOf<FormStep>& failure) override;
+
+    void connectControls();
     void ApplySkin();
     void SetApplicationTitle();
     void hoverRule();
     void resetRule();
     void outputBoxChanged(const QString& text);
     QString programFile(const QString& relative) const;
-    // After a classic run: when the files it took up hold photos that it could not take and the
-    // thorough extraction would, offers to take them.
-    void offerThoroughExtraction(const std::vector<ItemResult>& takenUp);
-    // Any run that starts ends a look of the offer that is under way.
-    void cancelLook() { ++m_lookSerial; }
-
-    // Runs one extraction of `kind` and returns how it went, with what the classic run took up.
-    RunOutcome runExtraction(RunKind kind, std::vector<ItemResult>* takenUp);
-    void showPointer();
+    // A message with only an OK button, under the application title.
+    void showMessage(const QString& text);
 
     FormServices m_services;
-    RunLoop m_run;
-    WindowRunState m_state;
-    FileListModel* m_fileList = nullptr;
-    FileListView* m_listView = nullptr;
-    QPushButton* m_pushButton1 = nullptr;
-    QPushButton* m_pushButton2 = nullptr;
-    QPushButton* m_pushButton6 = nullptr;
-    QPushButton* m_pushButton7 = nullptr;
-    QPushButton* m_pushButton8 = nullptr;
-    QPushButton* m_pushButton9 = nullptr;
-    TitledFrame* m_frame1 = nullptr;
-    QLineEdit* m_text1 = nullptr;
-    CaptionProgressBar* m_progressBar = nullptr;
-    QAction* m_thoroughAction = nullptr;
-
+    FormControls m_controls;
+    RunController m_runs;
     Pointer m_pointer = Pointer::Default; // shown when the window is not busy
     std::optional<QCursor> m_customCursor;
     std::unique_ptr<SkinFile> m_skin; // its images live as long as the window
     QString m_applicationTitle;
-    bool m_closing = false;
     bool m_toldUnsavedSettings = false; // a store that cannot keep the box's text was told of
-    bool m_closeAfterRun = false;
     bool m_centred = false;
-    std::uint64_t m_lookSerial = 0; // counts the looks of the offer and the runs that end them
 };
 
 } // namespace orvandel

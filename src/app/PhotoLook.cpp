@@ -44,22 +44,34 @@ namespace {
 
 } // namespace
 
-std::size_t
-CountThoroughPhotos(const std::string& path, std::size_t enough, const std::function<bool()>& goOn)
+PhotoLook::PhotoLook(std::vector<ItemResult> takenUp)
+    : m_takenUp(std::move(takenUp))
 {
+}
+
+ItemEnd PhotoLook::extract(RunContext& run, std::size_t position, const std::string& input)
+{
+    // A file whose photo was written is missed only when it holds another one.
+    const bool written = m_takenUp.at(position - 1).status == ItemStatus::Written;
+    const std::size_t enough = written ? 2 : 1;
     PhotoCounter counter;
+    ItemEnd end;
     try {
-        FileByteSource bytes(path);
+        FileByteSource bytes(input);
         TextSource text(bytes);
         CardReader reader(text, counter);
         while (counter.count() < enough && reader.pump()) {
-            if (!goOn())
-                break;
+            if (run.yield(RunStep::ReadYield) != StopRequest::None) {
+                end.stop = ItemEnd::Stop::Now;
+                return end;
+            }
         }
     } catch (const std::exception&) {
-        // What could be read is counted; the run has told the failure already.
+        // What could be read is counted; the classic run has told the failure already.
     }
-    return counter.count();
+    if (counter.count() >= enough)
+        ++m_filesWithMore;
+    return end;
 }
 
 } // namespace orvandel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ErrorReport.h"
 #include "RunProblems.h"
 
 #include <QList>
@@ -65,6 +66,10 @@ public:
     virtual QString browseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder) = 0;
     // Opens the folder in the desktop's file manager; whether that worked is not looked at.
     virtual void openInFileManager(const QString& folder) = 0;
+
+    // The "Application Error" report of a failed step: a warning box under that title, which
+    // shows a name's bytes that are not UTF-8 as "\xHH".
+    void report(QWidget* owner, const ErrorReport& report);
 };
 
 } // namespace orvandel

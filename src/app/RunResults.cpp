@@ -96,7 +96,12 @@ void RunResults::addFailure(const QString& input, std::size_t card, const QStrin
 
 void RunResults::stepFailed(const StepFailure& failure)
 {
-    m_loose.push_back(failure);
+    m_loose.push_back({failure.step, failure.line, failure.description});
+}
+
+void RunResults::windowFailed(const std::string& description)
+{
+    m_loose.push_back({std::nullopt, 0, description});
 }
 
 void RunResults::photoFinished(const PhotoResult& result)
@@ -119,9 +124,9 @@ void RunResults::photoFinished(const PhotoResult& result)
                            QStringLiteral("Only a web address, not fetched: ") + FromStd(result.url)});
         break;
     case PhotoStatus::Failed: {
-        // Its report came just before it.
+        // Its report came just before it, with its step and its line.
         for (auto it = m_loose.rbegin(); it != m_loose.rend(); ++it) {
-            if (it->description == result.error) {
+            if (it->step == result.errorStep && it->line == result.line) {
                 m_loose.erase(std::next(it).base());
                 break;
             }
@@ -157,7 +162,7 @@ void RunResults::itemFinished(const ItemResult& result)
         }
     } else {
         // Failures of the input as a whole (it could not be opened or read to its end).
-        for (const StepFailure& failure : m_loose) {
+        for (const Loose& failure : m_loose) {
             const QString error = FromStd(failure.description);
             m_errors << error;
             addFailure(input, 0, {}, error);
@@ -194,7 +199,7 @@ void RunResults::itemFinished(const ItemResult& result)
 
 void RunResults::runEnded()
 {
-    for (const StepFailure& failure : m_loose)
+    for (const Loose& failure : m_loose)
         addFailure({}, 0, {}, FromStd(failure.description));
     m_loose.clear();
 }

@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace orvandel {
@@ -42,6 +44,8 @@ public:
     void photoFinished(const PhotoResult& result);
     // A failure told by the run; a thorough run's come before the photo they belong to.
     void stepFailed(const StepFailure& failure);
+    // A failure of what the window shows of the run: it belongs to the input under way.
+    void windowFailed(const std::string& description);
     // Failures that belong to no input are listed without one.
     void runEnded();
 
@@ -62,7 +66,15 @@ private:
     RunCounts m_counts;
     std::vector<ItemResult> m_items;
     QList<RunProblem> m_problems;
-    std::vector<StepFailure> m_loose; // failures not yet matched to a photo or an input
+    // Failures not yet matched to a photo or an input. A photo's own come with its step and the
+    // line where it starts, by which they are matched; the window's come with neither.
+    struct Loose
+    {
+        std::optional<RunStep> step;
+        std::uint64_t line = 0;
+        std::string description;
+    };
+    std::vector<Loose> m_loose;
     QString m_lastImageFolder;
     ItemOutcome m_lastOutcome;
 

@@ -1,13 +1,12 @@
 #include "WindowRunHost.h"
 
-#include "CaptionProgressBar.h"
-#include "Form1.h"
 #include "Prompts.h"
+#include "RunController.h"
+#include "RunView.h"
+#include "StepTable.h"
 #include "filelist/PathText.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QSaveFile>
 
 namespace orvandel {
@@ -19,34 +18,52 @@ namespace {
     const QString kSaveListName = QStringLiteral("Photos not taken out.txt");
     const QString kTextFilters = QStringLiteral("Text Files (*.txt);;All Files (*)");
 
+    QString Shown(const std::string& text)
+    {
+        return PathForDisplay(PathFromBytes(text));
+    }
+
+    QString FromView(std::string_view text)
+    {
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+
 } // namespace
 
-WindowRunHost::WindowRunHost(Form1& form, RunKind kind)
-    : m_form(form)
+WindowRunHost::WindowRunHost(
+    RunController& controller, RunView& view, FileListModel& list, Prompts& prompts, RunKind kind)
+    : m_controller(controller)
+    , m_view(view)
+    , m_list(list)
+    , m_prompts(prompts)
     , m_kind(kind)
     , m_steps(*this)
     , m_results(kind == RunKind::Thorough)
 {
 }
 
+WindowRunHost::~WindowRunHost()
+{
+    letGo();
+}
+
 std::size_t WindowRunHost::itemCount()
 {
-    return static_cast<std::size_t>(m_form.fileList().count());
+    return static_cast<std::size_t>(m_list.count());
 }
 
 std::optional<std::string> WindowRunHost::itemText(std::size_t position)
 {
-    const FileListModel& list = m_form.fileList();
-    if (position < 1 || position > static_cast<std::size_t>(list.count()))
+    if (position < 1 || position > static_cast<std::size_t>(m_list.count()))
         return std::nullopt;
     const int at = static_cast<int>(position);
-    m_read[position] = list.idAt(at);
-    return PathToBytes(list.text(at));
+    m_read[position] = m_list.idAt(at);
+    return PathToBytes(m_list.text(at));
 }
 
 std::string WindowRunHost::outputFolderText()
 {
-    const QString text = m_form.outputBox()->text();
+    const QString text = m_view.outputFolderText();
     if (!m_folderRead) {
         m_folderRead = true;
         m_startFolder = text;
@@ -56,43 +73,35 @@ std::string WindowRunHost::outputFolderText()
 
 void WindowRunHost::itemStarted(const ItemStart& start)
 {
-    m_steps.step(RunStep::Progress, [&] { m_form.progressBar()->setProgressValue(start.percent); });
-    m_steps.step(RunStep::Caption, [&] {
-        m_form.progressBar()->setCaption(PathForDisplay(PathFromBytes(ItemCaption(start.input))));
-    });
+    m_steps.step(FormStep::RunProgress, [&] { m_view.setProgress(start.percent); });
+    m_steps.step(FormStep::RunCaption, [&] { m_view.setCaption(Shown(ItemCaption(start.input))); });
 }
 
 void WindowRunHost::progress(const ReadProgress& progress)
 {
-    m_steps.step(RunStep::ReadProgress, [&] { m_form.progressBar()->setProgressValue(progress.percent); });
-    m_steps.step(RunStep::ReadCaption, [&] {
-        m_form.progressBar()->setCaption(PathForDisplay(
-            PathFromBytes(ReadingCaption(progress.input, progress.bytesRead, progress.bytesTotal))));
+    m_steps.step(FormStep::RunReadProgress, [&] { m_view.setProgress(progress.percent); });
+    m_steps.step(FormStep::RunReadCaption, [&] {
+        m_view.setCaption(Shown(ReadingCaption(progress.input, progress.bytesRead, progress.bytesTotal)));
     });
 }
 
 void WindowRunHost::yield()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_view.handlePending();
 }
 
 StopRequest WindowRunHost::stopRequested()
 {
-    if (m_form.isClosing())
+    if (m_controller.isClosing())
         return StopRequest::Now;
-    return m_form.isStopRequested() ? StopRequest::AfterTheCard : StopRequest::None;
-}
-
-WindowRunHost::~WindowRunHost()
-{
-    letGo();
+    return m_controller.isStopRequested() ? StopRequest::AfterTheCard : StopRequest::None;
 }
 
 void WindowRunHost::readingStarted(std::size_t /*position*/)
 {
     // The run holds the window busy from the first file it reads until its end.
     if (!m_holdsBusy) {
-        m_form.holdBusy();
+        m_controller.holdBusy();
         m_holdsBusy = true;
     }
 }
@@ -101,7 +110,7 @@ void WindowRunHost::letGo()
 {
     if (m_holdsBusy) {
         m_holdsBusy = false;
-        m_form.releaseBusy();
+        m_controller.releaseBusy();
     }
 }
 
@@ -109,8 +118,7 @@ void WindowRunHost::itemFinished(const ItemResult& result)
 {
     m_results.itemFinished(result);
     if (const auto read = m_read.find(result.position); read != m_read.end())
-        m_form.fileList().setOutcome(read->second, m_results.lastOutcome(),
-                                     static_cast<int>(result.position));
+        m_list.setOutcome(read->second, m_results.lastOutcome(), static_cast<int>(result.position));
 }
 
 void WindowRunHost::photoFinished(const PhotoResult& result)
@@ -123,28 +131,35 @@ void WindowRunHost::stepFailed(const StepFailure& failure)
     // A thorough run keeps its failures for the list at its end.
     if (m_kind == RunKind::Thorough)
         m_results.stepFailed(failure);
-    else
-        m_form.reportError(StepReport(m_kind, failure));
+    else if (const auto report = StepReport(failure.step, failure.description))
+        m_prompts.report(m_view.boxOwner(), *report);
+}
+
+void WindowRunHost::stepFailed(const StepFailureOf<FormStep>& failure)
+{
+    if (m_kind == RunKind::Thorough)
+        m_results.windowFailed(failure.description);
+    else if (const auto report = StepReport(failure.step, failure.description))
+        m_prompts.report(m_view.boxOwner(), *report);
 }
 
 void WindowRunHost::runClosing(const RunEnd& /*end*/)
 {
-    m_steps.step(RunStep::PointerBack, [&] {
+    m_steps.step(FormStep::RunPointerBack, [&] {
         if (m_holdsBusy)
             letGo();
         else
-            m_form.setPointer(Form1::Pointer::Default);
+            m_view.pointerBack();
     });
-    m_steps.step(RunStep::ProgressBack, [&] {
+    m_steps.step(FormStep::RunProgressBack, [&] {
         // The bar is drawn at the screen's rate while the run goes: its last file and 100% show
         // before it goes back.
-        m_form.progressBar()->showNow();
-        m_form.progressBar()->setProgressValue(0);
+        m_view.showProgressNow();
+        m_view.setProgress(0);
     });
-    m_steps.step(RunStep::CaptionBack, [&] {
-        m_form.progressBar()->setCaption(
-            QString::fromUtf8(kIdleProgressCaption.data(), kIdleProgressCaption.size()));
-        m_form.progressBar()->showNow();
+    m_steps.step(FormStep::RunCaptionBack, [&] {
+        m_view.setCaption(FromView(kIdleProgressCaption));
+        m_view.showProgressNow();
     });
 }
 
@@ -156,21 +171,24 @@ void WindowRunHost::runFinished(const RunEnd& end)
         letGo();
         return;
     case RunOutcome::NoFiles:
-        m_form.showMessage(QString::fromUtf8(kNoFilesMessage.data(), kNoFilesMessage.size()));
+        showMessage(kNoFilesMessage);
         return;
     case RunOutcome::NoFolder:
-        m_form.showMessage(QString::fromUtf8(kNoFolderMessage.data(), kNoFolderMessage.size()));
+        showMessage(kNoFolderMessage);
         return;
     case RunOutcome::Finished:
     case RunOutcome::Stopped:
         break;
     }
-    m_steps.step(RunStep::Done, [&] {
-        if (end.outcome == RunOutcome::Finished)
-            showResults(QString::fromUtf8(kDoneMessage.data(), kDoneMessage.size()));
-        else if (!m_form.closesAfterTheRun())
-            showResults(StopText(end.stop));
-    });
+    if (end.outcome == RunOutcome::Finished)
+        showResults(FromView(kDoneMessage));
+    else if (!m_controller.closesAfterTheRun())
+        showResults(StopText(end.stop));
+}
+
+void WindowRunHost::showMessage(std::string_view text)
+{
+    m_prompts.message(m_view.boxOwner(), m_view.boxTitle(), FromView(text), Prompts::Icon::None);
 }
 
 QString WindowRunHost::outputFolder() const
@@ -178,27 +196,34 @@ QString WindowRunHost::outputFolder() const
     return m_results.lastImageFolder().isEmpty() ? m_startFolder : m_results.lastImageFolder();
 }
 
+void WindowRunHost::showIdle()
+{
+    if (m_idleShown)
+        return;
+    m_idleShown = true;
+    m_view.showRunning(false, m_kind == RunKind::Thorough);
+}
+
 void WindowRunHost::showResults(const QString& text)
 {
     m_results.runEnded();
-    m_form.showRunning(false, m_kind == RunKind::Thorough);
-    Prompts& prompts = m_form.prompts();
+    showIdle();
     if (!m_results.problems().isEmpty()) {
-        prompts.problemList(&m_form, kProblemListTitle, NotTakenOutHeading(m_results.counts()),
-                            m_results.problems(), [this] { saveProblems(); });
+        m_prompts.problemList(m_view.boxOwner(), kProblemListTitle, NotTakenOutHeading(m_results.counts()),
+                              m_results.problems(), [this] { saveProblems(); });
     }
-    if (prompts.results(&m_form, m_form.applicationTitle(), text, ResultsLine(m_results.counts()))
+    if (m_prompts.results(m_view.boxOwner(), m_view.boxTitle(), text, ResultsLine(m_results.counts()))
         == Prompts::ResultsButton::OpenFolder)
-        prompts.openInFileManager(outputFolder());
+        m_prompts.openInFileManager(outputFolder());
 }
 
 void WindowRunHost::saveProblems()
 {
-    Prompts& prompts = m_form.prompts();
     QString folder = outputFolder();
     if (!folder.isEmpty() && !folder.endsWith(QDir::separator()) && !folder.endsWith(QLatin1Char('/')))
         folder += QDir::separator();
-    const QString path = prompts.saveFileName(&m_form, kSaveListTitle, folder + kSaveListName, kTextFilters);
+    const QString path
+        = m_prompts.saveFileName(m_view.boxOwner(), kSaveListTitle, folder + kSaveListName, kTextFilters);
     if (path.isEmpty())
         return;
     QSaveFile file(path);
@@ -207,9 +232,9 @@ void WindowRunHost::saveProblems()
         if (file.commit())
             return;
     }
-    prompts.message(&m_form, m_form.applicationTitle(),
-                    QStringLiteral("The list could not be saved to %1: %2").arg(path, file.errorString()),
-                    Prompts::Icon::Warning);
+    m_prompts.message(m_view.boxOwner(), m_view.boxTitle(),
+                      QStringLiteral("The list could not be saved to %1: %2").arg(path, file.errorString()),
+                      Prompts::Icon::Warning);
 }
 
 } // namespace orvandel

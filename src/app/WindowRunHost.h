@@ -1,31 +1,35 @@
 #pragma once
 
+#include "FormStep.h"
 #include "RunResults.h"
 #include "RunTexts.h"
 #include "extract/RunInput.h"
 #include "extract/RunObserver.h"
-#include "extract/RunSteps.h"
 #include "filelist/FileListModel.h"
 
 #include <unordered_map>
 
 namespace orvandel {
 
-class Form1;
+class Prompts;
+class RunController;
+class RunView;
 
-// The extraction run's surroundings in the window: the file list, the output folder box, the
-// progress bar, the window's pointer and its message boxes. A yield lets the window handle
-// everything pending, so the other commands stay usable during a run.
+// One extraction run's surroundings in the window: it reads the file list and the output folder,
+// shows the run's progress, each item's outcome and its end through RunView, and asks the
+// controller whether to stop. A yield lets the window handle everything pending, so the other
+// commands stay usable during a run.
 //
-// Each item the run reaches shows how it ended; "Done." comes with a line that counts what the
-// run did and a button that opens the output folder. A thorough run shows no box while it runs:
-// its failures and the photos that are only web addresses are listed together in one dialog
-// before "Done.". What the window shows of a run runs under the run's own steps, so that a
-// failure there is told with the step's line as any other.
-class WindowRunHost : public RunInput, public RunObserver
+// "Done." comes with a line that counts what the run did and a button that opens the output
+// folder. A classic run reports each failure in its "Application Error" box; a thorough run
+// shows no box while it runs: its failures and the photos that are only web addresses are
+// listed together in one dialog before "Done.". What the window shows of a run runs under the
+// window's own steps, so that a failure there is told with its line as any other.
+class WindowRunHost : public RunInput, public RunObserver, private StepSink<FormStep>
 {
 public:
-    WindowRunHost(Form1& form, RunKind kind);
+    WindowRunHost(
+        RunController& controller, RunView& view, FileListModel& list, Prompts& prompts, RunKind kind);
     // A run that ended before its end lets go of the window.
     ~WindowRunHost() override;
     WindowRunHost(const WindowRunHost&) = delete;
@@ -49,24 +53,35 @@ public:
     // closing), or the refusal.
     void runFinished(const RunEnd& end) override;
 
+    // The controls as before the run, once: when its results are told, or when it ends.
+    void showIdle();
+
     const RunResults& results() const { return m_results; }
+    // The output folder's text as the run began.
+    const QString& startFolder() const { return m_startFolder; }
 
 private:
+    void stepFailed(const StepFailureOf<FormStep>& failure) override;
     // The problem list, when there is anything in it, and then the results box.
     void showResults(const QString& text);
     void saveProblems();
+    void showMessage(std::string_view text);
     QString outputFolder() const;
     void letGo();
 
-    Form1& m_form;
+    RunController& m_controller;
+    RunView& m_view;
+    FileListModel& m_list;
+    Prompts& m_prompts;
     RunKind m_kind;
-    RunSteps m_steps; // what the window shows of the run
+    StepRunner<FormStep> m_steps; // what the window shows of the run
     bool m_holdsBusy = false; // the run holds the window busy (from its first file on)
     RunResults m_results;
     // The item that the run read last at each position.
     std::unordered_map<std::size_t, FileListModel::ItemId> m_read;
-    QString m_startFolder; // the output folder text as the run began
+    QString m_startFolder;
     bool m_folderRead = false;
+    bool m_idleShown = false;
 };
 
 } // namespace orvandel

@@ -1,6 +1,8 @@
 #include "WindowScanHost.h"
 
-#include "Form1.h"
+#include "Prompts.h"
+#include "RunController.h"
+#include "StepTable.h"
 #include "filelist/FileListModel.h"
 #include "filelist/PathText.h"
 
@@ -12,8 +14,14 @@ namespace {
     constexpr qint64 kEventsEveryMs = 10;
 }
 
-WindowScanHost::WindowScanHost(Form1& form)
-    : m_form(form)
+WindowScanHost::WindowScanHost(FileListModel& list,
+                               const RunController& controller,
+                               Prompts& prompts,
+                               QWidget* owner)
+    : m_list(list)
+    , m_controller(controller)
+    , m_prompts(prompts)
+    , m_owner(owner)
 {
 }
 
@@ -23,17 +31,18 @@ bool WindowScanHost::yield()
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         m_sinceEvents.start();
     }
-    return !m_form.isClosing();
+    return !m_controller.isClosing();
 }
 
 void WindowScanHost::appendItem(const std::string& text)
 {
-    m_form.fileList().append(PathFromBytes(text));
+    m_list.append(PathFromBytes(text));
 }
 
-void WindowScanHost::reportError(const ErrorReport& report)
+void WindowScanHost::stepFailed(const ScanFailure& failure)
 {
-    m_form.reportError(report);
+    if (const auto report = StepReport(failure.step, failure.description))
+        m_prompts.report(m_owner, *report);
 }
 
 } // namespace orvandel

@@ -2,7 +2,7 @@
 
 #include "RunInput.h"
 #include "RunObserver.h"
-#include "RunSteps.h"
+#include "RunStep.h"
 
 #include <cstddef>
 #include <string>

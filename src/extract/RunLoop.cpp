@@ -71,7 +71,7 @@ RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor&
 
     // What the run wrote is flushed once, before the run's end: "Done." means on the disk.
     const auto finish = [&](RunEnd end) {
-        steps.step(RunStep::PointerBack, [&] { observer.runClosing(end); });
+        steps.step(RunStep::Closing, [&] { observer.runClosing(end); });
         steps.step(RunStep::Flush, [&] { extractor.flush(); });
         return End(run, std::move(end));
     };

@@ -4,7 +4,6 @@
 #include "FolderListing.h"
 #include "SystemFolders.h"
 #include "util/PathHelpers.h"
-#include "util/StepRunner.h"
 
 #include <exception>
 #include <functional>
@@ -87,11 +86,11 @@ namespace {
             Denied, // the folder may not be read: it leaves its list
             Gone, // it has gone: it leaves its list
         };
-        ScanOutcome takeUp(StepRunner& steps,
+        ScanOutcome takeUp(ScanSteps& steps,
                            std::vector<std::string>& level,
                            bool given,
                            std::vector<std::string>& found);
-        Listed list(StepRunner& steps,
+        Listed list(ScanSteps& steps,
                     const std::string& folder,
                     FolderListing::Entries& entries,
                     std::string& failure);
@@ -120,7 +119,7 @@ namespace {
 
     ScanOutcome FolderTreeScan::collect(std::vector<std::string>& folders, bool wholeTree)
     {
-        StepRunner steps(std::string(kFolderScanLocator), m_host);
+        ScanSteps steps(m_host);
         // One level at a time, without recursion, so that a tree of any depth costs no stack:
         // each pass takes up one level and finds the next. `below` gathers the levels under
         // the given entries, each as its pass left it.
@@ -142,16 +141,16 @@ namespace {
         bool goOn = true;
         for (const std::string& subfolder : below) {
             FolderProbe probe;
-            if (!steps.test(154, [&] {
+            if (!steps.test(ScanStep::StillFolder, [&] {
                     probe = ProbeFolder(subfolder);
                     return probe.isFolder;
                 }))
                 continue;
-            steps.step(156, [&] { goOn = m_host.yield(); });
+            steps.step(ScanStep::YieldBeforeKeeping, [&] { goOn = m_host.yield(); });
             if (!goOn)
                 return ScanOutcome::Stopped;
-            if (steps.test(158, [&] { return !m_system.leftOut(probe); }))
-                steps.step(160, [&] { folders.push_back(subfolder); });
+            if (steps.test(ScanStep::KeepFound, [&] { return !m_system.leftOut(probe); }))
+                steps.step(ScanStep::AddFound, [&] { folders.push_back(subfolder); });
         }
         return ScanOutcome::Finished;
     }
@@ -159,7 +158,7 @@ namespace {
     // Takes up the folders of one level: reads each and collects its subfolders into `found`.
     // The given entries stay in their list even when they are not entered; the subfolders found
     // stay when they pass the test that adds them to the list.
-    ScanOutcome FolderTreeScan::takeUp(StepRunner& steps,
+    ScanOutcome FolderTreeScan::takeUp(ScanSteps& steps,
                                        std::vector<std::string>& level,
                                        bool given,
                                        std::vector<std::string>& found)
@@ -168,11 +167,11 @@ namespace {
         for (std::size_t i = 0; i < level.size();) {
             const std::string folder = level[i];
             FolderProbe probe;
-            steps.step(108, [&] { probe = ProbeFolder(folder); });
+            steps.step(ScanStep::LookAtFolder, [&] { probe = ProbeFolder(folder); });
             const bool stays = given || staysFound(probe);
 
             bool again = false;
-            steps.step(108, [&] {
+            steps.step(ScanStep::LookAtFolder, [&] {
                 again = probe.isFolder && !m_taken.insert(probe.id).second;
                 if (probe.isFolder && !again)
                     m_holds.hold(folder, probe.id);
@@ -186,7 +185,7 @@ namespace {
             }
             // Tested before the folder is known to be one: the system cannot look at a path
             // beyond its limit at all.
-            if (steps.test(110, [&] { return FolderPathTooLong(folder); })) {
+            if (steps.test(ScanStep::PathTooLong, [&] { return FolderPathTooLong(folder); })) {
                 skipped(folder, SkipReason::PathTooLong);
                 if (probe.isFolder && stays)
                     handOn(folder, nullptr);
@@ -199,10 +198,10 @@ namespace {
                 ++i;
                 continue;
             }
-            steps.step(114, [&] { goOn = m_host.yield(); });
+            steps.step(ScanStep::YieldAtFolder, [&] { goOn = m_host.yield(); });
             if (!goOn)
                 return ScanOutcome::Stopped;
-            if (steps.test(116, [&] { return m_system.leftOut(probe); })) {
+            if (steps.test(ScanStep::LeftOutFolder, [&] { return m_system.leftOut(probe); })) {
                 if (stays)
                     handOn(folder, nullptr);
                 ++i;
@@ -222,32 +221,32 @@ namespace {
                 skipped(folder, SkipReason::Unreadable, failure);
             handOn(folder, listed == Listed::Yes ? &entries : nullptr);
             for (const std::string& name : entries.subfolders) {
-                steps.step(120, [&] { goOn = m_host.yield(); });
+                steps.step(ScanStep::YieldAtSubfolder, [&] { goOn = m_host.yield(); });
                 if (!goOn)
                     return ScanOutcome::Stopped;
                 // The folder ends in "/": the root "/" gives "/name/".
-                if (steps.test(124, [&] { return FolderNameTooLong(name); })) {
+                if (steps.test(ScanStep::NameTooLong, [&] { return FolderNameTooLong(name); })) {
                     skipped(folder + name, SkipReason::NameTooLong);
                     continue;
                 }
-                if (steps.test(126, [&] { return HasInvalidChars(name); })) {
+                if (steps.test(ScanStep::InvalidName, [&] { return HasInvalidChars(name); })) {
                     skipped(folder + name, SkipReason::InvalidName);
                     continue;
                 }
-                steps.step(132, [&] { found.push_back(folder + name + kSeparator); });
+                steps.step(ScanStep::KeepSubfolder, [&] { found.push_back(folder + name + kSeparator); });
             }
             ++i;
         }
         return ScanOutcome::Finished;
     }
 
-    FolderTreeScan::Listed FolderTreeScan::list(StepRunner& steps,
+    FolderTreeScan::Listed FolderTreeScan::list(ScanSteps& steps,
                                                 const std::string& folder,
                                                 FolderListing::Entries& entries,
                                                 std::string& failure)
     {
         Listed listed = Listed::Failed;
-        steps.step(118, [&] {
+        steps.step(ScanStep::ListFolder, [&] {
             try {
                 FolderListing listing;
                 switch (listing.open(folder)) {
@@ -288,18 +287,14 @@ std::vector<std::string> GetFilesInFolder(std::string folder, const NamePattern&
 }
 
 ScanOutcome
-AddFolderTreeFiles(const std::string& folder, const NamePattern& pattern, ScanHost& host, StepRunner* steps)
+AddFolderTreeFiles(const std::string& folder, const NamePattern& pattern, ScanHost& host, TreeSteps tree)
 {
-    // Runs a step under the caller's procedure, or quietly skips it when it fails.
-    const auto step = [steps](int line, auto&& body) {
-        if (steps)
-            return steps->step(line, body);
-        try {
-            body();
-            return true;
-        } catch (...) {
-            return false;
-        }
+    // Runs a step that the caller's procedure reports, or quietly skips it when it fails.
+    ScanSteps steps(host);
+    const auto step = [&](ScanStep which, auto&& body) {
+        if (tree == TreeSteps::Reported)
+            return steps.step(which, body);
+        return !FailureOf(body).has_value();
     };
 
     // An empty text names no folder (it must not stand for the root).
@@ -311,10 +306,10 @@ AddFolderTreeFiles(const std::string& folder, const NamePattern& pattern, ScanHo
     const auto addFiles = [&](const std::string& listed, const FolderListing::Entries* read) {
         std::string entry;
         // Without its trailing "/": the root becomes "", and its files "/name".
-        step(120, [&] { entry = listed.substr(0, listed.size() - 1); });
+        step(ScanStep::EntryFolder, [&] { entry = listed.substr(0, listed.size() - 1); });
         FolderListing::Entries fresh;
         if (!read) {
-            step(122, [&] {
+            step(ScanStep::ListFiles, [&] {
                 fresh.files = GetFilesInFolder(entry, pattern);
 #if defined(_WIN32)
                 for (const std::string& name : fresh.files)
@@ -329,15 +324,16 @@ AddFolderTreeFiles(const std::string& folder, const NamePattern& pattern, ScanHo
                 continue;
             // The listing has just found the name a regular file (links followed), and nothing
             // runs between it and here, so the file is not looked at again.
-            step(132, [&] { host.appendItem(NormalizeBackslashes(entry + kSeparator + name)); });
+            step(ScanStep::AddFile,
+                 [&] { host.appendItem(NormalizeBackslashes(entry + kSeparator + name)); });
         }
     };
 
     std::vector<std::string> folders;
-    step(114, [&] { folders.push_back(AsFolderEntry(folder)); });
+    step(ScanStep::StartList, [&] { folders.push_back(AsFolderEntry(folder)); });
     FolderTreeScan scan(host, &pattern, addFiles);
     ScanOutcome outcome = ScanOutcome::Finished;
-    step(116, [&] { outcome = scan.collect(folders, true); });
+    step(ScanStep::CollectTree, [&] { outcome = scan.collect(folders, true); });
     return outcome;
 }
 

@@ -10,12 +10,13 @@
 
 namespace orvandel {
 
-class StepRunner;
-
-inline constexpr std::string_view kFolderScanLocator
-    = "in Brenmoor2021/08/31.AddFolder.GetSubDirectories2016 ";
-// The folder command's own procedure: its trap catches the failures of AddFolderTreeFiles.
-inline constexpr std::string_view kAddFolderLocator = "in Tessivor2021/08/31.Form1.PushButton7_Click ";
+// Whether the steps of AddFolderTreeFiles itself are told: the folder command's are (as
+// failures of the command), a dropped folder's are skipped quietly when they fail.
+enum class TreeSteps
+{
+    Reported,
+    Quiet,
+};
 
 // Extends `folders` (paths ending in "/", on Windows in "\") with their subfolders, breadth
 // first: the given entries, then all their direct subfolders (grouped by parent, each group in
@@ -34,7 +35,7 @@ inline constexpr std::string_view kAddFolderLocator = "in Tessivor2021/08/31.For
 //   up each folder once: an entry that leads to a folder met before (FolderId: device, inode and
 //   birth time) is removed and told as already read, so link loops end and no folder is listed
 //   twice.
-// - Any other failure is reported to `host` with its step's line number and the scan goes on.
+// - Any other failure is told to `host` with its step and the scan goes on.
 // - Every folder left out by the rules on paths and names, because it could not be read (access
 //   denied, or a reported failure) or because it was read already, is told to `host`
 //   (ScanHost::folderSkipped).
@@ -56,11 +57,11 @@ std::vector<std::string> GetFilesInFolder(std::string folder, const NamePattern&
 // the scan's yields, so a scan that is stopped leaves the items added so far, and a folder that
 // goes away after it was read keeps its items.
 //
-// The steps report through `steps`, the caller's procedure (line numbers 114 to 134); without
-// one, a failing step is skipped quietly. The scan of the tree reports on its own.
+// Its own steps (ScanStep::StartList to AddFile) are told to `host` when `tree` is Reported and
+// skipped quietly when they fail otherwise; the scan of the tree tells its failures in any case.
 ScanOutcome AddFolderTreeFiles(const std::string& folder,
                                const NamePattern& pattern,
                                ScanHost& host,
-                               StepRunner* steps = nullptr);
+                               TreeSteps tree = TreeSteps::Quiet);
 
 } // namespace orvandel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/ErrorReport.h"
+#include "ScanStep.h"
 
 #include <string>
 
@@ -31,8 +31,8 @@ struct SkippedFolder
 };
 
 // What a folder scan needs from its surroundings: the window, the command line, a test.
-// Reports of failed steps arrive through ErrorSink::reportError.
-class ScanHost : public ErrorSink
+// Failed steps arrive through StepSink::stepFailed.
+class ScanHost : public StepSink<ScanStep>
 {
 public:
     // Lets the surroundings handle what is pending; other commands may run meanwhile and

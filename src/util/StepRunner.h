@@ -1,7 +1,6 @@
 #pragma once
 
-#include "ErrorReport.h"
-
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <optional>
@@ -23,38 +22,82 @@ template<class Body> std::optional<std::string> FailureOf(Body&& body)
     }
 }
 
-// Runs a procedure's numbered steps. A step that throws is reported with its own line number
-// and the procedure goes on with the step after it; it is never stopped by a failure.
-class StepRunner
+// One failed step of a procedure whose steps `Step` names (RunStep, ScanStep, ...): which step,
+// and what went wrong. What the user is shown of it (a line number, a locator, a report) is the
+// front end's: the engine knows its steps by name only.
+template<class Step> struct StepFailureOf
+{
+    Step step {};
+    std::string description;
+    std::uint64_t line = 0; // the input line of the photo it concerns, from 1; 0 when none
+};
+
+// Whoever is told of the failed steps of such a procedure.
+template<class Step> class StepSink
 {
 public:
-    StepRunner(std::string locator, ErrorSink& sink)
-        : m_locator(std::move(locator))
-        , m_sink(sink)
+    virtual ~StepSink() = default;
+    virtual void stepFailed(const StepFailureOf<Step>& failure) = 0;
+};
+
+// Runs a procedure's named steps. A step that throws is told to the sink and the procedure goes
+// on with the step after it; it is never stopped by a failure. It remembers the first failure
+// since the last restart(), so that a loop can tell how each of its items ended.
+template<class Step> class StepRunner
+{
+public:
+    explicit StepRunner(StepSink<Step>& sink)
+        : m_sink(sink)
     {
     }
 
-    // Runs one step. True when it finished, false when it failed and was reported.
-    template<class Step> bool step(int line, Step&& body)
+    // Runs one step. True when it finished, false when it failed and was told.
+    template<class Body> bool step(Step which, Body&& body)
     {
-        const auto failure = FailureOf(std::forward<Step>(body));
+        auto failure = FailureOf(std::forward<Body>(body));
         if (failure)
-            m_sink.reportError({*failure, m_locator, line});
+            report(which, std::move(*failure));
         return !failure;
     }
 
     // Evaluates a condition as one step. A condition that fails to evaluate counts as passed,
     // so the steps that it governs run next.
-    template<class Condition> bool test(int line, Condition&& condition)
+    template<class Condition> bool test(Step which, Condition&& condition)
     {
         bool result = true;
-        step(line, [&] { result = std::forward<Condition>(condition)(); });
+        step(which, [&] { result = std::forward<Condition>(condition)(); });
         return result;
     }
 
+    // Failures from here on concern the photo whose property starts at input `line`, until the
+    // next restart().
+    void atLine(std::uint64_t line) noexcept { m_line = line; }
+
+    // Tells a failure that the procedure found itself; `line` as atLine() when it is not 0.
+    void report(Step which, std::string description, std::uint64_t line = 0)
+    {
+        StepFailureOf<Step> failure {which, std::move(description), line != 0 ? line : m_line};
+        if (!m_failed) {
+            m_failed = true;
+            m_first = failure;
+        }
+        m_sink.stepFailed(failure);
+    }
+
+    void restart()
+    {
+        m_failed = false;
+        m_first = {};
+        m_line = 0;
+    }
+    bool failed() const noexcept { return m_failed; }
+    const StepFailureOf<Step>& first() const noexcept { return m_first; }
+
 private:
-    std::string m_locator;
-    ErrorSink& m_sink;
+    StepSink<Step>& m_sink;
+    bool m_failed = false;
+    StepFailureOf<Step> m_first;
+    std::uint64_t m_line = 0;
 };
 
 } // namespace orvandel

@@ -311,7 +311,7 @@ namespace {
         std::ostringstream err;
         CliScanHost host(out, err, false, false);
         host.scanning("cards/new\nfolder");
-        host.reportError({"Out of memory", std::string(kFolderScanLocator), 118});
+        host.stepFailed({ScanStep::ListFolder, "Out of memory"});
         EXPECT_EQ(err.str(), "orvandel: cards/new\\nfolder: Out of memory\n");
         EXPECT_EQ(out.str(), "");
         EXPECT_TRUE(host.anyFailed());

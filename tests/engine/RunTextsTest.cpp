@@ -1,91 +1,89 @@
 #include "app/RunTexts.h"
 
-#include "app/WindowRunState.h"
+#include "app/StepTable.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 namespace orvandel {
 namespace {
 
-    struct StepLineCase
+    TEST(ErrorReport, ReadsLineByLine)
     {
-        const char* name;
-        RunStep step;
-        int line;
-    };
-
-    // Every step of both runs, with the line number its reports show.
-    const StepLineCase kStepLines[] = {
-        {"CheckList", RunStep::CheckList, 104},
-        {"CheckFolder", RunStep::CheckFolder, 106},
-        {"Count", RunStep::Count, 108},
-        {"ReadItem", RunStep::ReadItem, 110},
-        {"Progress", RunStep::Progress, 112},
-        {"Caption", RunStep::Caption, 114},
-        {"Yield", RunStep::Yield, 116},
-        {"Busy", RunStep::Busy, 118},
-        {"ReadCard", RunStep::ReadCard, 120},
-        {"FindPhoto", RunStep::FindPhoto, 122},
-        {"CreateGif", RunStep::CreateGif, 170},
-        {"WriteGif", RunStep::WriteGif, 172},
-        {"CloseGif", RunStep::CloseGif, 174},
-        {"CreateJpeg", RunStep::CreateJpeg, 176},
-        {"WriteJpeg", RunStep::WriteJpeg, 178},
-        {"CloseJpeg", RunStep::CloseJpeg, 180},
-        {"OpenInput", RunStep::OpenInput, 120},
-        {"ReadCards", RunStep::ReadCards, 122},
-        {"ReadProgress", RunStep::ReadProgress, 124},
-        {"ReadCaption", RunStep::ReadCaption, 126},
-        {"ReadYield", RunStep::ReadYield, 128},
-        {"CreatePhoto", RunStep::CreatePhoto, 130},
-        {"DecodePhoto", RunStep::DecodePhoto, 132},
-        {"WritePhoto", RunStep::WritePhoto, 134},
-        {"NamePhoto", RunStep::NamePhoto, 136},
-        {"PointerBack", RunStep::PointerBack, 186},
-        {"ProgressBack", RunStep::ProgressBack, 188},
-        {"CaptionBack", RunStep::CaptionBack, 190},
-        {"Flush", RunStep::Flush, 192},
-        {"Done", RunStep::Done, 192},
-        {"ShowNoFolder", RunStep::ShowNoFolder, 194},
-        {"ShowNoFiles", RunStep::ShowNoFiles, 196},
-    };
-
-    class StepLineTest : public ::testing::TestWithParam<StepLineCase>
-    {
-    };
-
-    TEST_P(StepLineTest, IsTheReportsLine)
-    {
-        EXPECT_EQ(StepLine(GetParam().step), GetParam().line);
+        const ErrorReport report {"Bad Base64 string.", "in Tessivor2021/08/31.Form1.PushButton2_Click ",
+                                  172};
+        EXPECT_EQ(report.text(),
+                  "Bad Base64 string.\r\n"
+                  "in Tessivor2021/08/31.Form1.PushButton2_Click at line 172\r\r"
+                  "Please email screenshot of this message to support@quorvane.example");
     }
 
-    INSTANTIATE_TEST_SUITE_P(Table, StepLineTest, ::testing::ValuesIn(kStepLines), [](const auto& info) {
-        return std::string(info.param.name);
-    });
-
-    TEST(StepLines, TheTableNamesEveryStep)
+    // Each procedure's locator as its reports show it, and the lines its steps may carry.
+    struct ProcedureText
     {
-        std::set<int> listed;
-        for (const StepLineCase& entry : kStepLines)
-            listed.insert(static_cast<int>(entry.step));
-        EXPECT_EQ(listed.size(), std::size(kStepLines)) << "each step once";
-        EXPECT_EQ(*listed.begin(), 0);
-        EXPECT_EQ(*listed.rbegin(), static_cast<int>(RunStep::Done));
-        EXPECT_EQ(listed.size(), static_cast<std::size_t>(RunStep::Done) + 1) << "no step left out";
+        const char* locator;
+        std::set<int> lines;
+    };
+
+    std::set<int> Lines(int first, int last, std::set<int> more = {})
+    {
+        for (int line = first; line <= last; line += 2)
+            more.insert(line);
+        return more;
     }
 
-    TEST(StepReport, NamesTheRunAndTheLine)
+    const std::map<Procedure, ProcedureText> kProcedureTexts = {
+        {Procedure::FormLoad, {"in Tessivor2021/08/31.Form1.Form_Load ", Lines(100, 132)}},
+        {Procedure::AddFiles, {"in Tessivor2021/08/31.Form1.PushButton1_Click ", Lines(100, 148)}},
+        {Procedure::Extraction, {"in Tessivor2021/08/31.Form1.PushButton2_Click ", Lines(100, 198)}},
+        {Procedure::Samples, {"in Tessivor2021/08/31.Form1.PushButton6_Click ", {100}}},
+        {Procedure::AddFolder,
+         {"in Tessivor2021/08/31.Form1.PushButton7_Click ", Lines(100, 140, {333, 334})}},
+        {Procedure::ClearList, {"in Tessivor2021/08/31.Form1.PushButton8_Click ", {100}}},
+        {Procedure::Browse, {"in Tessivor2021/08/31.Form1.PushButton9_Click ", Lines(100, 108)}},
+        {Procedure::FolderScan, {"in Brenmoor2021/08/31.AddFolder.GetSubDirectories2016 ", Lines(100, 160)}},
+    };
+
+    // Every row of the table gives the report its procedure must show: its locator, and a line
+    // of that procedure's.
+    TEST(StepTable, EveryRowGivesItsProceduresReport)
     {
-        EXPECT_EQ(
-            StepReport(RunKind::Classic, {RunStep::WriteJpeg, "Bad character In Base64 string."}).text(),
-            "Bad character In Base64 string.\r\n"
-            "in Tessivor2021/08/31.Form1.PushButton2_Click at line 178\r\r"
-            "Please email screenshot of this message to support@quorvane.example");
-        const ErrorReport thorough = StepReport(RunKind::Thorough, {RunStep::DecodePhoto, "Cannot decode"});
-        EXPECT_EQ(thorough.locator, "in Tessivor2021/08/31.Form1.ThoroughExtract ");
-        EXPECT_EQ(thorough.line, 132);
-        EXPECT_EQ(thorough.description, "Cannot decode");
+        std::set<Procedure> listed;
+        for (const ProcedureRow& row : ProcedureTable())
+            EXPECT_TRUE(listed.insert(row.procedure).second) << "each procedure once";
+        EXPECT_EQ(listed.size(), kProcedureTexts.size());
+        std::set<StepName> steps;
+        for (const StepRow& row : StepTable()) {
+            EXPECT_TRUE(steps.insert(row.step).second) << "each step once, at line " << row.line;
+            const ProcedureText& expected = kProcedureTexts.at(row.procedure);
+            EXPECT_TRUE(expected.lines.contains(row.line)) << expected.locator << row.line;
+            const auto report = StepReport(row.step, "It broke.");
+            ASSERT_TRUE(report.has_value());
+            EXPECT_EQ(report->text(),
+                      "It broke.\r\n" + std::string(expected.locator) + "at line " + std::to_string(row.line)
+                          + "\r\rPlease email screenshot of this message to support@quorvane.example");
+        }
+    }
+
+    // Every step that can fail in a procedure that reports has its number: the classic run's (a
+    // thorough run lists its failures instead), the scan's, and the window's own.
+    TEST(StepTable, NoReportedStepIsLeftOut)
+    {
+        const std::set<RunStep> thoroughOnly
+            = {RunStep::OpenInput,   RunStep::ReadCards,   RunStep::ReadProgress, RunStep::ReadYield,
+               RunStep::CreatePhoto, RunStep::DecodePhoto, RunStep::WritePhoto,   RunStep::NamePhoto};
+        for (int step = 0; step <= static_cast<int>(RunStep::Done); ++step) {
+            const auto run = static_cast<RunStep>(step);
+            EXPECT_EQ(FindStep(run) != nullptr, !thoroughOnly.contains(run)) << "RunStep " << step;
+        }
+        for (int step = 0; step <= static_cast<int>(ScanStep::AddFile); ++step)
+            EXPECT_NE(FindStep(static_cast<ScanStep>(step)), nullptr) << "ScanStep " << step;
+        for (int step = 0; step <= static_cast<int>(FormStep::PutAsItIs); ++step) {
+            const auto form = static_cast<FormStep>(step);
+            const bool thorough = form == FormStep::RunReadProgress || form == FormStep::RunReadCaption;
+            EXPECT_EQ(FindStep(form) != nullptr, !thorough) << "FormStep " << step;
+        }
     }
 
     struct CaptionCase
@@ -115,43 +113,6 @@ namespace {
                           CaptionCase {"ToTheNearestTenth", ReadingCaption("big.vcf", 3349999, 3350000),
                                        "Processing: big.vcf (3.3 of 3.4 MB)"}),
         [](const auto& info) { return std::string(info.param.name); });
-
-    TEST(WindowRunState, IsBusyWhileAnyLoopHoldsIt)
-    {
-        WindowRunState state;
-        EXPECT_FALSE(state.isBusy());
-        state.loopStarted(); // a run
-        state.loopStarted(); // the folder command during it
-        state.loopEnded();
-        EXPECT_TRUE(state.isBusy()) << "the run still holds it";
-        state.loopEnded();
-        EXPECT_FALSE(state.isBusy());
-        state.loopEnded();
-        EXPECT_FALSE(state.isBusy()) << "no count below none";
-        state.loopStarted();
-        EXPECT_TRUE(state.isBusy());
-    }
-
-    TEST(WindowRunState, OnlyAThoroughRunUnderWayIsAskedToStop)
-    {
-        WindowRunState state;
-        state.requestStop();
-        EXPECT_FALSE(state.isStopRequested()) << "no run";
-        state.runStarted(RunKind::Classic);
-        state.requestStop();
-        EXPECT_FALSE(state.isStopRequested()) << "the classic run has no stop";
-        state.runEnded();
-        state.runStarted(RunKind::Thorough);
-        EXPECT_TRUE(state.isExtracting(RunKind::Thorough));
-        EXPECT_FALSE(state.isExtracting(RunKind::Classic));
-        state.requestStop();
-        state.requestStop();
-        EXPECT_TRUE(state.isStopRequested());
-        state.runEnded();
-        EXPECT_FALSE(state.isExtracting());
-        state.runStarted(RunKind::Thorough);
-        EXPECT_FALSE(state.isStopRequested()) << "a stop asked before stops no later run";
-    }
 
 } // namespace
 } // namespace orvandel

@@ -1,7 +1,5 @@
 #include "util/StepRunner.h"
 
-#include "util/ErrorReport.h"
-
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <vector>
@@ -9,56 +7,62 @@
 namespace orvandel {
 namespace {
 
-    struct Recorder : ErrorSink
+    enum class Step
     {
-        void reportError(const ErrorReport& report) override { reports.push_back(report); }
-        std::vector<ErrorReport> reports;
+        First,
+        Second,
+        Third,
+        Fourth,
     };
 
-    TEST(ErrorReport, ReadsLineByLine)
+    struct Recorder : StepSink<Step>
     {
-        const ErrorReport report {"Bad Base64 string.", "in Tessivor2021/08/31.Form1.PushButton2_Click ",
-                                  172};
-        EXPECT_EQ(report.text(),
-                  "Bad Base64 string.\r\n"
-                  "in Tessivor2021/08/31.Form1.PushButton2_Click at line 172\r\r"
-                  "Please email screenshot of this message to support@quorvane.example");
-    }
+        void stepFailed(const StepFailureOf<Step>& failure) override { failures.push_back(failure); }
+        std::vector<StepFailureOf<Step>> failures;
+    };
 
-    TEST(StepRunner, ReportsAFailedStepWithItsLineAndGoesOn)
+    TEST(StepRunner, TellsAFailedStepAndGoesOn)
     {
         Recorder sink;
-        StepRunner steps("in X2021/08/31.M.P ", sink);
-        std::vector<int> ran;
-        EXPECT_TRUE(steps.step(100, [&] { ran.push_back(100); }));
-        EXPECT_FALSE(steps.step(102, [&] { throw std::runtime_error("broken"); }));
-        EXPECT_TRUE(steps.step(104, [&] { ran.push_back(104); }));
-        EXPECT_FALSE(steps.step(106, [&] { throw std::runtime_error("broken again"); }));
-        EXPECT_EQ(ran, (std::vector<int> {100, 104}));
-        ASSERT_EQ(sink.reports.size(), 2u);
-        EXPECT_EQ(sink.reports[0].description, "broken");
-        EXPECT_EQ(sink.reports[0].line, 102);
-        EXPECT_EQ(sink.reports[0].locator, "in X2021/08/31.M.P ");
-        EXPECT_EQ(sink.reports[1].line, 106);
+        StepRunner<Step> steps(sink);
+        std::vector<Step> ran;
+        EXPECT_TRUE(steps.step(Step::First, [&] { ran.push_back(Step::First); }));
+        EXPECT_FALSE(steps.step(Step::Second, [&] { throw std::runtime_error("broken"); }));
+        EXPECT_TRUE(steps.step(Step::Third, [&] { ran.push_back(Step::Third); }));
+        EXPECT_FALSE(steps.step(Step::Fourth, [&] { throw std::runtime_error("broken again"); }));
+        EXPECT_EQ(ran, (std::vector<Step> {Step::First, Step::Third}));
+        ASSERT_EQ(sink.failures.size(), 2u);
+        EXPECT_EQ(sink.failures[0].description, "broken");
+        EXPECT_EQ(sink.failures[0].step, Step::Second);
+        EXPECT_EQ(sink.failures[1].step, Step::Fourth);
+        // The first failure since the last restart is kept.
+        EXPECT_TRUE(steps.failed());
+        EXPECT_EQ(steps.first().step, Step::Second);
+        steps.restart();
+        EXPECT_FALSE(steps.failed());
     }
 
     TEST(StepRunner, AFailedConditionCountsAsPassed)
     {
         Recorder sink;
-        StepRunner steps("in X ", sink);
-        EXPECT_TRUE(steps.test(104, []() -> bool { throw std::runtime_error("cannot tell"); }));
-        EXPECT_FALSE(steps.test(106, [] { return false; }));
-        ASSERT_EQ(sink.reports.size(), 1u);
-        EXPECT_EQ(sink.reports[0].line, 104);
+        StepRunner<Step> steps(sink);
+        EXPECT_TRUE(steps.test(Step::First, []() -> bool { throw std::runtime_error("cannot tell"); }));
+        EXPECT_FALSE(steps.test(Step::Second, [] { return false; }));
+        ASSERT_EQ(sink.failures.size(), 1u);
+        EXPECT_EQ(sink.failures[0].step, Step::First);
     }
 
-    TEST(StepRunner, TellsOutOfMemoryPlainly)
+    TEST(StepRunner, TellsOutOfMemoryPlainlyAndThePhotosLine)
     {
         Recorder sink;
-        StepRunner steps("in X ", sink);
-        steps.step(120, [] { throw std::bad_alloc(); });
-        ASSERT_EQ(sink.reports.size(), 1u);
-        EXPECT_EQ(sink.reports[0].description, "Out of memory");
+        StepRunner<Step> steps(sink);
+        steps.atLine(12);
+        steps.step(Step::Third, [] { throw std::bad_alloc(); });
+        steps.report(Step::Fourth, "found", 40);
+        ASSERT_EQ(sink.failures.size(), 2u);
+        EXPECT_EQ(sink.failures[0].description, "Out of memory");
+        EXPECT_EQ(sink.failures[0].line, 12u);
+        EXPECT_EQ(sink.failures[1].line, 40u);
     }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include "support/DeepTree.h"
 #include "support/TempDir.h"
 #include "util/PathHelpers.h"
-#include "util/StepRunner.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -67,7 +66,7 @@ namespace {
         RecordingScanHost host;
         const std::string path = folder.empty() ? dir.path() : dir.file(folder);
         EXPECT_EQ(AddFolderTreeFiles(path, pattern, host), ScanOutcome::Finished);
-        EXPECT_TRUE(host.reports.empty()) << host.reports.front().text();
+        EXPECT_TRUE(host.failures.empty()) << host.failures.front().description;
         return Relative(dir, host.items);
     }
 
@@ -386,7 +385,7 @@ namespace {
         ASSERT_EQ(host.items.size(), 300u);
         EXPECT_EQ(host.items.back(), deepest + "/card.vcf");
         EXPECT_TRUE(host.skipped.empty());
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
     }
 #else
     TEST(AddFolderTreeFiles, ATreeOf300LevelsGivesAllItsFiles)
@@ -427,7 +426,7 @@ namespace {
         EXPECT_EQ(host.skipped[0].reason, SkipReason::PathTooLong);
         EXPECT_EQ(host.skipped[1].path, fits + "/b");
         EXPECT_EQ(host.skipped[1].reason, SkipReason::PathTooLong);
-        EXPECT_TRUE(host.reports.empty()) << host.reports.front().text();
+        EXPECT_TRUE(host.failures.empty()) << host.failures.front().description;
     }
 #else
     TEST(AddFolderTreeFiles, AFolderPathAtTheSystemsLimitIsToldAndNotEntered)
@@ -453,7 +452,7 @@ namespace {
         ASSERT_EQ(host.skipped.size(), 1u);
         EXPECT_EQ(host.skipped[0].path.size(), dir.path().size() + 3 * (reached + 1));
         EXPECT_EQ(host.skipped[0].reason, SkipReason::PathTooLong);
-        EXPECT_TRUE(host.reports.empty()) << host.reports.front().text();
+        EXPECT_TRUE(host.failures.empty()) << host.failures.front().description;
     }
 #else
     TEST(AddFolderTreeFiles, ATreeOf2000LevelsEndsWithTheFirstFolderOutOfReach)
@@ -564,7 +563,7 @@ namespace {
         EXPECT_EQ(folders,
                   (Names {dir.file("a/"), dir.file("missing/"), dir.file("file.txt/"), dir.file("b/"),
                           dir.file("a/sub/"), dir.file("a/sub/deep/")}));
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
     }
 
     TEST(GetSubDirectories2016, OneLevelOnlyWithoutTheWholeTree)
@@ -600,7 +599,7 @@ namespace {
         RecordingScanHost host;
         AddFolderTreeFiles(dir.path(), "*.vcf", host);
         EXPECT_EQ(Relative(dir, host.items), (Names {"a.vcf", "open/d.vcf"}));
-        EXPECT_TRUE(host.reports.empty());
+        EXPECT_TRUE(host.failures.empty());
         ASSERT_EQ(host.skipped.size(), 1u);
         EXPECT_EQ(host.skipped[0].path, dir.file("locked"));
         EXPECT_EQ(host.skipped[0].reason, SkipReason::Unreadable);
@@ -674,8 +673,8 @@ namespace {
             EXPECT_EQ(Without(items, "gone/"), (Names {"top.vcf", "a/x.vcf", "z/w.vcf", "z/deep/v.vcf"}))
                 << "gone at yield " << when;
             EXPECT_TRUE(IsSubsequence(items, undisturbed)) << "gone at yield " << when;
-            EXPECT_TRUE(host.reports.empty())
-                << "gone at yield " << when << ": " << host.reports.front().text();
+            EXPECT_TRUE(host.failures.empty())
+                << "gone at yield " << when << ": " << host.failures.front().description;
             EXPECT_TRUE(host.skipped.empty())
                 << "gone at yield " << when << ": " << host.skipped.front().path;
             leftOut += items.size() < undisturbed.size() ? 1 : 0;
@@ -751,35 +750,32 @@ namespace {
         TempDir dir;
         Build(dir, {"a.vcf", "sub/b.vcf"});
         RecordingScanHost host;
-        StepRunner steps(std::string(kAddFolderLocator), host);
         ScanOutcome outcome = ScanOutcome::Stopped;
         {
             NoFreeFileDescriptors limit;
             ASSERT_TRUE(limit.active());
-            outcome = AddFolderTreeFiles(dir.path(), "*.vcf", host, &steps);
+            outcome = AddFolderTreeFiles(dir.path(), "*.vcf", host, TreeSteps::Reported);
         }
         EXPECT_EQ(outcome, ScanOutcome::Finished);
         EXPECT_TRUE(host.items.empty());
-        ASSERT_EQ(host.reports.size(), 2u);
-        EXPECT_EQ(host.reports[0].locator, kFolderScanLocator);
-        EXPECT_EQ(host.reports[0].line, 118);
-        EXPECT_EQ(host.reports[0].description,
+        ASSERT_EQ(host.failures.size(), 2u);
+        EXPECT_EQ(host.failures[0].step, ScanStep::ListFolder);
+        EXPECT_EQ(host.failures[0].description,
                   "Cannot read the folder (Too many open files): " + dir.path() + "/");
-        EXPECT_EQ(host.reports[1].locator, kAddFolderLocator);
-        EXPECT_EQ(host.reports[1].line, 122);
+        EXPECT_EQ(host.failures[1].step, ScanStep::ListFiles);
         ASSERT_EQ(host.skipped.size(), 1u);
         EXPECT_EQ(host.skipped[0].path, dir.path());
         EXPECT_EQ(host.skipped[0].reason, SkipReason::Unreadable);
-        EXPECT_EQ(host.skipped[0].detail, host.reports[0].description);
+        EXPECT_EQ(host.skipped[0].detail, host.failures[0].description);
 
-        // Without the caller's procedure its own failures are skipped quietly.
+        // Its own steps, quiet, are skipped when they fail; the scan's are told.
         RecordingScanHost quiet;
         {
             NoFreeFileDescriptors limit;
             AddFolderTreeFiles(dir.path(), "*.vcf", quiet);
         }
-        ASSERT_EQ(quiet.reports.size(), 1u);
-        EXPECT_EQ(quiet.reports[0].line, 118);
+        ASSERT_EQ(quiet.failures.size(), 1u);
+        EXPECT_EQ(quiet.failures[0].step, ScanStep::ListFolder);
     }
 #else
     TEST(AddFolderTreeFiles, ReportsOtherFailuresWithTheirStepAndGoesOn)
@@ -798,18 +794,17 @@ namespace {
         };
         RecordingScanHost host;
         host.onAppend = failOnB;
-        StepRunner steps(std::string(kAddFolderLocator), host);
-        AddFolderTreeFiles(dir.path(), "*.vcf", host, &steps);
+        AddFolderTreeFiles(dir.path(), "*.vcf", host, TreeSteps::Reported);
         EXPECT_EQ(Relative(dir, host.items), (Names {"a.vcf", "c.vcf"}));
-        ASSERT_EQ(host.reports.size(), 1u);
-        EXPECT_EQ(host.reports[0].description, "List is full");
-        EXPECT_EQ(host.reports[0].line, 132);
+        ASSERT_EQ(host.failures.size(), 1u);
+        EXPECT_EQ(host.failures[0].description, "List is full");
+        EXPECT_EQ(host.failures[0].step, ScanStep::AddFile);
 
         RecordingScanHost quiet;
         quiet.onAppend = failOnB;
         AddFolderTreeFiles(dir.path(), "*.vcf", quiet);
         EXPECT_EQ(Relative(dir, quiet.items), (Names {"a.vcf", "c.vcf"}));
-        EXPECT_TRUE(quiet.reports.empty());
+        EXPECT_TRUE(quiet.failures.empty());
     }
 
     TEST(GetFilesInFolder, GivesEveryRegularFileInListingOrderHiddenOnesToo)

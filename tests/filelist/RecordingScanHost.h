@@ -8,17 +8,17 @@
 
 namespace orvandel::test {
 
-// A scan's surroundings for tests: the items appended, the reports, and the yields.
+// A scan's surroundings for tests: the items appended, the failed steps, and the yields.
 class RecordingScanHost : public ScanHost
 {
 public:
     bool yield() override;
     void appendItem(const std::string& text) override;
-    void reportError(const ErrorReport& report) override { reports.push_back(report); }
+    void stepFailed(const ScanFailure& failure) override { failures.push_back(failure); }
     void folderSkipped(const SkippedFolder& folder) override { skipped.push_back(folder); }
 
     std::vector<std::string> items;
-    std::vector<ErrorReport> reports;
+    std::vector<ScanFailure> failures;
     std::vector<SkippedFolder> skipped;
     int yields = 0;
     // Runs during each yield; its answer is the yield's.

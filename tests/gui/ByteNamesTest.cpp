@@ -151,7 +151,7 @@ private slots:
         shown.sort();
         QCOMPARE(shown, QStringList({cards + "/bad\\xfe.vcf", cards + "/bad\\xff.vcf"}));
 
-        form.outputBox()->setText(out + "/");
+        test::OutputBox(form)->setText(out + "/");
         form.PushButton2_Click();
         QCOMPARE(NamesIn(out), (std::set<std::string> {"bad\xFE.jpg", "bad\xFF.jpg"}));
         const QStringList messages = m_fixture->prompts.messages();

@@ -55,7 +55,7 @@ private slots:
         m_fixture = std::make_unique<FormFixture>();
         m_form = &m_fixture->start();
         m_out = m_fixture->folder("out");
-        m_form->outputBox()->setText(m_out + "/");
+        test::OutputBox(*m_form)->setText(m_out + "/");
     }
 
     void cleanup()
@@ -76,8 +76,8 @@ private slots:
         // What the window shows while the run yields.
         auto* watch = new QTimer(m_form);
         connect(watch, &QTimer::timeout, this, [&] {
-            progress << m_form->progressBar()->progressValue();
-            captions << m_form->progressBar()->text();
+            progress << test::ProgressBar(*m_form)->progressValue();
+            captions << test::ProgressBar(*m_form)->text();
             pointers << int(m_form->pointer());
         });
         watch->start(0);
@@ -92,10 +92,10 @@ private slots:
         QVERIFY(captions.contains(QStringLiteral("Processing: card1.vcf")));
         QVERIFY(captions.contains(QStringLiteral("Processing: card2.vcf")));
         QVERIFY(pointers.contains(int(Form1::Pointer::Busy)));
-        QCOMPARE(m_form->progressBar()->progressValue(), 0.0);
-        QCOMPARE(m_form->progressBar()->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(test::ProgressBar(*m_form)->progressValue(), 0.0);
+        QCOMPARE(test::ProgressBar(*m_form)->text(), QStringLiteral("Progress Bar"));
         QCOMPARE(m_form->pointer(), Form1::Pointer::Default);
-        QVERIFY(!m_form->extractionRun().IsRunning());
+        QVERIFY(!m_form->isExtracting());
     }
 
     void theBarShowsTheLastFileBeforeItGoesBack()
@@ -106,7 +106,7 @@ private slots:
             m_form->fileList().append(m_fixture->file(QStringLiteral("cards/%1.vcf").arg(i), kCard));
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
-        PaintWatch watch(m_form->progressBar());
+        PaintWatch watch(test::ProgressBar(*m_form));
         QList<QPair<int, QString>> atDone; // what the bar had shown when "Done." showed
         m_fixture->prompts.onMessage = [&](const auto&) { atDone = watch.shown; };
         m_form->PushButton2_Click();
@@ -136,11 +136,11 @@ private slots:
         QFETCH(QString, message);
         if (withFile)
             m_form->fileList().append(m_fixture->file("cards/card1.vcf", kCard));
-        m_form->outputBox()->setText(folder);
+        test::OutputBox(*m_form)->setText(folder);
         m_form->PushButton2_Click();
         QCOMPARE(m_fixture->prompts.messages(), QStringList({message}));
         QCOMPARE(m_form->pointer(), Form1::Pointer::Default);
-        QVERIFY(!m_form->extractionRun().IsRunning());
+        QVERIFY(!m_form->isExtracting());
     }
 
     void twoQuickPressesStartOneRun()
@@ -215,7 +215,7 @@ private slots:
         QList<int> pointers;
         auto* during = new QTimer(m_form);
         connect(during, &QTimer::timeout, this, [&] {
-            const QString caption = m_form->progressBar()->text();
+            const QString caption = test::ProgressBar(*m_form)->text();
             if (scanning)
                 return;
             if (!scanned && caption == QStringLiteral("Processing: b.vcf")) {
@@ -285,7 +285,7 @@ private slots:
         QVERIFY(m_form->isClosing());
         QVERIFY(QDir(m_out).entryList(QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(m_fixture->prompts.messages().isEmpty());
-        QVERIFY(!m_form->extractionRun().IsRunning());
+        QVERIFY(!m_form->isExtracting());
     }
 
 private:

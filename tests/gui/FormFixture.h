@@ -1,11 +1,14 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
+#include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
 #include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
 
+#include <QAction>
 #include <QDir>
+#include <QLineEdit>
 #include <QPoint>
 #include <QSize>
 #include <QTemporaryDir>
@@ -77,6 +80,22 @@ inline QStringList Native(QStringList paths)
 // An icon file (a cursor file when `cursor`, with that hot spot) of one image of `size`, stored as
 // PNG as icon files hold their large images: a few kilobytes for an image of 2048 x 2048.
 QByteArray PngIconFile(QSize size, bool cursor = false, QPoint hotSpot = {});
+
+// The window's controls that tests work with, found by their names.
+inline QLineEdit* OutputBox(QWidget& form)
+{
+    return form.findChild<QLineEdit*>(QStringLiteral("Text1"));
+}
+
+inline CaptionProgressBar* ProgressBar(QWidget& form)
+{
+    return form.findChild<CaptionProgressBar*>(QStringLiteral("ProgressBar1"));
+}
+
+inline QAction* ThoroughAction(QWidget& form)
+{
+    return form.findChild<QAction*>(QStringLiteral("StartThoroughAction"));
+}
 
 // Appends every text to the list, as the commands that fill it do.
 inline void AppendAll(FileListModel& list, const QStringList& texts)

@@ -60,7 +60,7 @@ private slots:
         m_fixture = std::make_unique<FormFixture>();
         m_form = &m_fixture->start();
         m_out = m_fixture->folder("out");
-        m_form->outputBox()->setText(m_out + "/");
+        test::OutputBox(*m_form)->setText(m_out + "/");
     }
 
     void cleanup()
@@ -164,7 +164,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QString, opened);
         list({"a.vcf"}, Card("A", withPhoto ? kClassicPhoto : "TEL:1"));
-        m_form->outputBox()->setText(m_out + box);
+        test::OutputBox(*m_form)->setText(m_out + box);
         m_fixture->prompts.answerOpenFolder();
         m_form->PushButton2_Click();
         QCOMPARE(m_fixture->prompts.openedFolders, QStringList({m_out + opened}));
@@ -238,7 +238,7 @@ private slots:
         bool swapped = false;
         auto* during = new QTimer(m_form);
         connect(during, &QTimer::timeout, this, [&] {
-            if (!swapped && m_form->progressBar() && m_form->isBusy()) {
+            if (!swapped && test::ProgressBar(*m_form) && m_form->isBusy()) {
                 swapped = true;
                 m_form->fileList().swapItems(1, 3);
             }
@@ -296,7 +296,7 @@ private slots:
         // It comes after "Done.", and the window is idle again.
         if (!question.isEmpty())
             QCOMPARE(shown.at(shown.size() - 2).text, QStringLiteral("Done."));
-        QCOMPARE(m_form->progressBar()->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(test::ProgressBar(*m_form)->text(), QStringLiteral("Progress Bar"));
         QVERIFY(!m_form->isExtracting());
     }
 
@@ -349,13 +349,13 @@ private slots:
         for (const char* name : {"PushButton2", "ListView1"}) {
             auto* widget = m_fixture->child<QWidget>(name);
             QCOMPARE(widget->contextMenuPolicy(), Qt::ActionsContextMenu);
-            QCOMPARE(widget->actions(), QList<QAction*>({m_form->thoroughAction()}));
+            QCOMPARE(widget->actions(), QList<QAction*>({test::ThoroughAction(*m_form)}));
         }
-        QCOMPARE(m_form->thoroughAction()->text(), QStringLiteral("Start Thorough Extraction"));
+        QCOMPARE(test::ThoroughAction(*m_form)->text(), QStringLiteral("Start Thorough Extraction"));
         QCOMPARE(m_fixture->child<QPushButton>("PushButton2")->text(),
                  QStringLiteral("Start Extracting VCF Images"));
         list({"export.vcf"}, Card("Ann", kIPhonePhoto));
-        m_form->thoroughAction()->trigger();
+        test::ThoroughAction(*m_form)->trigger();
         QTRY_COMPARE(m_fixture->prompts.messages(), QStringList({"Done."}));
         QCOMPARE(QDir(m_out).entryList(QDir::Files), QStringList({"Ann.jpg"}));
     }
@@ -369,7 +369,7 @@ private slots:
         connect(during, &QTimer::timeout, this, [&] {
             if (m_form->isExtracting()) {
                 looked = true;
-                enabledDuring = enabledDuring && m_form->thoroughAction()->isEnabled();
+                enabledDuring = enabledDuring && test::ThoroughAction(*m_form)->isEnabled();
             }
         });
         during->start(0);
@@ -377,7 +377,7 @@ private slots:
         during->stop();
         QVERIFY(looked);
         QVERIFY(!enabledDuring);
-        QVERIFY(m_form->thoroughAction()->isEnabled());
+        QVERIFY(test::ThoroughAction(*m_form)->isEnabled());
     }
 
     void returnPressesTheFocusedButton_data()

@@ -158,7 +158,7 @@ private slots:
         QVERIFY(!m_fixture->hasSetting("Text1"));
         Form1& form = m_fixture->start();
         const QString expected = m_fixture->desktop();
-        QCOMPARE(form.outputBox()->text(), expected);
+        QCOMPARE(test::OutputBox(form)->text(), expected);
         QCOMPARE(m_fixture->setting("Text1"), expected);
     }
 
@@ -175,15 +175,15 @@ private slots:
         QFETCH(QString, stored);
         m_fixture->putSetting("Text1", stored);
         Form1& form = m_fixture->start();
-        QCOMPARE(form.outputBox()->text(), stored);
+        QCOMPARE(test::OutputBox(form)->text(), stored);
         QCOMPARE(m_fixture->setting("Text1"), stored);
     }
 
     void typingIntoTheBoxIsSaved()
     {
         Form1& form = m_fixture->start();
-        form.outputBox()->clear();
-        QTest::keyClicks(form.outputBox(), "/tmp/x");
+        test::OutputBox(form)->clear();
+        QTest::keyClicks(test::OutputBox(form), "/tmp/x");
         QCOMPARE(m_fixture->setting("Text1"), QStringLiteral("/tmp/x"));
     }
 
@@ -370,7 +370,7 @@ private slots:
         QCOMPARE(report.icon, Prompts::Icon::Warning);
         QVERIFY(report.text.contains("\r\nin Tessivor2021/08/31.Form1.Form_Load at line 106\r\r"));
         // Start-up goes on after the report.
-        QCOMPARE(form.outputBox()->text(), m_fixture->desktop());
+        QCOMPARE(test::OutputBox(form)->text(), m_fixture->desktop());
     }
 
     void pointerRules_data()
@@ -457,7 +457,7 @@ private slots:
         const QString chosen = test::Native(m_fixture->folder("photos"));
         m_fixture->prompts.answerFolder(chosen);
         QTest::mouseClick(m_fixture->child<QPushButton>("PushButton9"), Qt::LeftButton);
-        QCOMPARE(form.outputBox()->text(), chosen + QDir::separator());
+        QCOMPARE(test::OutputBox(form)->text(), chosen + QDir::separator());
         QCOMPARE(m_fixture->setting("LastFolderDot"), chosen);
         QCOMPARE(m_fixture->setting("Text1"), chosen + QDir::separator());
         const auto& picker = m_fixture->prompts.shown.constLast();
@@ -465,11 +465,11 @@ private slots:
         QCOMPARE(picker.extra, QString()); // no start folder the first time
 
         // The next browse starts at the folder chosen last, not at the box's text.
-        form.outputBox()->setText("/elsewhere/");
+        test::OutputBox(form)->setText("/elsewhere/");
         m_fixture->prompts.answerFolder(QString());
         form.PushButton9_Click();
         QCOMPARE(m_fixture->prompts.shown.constLast().extra, chosen);
-        QCOMPARE(form.outputBox()->text(), QStringLiteral("/elsewhere/"));
+        QCOMPARE(test::OutputBox(form)->text(), QStringLiteral("/elsewhere/"));
         QCOMPARE(m_fixture->setting("LastFolderDot"), chosen);
     }
 
@@ -499,7 +499,7 @@ private slots:
         Form1& form = m_fixture->start();
         m_fixture->prompts.answerFolder(picked);
         form.PushButton9_Click();
-        QCOMPARE(form.outputBox()->text(), box);
+        QCOMPARE(test::OutputBox(form)->text(), box);
         QCOMPARE(m_fixture->setting("LastFolderDot"), picked);
     }
 
@@ -569,7 +569,7 @@ private slots:
         Form1& form = m_fixture->start();
         // Start-up neither blocks nor gives up: one report names the file and why, and the
         // desktop stands in for the stored folder.
-        QCOMPARE(form.outputBox()->text(), m_fixture->desktop());
+        QCOMPARE(test::OutputBox(form)->text(), m_fixture->desktop());
         QStringList messages = m_fixture->prompts.messages();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.constFirst().startsWith("The settings cannot be read: " + test::Native(path) + " ("
@@ -577,8 +577,8 @@ private slots:
                                                   + ")\r\nin Tessivor2021/08/31.Form1.Form_Load at line 132"),
                  qPrintable(messages.constFirst()));
         // Typing into the box adds no box, and what stands there stays as it was.
-        form.outputBox()->setText("/a/");
-        form.outputBox()->setText("/b/");
+        test::OutputBox(form)->setText("/a/");
+        test::OutputBox(form)->setText("/b/");
         QCOMPARE(m_fixture->prompts.messages().size(), 1);
         const QFileInfo after(path);
         QCOMPARE(after.isDir(), standing == "folder");
@@ -598,9 +598,9 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         Form1& form = m_fixture->start();
-        QCOMPARE(form.outputBox()->text(), m_fixture->desktop());
-        form.outputBox()->setText("/a/");
-        form.outputBox()->setText("/b/");
+        QCOMPARE(test::OutputBox(form)->text(), m_fixture->desktop());
+        test::OutputBox(form)->setText("/a/");
+        test::OutputBox(form)->setText("/b/");
         QCOMPARE(m_fixture->prompts.messages().size(), 1);
         const auto& box = m_fixture->prompts.shown.constFirst();
         QCOMPARE(box.title, QStringLiteral("Orvandel"));
@@ -613,10 +613,10 @@ private slots:
     void cancelledBrowseChangesNothing()
     {
         Form1& form = m_fixture->start();
-        const QString before = form.outputBox()->text();
+        const QString before = test::OutputBox(form)->text();
         m_fixture->prompts.answerFolder(QString());
         form.PushButton9_Click();
-        QCOMPARE(form.outputBox()->text(), before);
+        QCOMPARE(test::OutputBox(form)->text(), before);
         QVERIFY(!m_fixture->hasSetting("LastFolderDot"));
         QCOMPARE(m_fixture->setting("Text1"), before);
     }
@@ -631,7 +631,7 @@ private slots:
         Form1 other(FormServices {m_fixture->prompts, broken, QString()});
         m_fixture->prompts.answerFolder(test::Native("/srv"));
         other.PushButton9_Click();
-        QCOMPARE(other.outputBox()->text(), test::Native("/srv/"));
+        QCOMPARE(test::OutputBox(other)->text(), test::Native("/srv/"));
         QStringList reports = m_fixture->prompts.messages();
         QVERIFY(!reports.isEmpty());
         QVERIFY2(reports.constFirst().startsWith("The setting \"LastFolderDot\" cannot be saved"),

@@ -61,7 +61,7 @@ private slots:
     {
         Form1& form = m_fixture->start(true);
         const QString out = m_fixture->folder("out");
-        form.outputBox()->setText(out + "/");
+        test::OutputBox(form)->setText(out + "/");
         // iPhone's spelling, which the classic run does not know, two people in one file, and
         // a photo that is only an address.
         const QString input = m_fixture->file("cards/export.vcf",
@@ -98,7 +98,7 @@ private slots:
         Form1& form = m_fixture->start(true);
         // A folder without its separator gets one, the system's own.
         const QString out = test::Native(m_fixture->folder("out"));
-        form.outputBox()->setText(out);
+        test::OutputBox(form)->setText(out);
         // 200 photos that cannot be decoded, two good ones among them, and an input that is gone.
         QByteArray cards;
         for (int i = 1; i <= 202; ++i) {
@@ -140,7 +140,7 @@ private slots:
     {
         Form1& form = m_fixture->start(true);
         const QString out = m_fixture->folder("out");
-        form.outputBox()->setText(out + "/");
+        test::OutputBox(form)->setText(out + "/");
         const QString input = m_fixture->file("cards/bad.vcf",
                                               Card("Bad\tName", "PHOTO;ENCODING=b:QU%D")
                                                   + Card("", "PHOTO:https://example.com/x.png"));
@@ -194,7 +194,7 @@ private slots:
             stopped = true;
             during = QStringLiteral("%1|%2|%3")
                          .arg(button->text())
-                         .arg(form.outputBox()->isReadOnly())
+                         .arg(test::OutputBox(form)->isReadOnly())
                          .arg(m_fixture->child<QPushButton>("PushButton9")->isEnabled());
             if (how == "button" || how == "twice") {
                 QTest::mouseClick(button, Qt::LeftButton);
@@ -203,7 +203,7 @@ private slots:
             } else if (how == "Esc on the list") {
                 QTest::keyClick(m_fixture->child<FileListView>("ListView1"), Qt::Key_Escape);
             } else {
-                QTest::keyClick(form.outputBox(), Qt::Key_Escape);
+                QTest::keyClick(test::OutputBox(form), Qt::Key_Escape);
             }
         });
         form.PushButton2_Click();
@@ -236,10 +236,10 @@ private slots:
         }
         // The window is as before the run.
         QCOMPARE(button->text(), QStringLiteral("Start Extracting VCF Images"));
-        QVERIFY(!form.outputBox()->isReadOnly());
+        QVERIFY(!test::OutputBox(form)->isReadOnly());
         QVERIFY(m_fixture->child<QPushButton>("PushButton9")->isEnabled());
         QCOMPARE(form.pointer(), Form1::Pointer::Default);
-        QCOMPARE(form.progressBar()->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(test::ProgressBar(form)->text(), QStringLiteral("Progress Bar"));
         QVERIFY(!form.isExtracting());
     }
 
@@ -273,7 +273,7 @@ private slots:
         Form1& form = m_fixture->start(true);
         const QString out = m_fixture->folder("out");
         const QString other = m_fixture->folder("other");
-        form.outputBox()->setText(out + "/");
+        test::OutputBox(form)->setText(out + "/");
         form.fileList().append(m_fixture->file("cards/a.vcf", Card("A", "PHOTO;ENCODING=b:/9j/2Q==")));
         form.fileList().append(m_fixture->file("cards/b.vcf", Card("B", "PHOTO;ENCODING=b:/9j/2Q==")));
         form.show();
@@ -285,10 +285,10 @@ private slots:
             changed = true;
             // A key typed into the box changes nothing; the folder set by the program is not
             // taken either.
-            form.outputBox()->setFocus();
-            QTest::keyClicks(form.outputBox(), "x");
-            QCOMPARE(form.outputBox()->text(), out + "/");
-            form.outputBox()->setText(other + "/");
+            test::OutputBox(form)->setFocus();
+            QTest::keyClicks(test::OutputBox(form), "x");
+            QCOMPARE(test::OutputBox(form)->text(), out + "/");
+            test::OutputBox(form)->setText(other + "/");
         });
         form.PushButton2_Click();
         QVERIFY(changed);
@@ -307,7 +307,7 @@ private:
     {
         Form1& form = m_fixture->start(true);
         m_out = m_fixture->folder("out");
-        form.outputBox()->setText(m_out + "/");
+        test::OutputBox(form)->setText(m_out + "/");
         for (const char* name : {"export1.vcf", "export2.vcf"}) {
             const QString path = m_fixture->folder("cards") + "/" + name;
             test::WriteGeneratedExport(path.toStdString(), kCards, kPhotoSize);
@@ -321,7 +321,7 @@ private:
     {
         auto* timer = new QTimer(&m_fixture->form());
         connect(timer, &QTimer::timeout, this,
-                [this, check = std::move(check)] { check(m_fixture->form().progressBar()->text()); });
+                [this, check = std::move(check)] { check(test::ProgressBar(m_fixture->form())->text()); });
         timer->start(0);
     }
 

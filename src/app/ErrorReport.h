@@ -5,6 +5,7 @@
 
 namespace orvandel {
 
+// The window's report of an unexpected failure, the "Application Error" box.
 inline constexpr std::string_view kApplicationErrorTitle = "Application Error";
 inline constexpr std::string_view kSupportAddress = "support@quorvane.example";
 
@@ -18,14 +19,6 @@ struct ErrorReport
     // The report as the user reads it: the description, CR LF, the locator, "at line ", the
     // number, CR CR, and the request for a screenshot.
     std::string text() const;
-};
-
-// Whoever shows reports to the user: a message box, stderr, or a test's recorder.
-class ErrorSink
-{
-public:
-    virtual ~ErrorSink() = default;
-    virtual void reportError(const ErrorReport& report) = 0;
 };
 
 } // namespace orvandel
