@@ -22,7 +22,6 @@ public:
                       const QList<RunProblem>& problems,
                       std::function<void()> save);
 
-    QTextEdit* table() const { return m_table; }
 
 private:
     QTextEdit* m_table = nullptr;
