@@ -42,14 +42,8 @@ namespace {
 
 } // namespace
 
-ThoroughCliRunHost::ThoroughCliRunHost(std::vector<std::string> inputs,
-                                       std::string outputFolder,
-                                       bool json,
-                                       std::ostream& out,
-                                       std::ostream& err,
-                                       bool showProgress,
-                                       bool outIsTerminal)
-    : CliRunHost(std::move(inputs), std::move(outputFolder), json, out, err, showProgress, outIsTerminal)
+ThoroughCliRunHost::ThoroughCliRunHost(CliRunOptions options, std::ostream& out, std::ostream& err)
+    : CliRunHost(std::move(options), out, err)
 {
 }
 

@@ -14,13 +14,7 @@ namespace orvandel {
 class ThoroughCliRunHost : public CliRunHost
 {
 public:
-    ThoroughCliRunHost(std::vector<std::string> inputs,
-                       std::string outputFolder,
-                       bool json,
-                       std::ostream& out,
-                       std::ostream& err,
-                       bool showProgress,
-                       bool outIsTerminal = false);
+    ThoroughCliRunHost(CliRunOptions options, std::ostream& out, std::ostream& err);
 
     void stepFailed(const StepFailure& failure) override;
     void itemFinished(const ItemResult& result) override;
