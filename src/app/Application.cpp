@@ -5,6 +5,7 @@
 #include "StopSignals.h"
 #include "TerminalText.h"
 #include "WindowStart.h"
+#include "extract/base64/Base64Kernel.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -32,11 +33,33 @@ namespace {
 #endif
     }
 
+    // The decoders' kernel is chosen by ORVANDEL_BASE64_KERNEL (see ChooseBase64Kernel). A value
+    // that names no kernel is told and refused before a run reads anything, rather than run with
+    // another kernel; a kernel this machine cannot run gives the fastest one it can.
+    bool KnowsTheKernelAskedFor()
+    {
+        const char* asked = std::getenv("ORVANDEL_BASE64_KERNEL");
+        if (ChooseBase64Kernel(asked))
+            return true;
+        const auto names = KnownBase64KernelNames();
+        std::string known;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            known.append(i == 0 ? "" : i + 1 == names.size() ? " or " : ", ").append(names[i]);
+        std::cerr << "orvandel: ORVANDEL_BASE64_KERNEL=" << TerminalText(asked) << ": unknown kernel; use "
+                  << known << '\n';
+        return false;
+    }
+
 } // namespace
 
 int RunApplication(int argc, char* argv[])
 {
     const StartRequest request = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    // The window and "orvandel extract" decode; the help, the version and a usage error do not.
+    const auto* command = std::get_if<CommandRequest>(&request);
+    const bool runs = !command || std::holds_alternative<ExtractRequest>(*command);
+    if (runs && !KnowsTheKernelAskedFor())
+        return 2;
     if (const auto* window = std::get_if<WindowRequest>(&request)) {
         if (!HasWindow())
             return StartWindow(argv[0], *window);

@@ -41,27 +41,18 @@ std::string CliFailureLine(std::string_view path, std::string_view where, std::s
     return line + TerminalText(description);
 }
 
-CliRunHost::CliRunHost(std::vector<std::string> inputs,
-                       std::string outputFolder,
-                       bool json,
-                       std::ostream& out,
-                       std::ostream& err,
-                       bool showProgress,
-                       bool outIsTerminal)
-    : m_inputs(std::move(inputs))
-    , m_outputFolder(std::move(outputFolder))
-    , m_json(json)
-    , m_lines(out, err, !outIsTerminal)
+CliRunHost::CliRunHost(CliRunOptions options, std::ostream& out, std::ostream& err)
+    : m_options(std::move(options))
+    , m_lines(out, err, !m_options.outIsTerminal)
     , m_err(err)
-    , m_showProgress(showProgress)
 {
 }
 
 std::optional<std::string> CliRunHost::itemText(std::size_t position)
 {
-    if (position < 1 || position > m_inputs.size())
+    if (position < 1 || position > m_options.inputs.size())
         return std::nullopt;
-    return m_inputs[position - 1];
+    return m_options.inputs[position - 1];
 }
 
 void CliRunHost::itemStarted(const ItemStart& start)
@@ -80,7 +71,7 @@ void CliRunHost::progress(const ReadProgress& progress)
 
 void CliRunHost::showProgressLine(double percent, const std::string& caption)
 {
-    if (!m_showProgress)
+    if (!m_options.showProgress)
         return;
     m_err << "\r\x1b[K" << static_cast<int>(std::floor(percent)) << "% " << TerminalText(caption)
           << std::flush;
@@ -108,7 +99,7 @@ void CliRunHost::runFinished(const RunEnd& end)
     if (end.outcome == RunOutcome::NoFiles)
         m_err << CliFailureLine({}, {}, kNoFilesMessage) << '\n' << std::flush;
     else if (end.outcome == RunOutcome::NoFolder)
-        m_err << CliFailureLine(m_outputFolder, {}, kCliNoFolderMessage) << '\n' << std::flush;
+        m_err << CliFailureLine(m_options.outputFolder, {}, kCliNoFolderMessage) << '\n' << std::flush;
 }
 
 void CliRunHost::tellFailure(std::string_view path, std::string_view where, std::string_view description)
@@ -135,7 +126,7 @@ void CliRunHost::itemFinished(const ItemResult& result)
         status = "error";
     m_anyFailed = m_anyFailed || result.status == ItemStatus::Failed;
 
-    if (m_json) {
+    if (m_options.json) {
         JsonObject line;
         line.add("input", result.input).add("status", status);
         if (result.status == ItemStatus::Written)

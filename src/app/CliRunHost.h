@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CliRunOptions.h"
 #include "RunTexts.h"
 #include "StdoutLines.h"
 #include "extract/RunInput.h"
@@ -14,25 +15,19 @@ namespace orvandel {
 
 // Runs the extraction for the command line: the inputs are the list, each finished input is
 // one line (or one JSON object) on `out`, each failure and message one line on `err`
-// (CliFailureLine), and a progress line is kept on `err` when it is a terminal. Unless `out` is a
-// terminal its lines are buffered (StdoutLines), and written out before anything goes to `err`
-// but the progress line, so that the two keep their order where they meet in one file, and when
-// the run ends. Once `out` cannot be written or a stop signal has come (StopSignal), the run is
-// stopped at its next yield.
+// (CliFailureLine), and a progress line is kept on `err` when `showProgress` says it is a
+// terminal. Unless `out` is a terminal its lines are buffered (StdoutLines), and written out
+// before anything goes to `err` but the progress line, so that the two keep their order where
+// they meet in one file, and when the run ends. Once `out` cannot be written or a stop signal has come
+// (StopSignal), the run is stopped at its next yield.
 class CliRunHost : public RunInput, public RunObserver
 {
 public:
-    CliRunHost(std::vector<std::string> inputs,
-               std::string outputFolder,
-               bool json,
-               std::ostream& out,
-               std::ostream& err,
-               bool showProgress,
-               bool outIsTerminal = false);
+    CliRunHost(CliRunOptions options, std::ostream& out, std::ostream& err);
 
-    std::size_t itemCount() override { return m_inputs.size(); }
+    std::size_t itemCount() override { return m_options.inputs.size(); }
     std::optional<std::string> itemText(std::size_t position) override;
-    std::string outputFolderText() override { return m_outputFolder; }
+    std::string outputFolderText() override { return m_options.outputFolder; }
 
     void stepFailed(const StepFailure& failure) override;
     void itemStarted(const ItemStart& start) override;
@@ -50,7 +45,7 @@ protected:
     void markFailed() noexcept { m_anyFailed = true; }
     // The input under way has given its result: what fails from here on is no input's.
     void inputDone() noexcept { m_input.clear(); }
-    bool json() const noexcept { return m_json; }
+    bool json() const noexcept { return m_options.json; }
     // Writes one line of the report on stdout.
     void printLine(const std::string& line);
     // Tells a failure on stderr (see CliFailureLine), after the lines that wait for stdout.
@@ -59,12 +54,9 @@ protected:
 private:
     void showProgressLine(double percent, const std::string& caption);
 
-    std::vector<std::string> m_inputs;
-    std::string m_outputFolder;
-    bool m_json;
+    CliRunOptions m_options;
     StdoutLines m_lines;
     std::ostream& m_err;
-    bool m_showProgress;
     bool m_progressShown = false;
     bool m_anyFailed = false;
     std::string m_input; // the input under way, from its start to its result

@@ -33,11 +33,11 @@ std::string SkipReasonText(const SkippedFolder& folder)
     return "it cannot be read: " + folder.detail;
 }
 
-CliScanHost::CliScanHost(std::ostream& out, std::ostream& err, bool json, bool thorough)
+CliScanHost::CliScanHost(const CliRunOptions& options, std::ostream& out, std::ostream& err)
     : m_lines(out, err)
     , m_err(err)
-    , m_json(json)
-    , m_thorough(thorough)
+    , m_json(options.json)
+    , m_thorough(options.thorough)
 {
 }
 

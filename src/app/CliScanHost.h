@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CliRunOptions.h"
 #include "StdoutLines.h"
 #include "filelist/NamePattern.h"
 #include "filelist/ScanHost.h"
@@ -13,11 +14,11 @@ namespace orvandel {
 // Scans the folders named on the command line: the items found are collected, each failure is
 // one line on `err` that names the folder being scanned, and each folder that the scan did not enter gives a
 // "skipped" line on `out` (a JSON object with `json`; with `thorough`, the fields of the thorough run's
-// lines) and a message on `err`.
+// lines) and a message on `err`. Of the options it takes `json` and `thorough`.
 class CliScanHost : public ScanHost
 {
 public:
-    CliScanHost(std::ostream& out, std::ostream& err, bool json, bool thorough);
+    CliScanHost(const CliRunOptions& options, std::ostream& out, std::ostream& err);
 
     // False once stdout cannot be written or a stop signal has come: the scan stops.
     bool yield() override;

@@ -40,23 +40,25 @@ namespace {
     int Extract(
         ExtractRequest options, std::ostream& out, std::ostream& err, bool errIsTerminal, bool outIsTerminal)
     {
-        const ThoroughCommandOptions& thorough = options.thorough;
-        CliScanHost scanHost(out, err, options.json, thorough.thorough);
-        std::vector<std::string> files
-            = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
+        CliRunOptions run {.inputs = {}, // the files the scan gives, below
+                           .outputFolder = options.outputFolder,
+                           .json = options.json,
+                           .thorough = options.thorough.thorough,
+                           .showProgress = errIsTerminal,
+                           .outIsTerminal = outIsTerminal};
+        CliScanHost scanHost(run, out, err);
+        run.inputs = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
         if (!out.good() || StopSignal() != 0)
             return 1; // the scan was stopped
 
         int status = 0;
-        if (thorough.thorough) {
-            status = RunThoroughExtract(thorough, std::move(files), options.outputFolder, options.json, out,
-                                        err, errIsTerminal, outIsTerminal);
+        if (run.thorough) {
+            status = RunThoroughExtract(options.thorough, std::move(run), out, err);
         } else {
-            CliRunHost host(std::move(files), options.outputFolder, options.json, out, err, errIsTerminal,
-                            outIsTerminal);
-            RunLoop run;
+            CliRunHost host(std::move(run), out, err);
+            RunLoop loop;
             ClassicExtractor extractor;
-            const RunOutcome outcome = run.start(host, host, extractor);
+            const RunOutcome outcome = loop.start(host, host, extractor);
             host.clearProgressLine();
             status = ExitStatus(outcome, host.anyFailed());
         }

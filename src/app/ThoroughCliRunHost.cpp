@@ -42,14 +42,8 @@ namespace {
 
 } // namespace
 
-ThoroughCliRunHost::ThoroughCliRunHost(std::vector<std::string> inputs,
-                                       std::string outputFolder,
-                                       bool json,
-                                       std::ostream& out,
-                                       std::ostream& err,
-                                       bool showProgress,
-                                       bool outIsTerminal)
-    : CliRunHost(std::move(inputs), std::move(outputFolder), json, out, err, showProgress, outIsTerminal)
+ThoroughCliRunHost::ThoroughCliRunHost(CliRunOptions options, std::ostream& out, std::ostream& err)
+    : CliRunHost(std::move(options), out, err)
 {
 }
 
@@ -57,7 +51,7 @@ void ThoroughCliRunHost::stepFailed(const StepFailure& failure)
 {
     markFailed();
     const bool told = !IsPhotoStep(failure.step);
-    m_reportsOfInput.push_back({failure.description, told});
+    m_reportsOfInput.push_back({failure.step, failure.line, failure.description, told});
     if (told)
         CliRunHost::stepFailed(failure);
 }
@@ -67,8 +61,10 @@ void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
     clearProgressLine();
     ++m_photosOfInput;
     if (result.status == PhotoStatus::Failed) {
-        const auto report = std::find_if(m_reportsOfInput.begin(), m_reportsOfInput.end(),
-                                         [&](const Report& r) { return r.description == result.error; });
+        const auto report
+            = std::find_if(m_reportsOfInput.begin(), m_reportsOfInput.end(), [&](const Report& r) {
+                  return !r.told && r.step == result.errorStep && r.line == result.line;
+              });
         if (report != m_reportsOfInput.end())
             m_reportsOfInput.erase(report);
         tellFailure(result.input,

@@ -2,6 +2,7 @@
 
 #include "CliRunHost.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,7 @@ namespace orvandel {
 class ThoroughCliRunHost : public CliRunHost
 {
 public:
-    ThoroughCliRunHost(std::vector<std::string> inputs,
-                       std::string outputFolder,
-                       bool json,
-                       std::ostream& out,
-                       std::ostream& err,
-                       bool showProgress,
-                       bool outIsTerminal = false);
+    ThoroughCliRunHost(CliRunOptions options, std::ostream& out, std::ostream& err);
 
     void stepFailed(const StepFailure& failure) override;
     void itemFinished(const ItemResult& result) override;
@@ -29,8 +24,12 @@ public:
 private:
     void printInputLine(const std::string& input, const char* status, const std::string& error);
 
+    // A failure of the input under way. A photo's failure waits for the photo's result, which
+    // tells its card and line, and is known by its step and the photo's line.
     struct Report
     {
+        RunStep step = RunStep::CheckList;
+        std::uint64_t line = 0; // the photo's, or 0
         std::string description;
         bool told = false; // on stderr
     };

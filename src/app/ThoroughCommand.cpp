@@ -9,13 +9,9 @@
 namespace orvandel {
 
 int RunThoroughExtract(const ThoroughCommandOptions& options,
-                       std::vector<std::string> inputs,
-                       std::string outputFolder,
-                       bool json,
+                       CliRunOptions run,
                        std::ostream& out,
-                       std::ostream& err,
-                       bool errIsTerminal,
-                       bool outIsTerminal)
+                       std::ostream& err)
 {
     ThoroughOptions runOptions;
     runOptions.logos = options.logos;
@@ -23,11 +19,10 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
     if (options.nameTemplate)
         runOptions.name = NameTemplate::parse(*options.nameTemplate);
 
-    ThoroughCliRunHost host(std::move(inputs), std::move(outputFolder), json, out, err, errIsTerminal,
-                            outIsTerminal);
-    RunLoop run;
+    ThoroughCliRunHost host(std::move(run), out, err);
+    RunLoop loop;
     ThoroughExtractor extractor(std::move(runOptions));
-    const RunOutcome outcome = run.start(host, host, extractor);
+    const RunOutcome outcome = loop.start(host, host, extractor);
     host.clearProgressLine();
     return ExitStatus(outcome, host.anyFailed());
 }

@@ -309,7 +309,7 @@ namespace {
     {
         std::ostringstream out;
         std::ostringstream err;
-        CliScanHost host(out, err, false, false);
+        CliScanHost host(CliRunOptions {}, out, err);
         host.scanning("cards/new\nfolder");
         host.stepFailed({ScanStep::ListFolder, "Out of memory"});
         EXPECT_EQ(err.str(), "orvandel: cards/new\\nfolder: Out of memory\n");

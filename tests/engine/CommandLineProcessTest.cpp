@@ -471,7 +471,14 @@ namespace {
             NoDisplayCase {"OffscreenVariable",
                            {"-x"},
                            {"QT_QPA_PLATFORM=offscreen"},
-                           "orvandel: unknown option '-x'\n" + kTryHelp}),
+                           "orvandel: unknown option '-x'\n" + kTryHelp},
+            // A kernel nobody knows is refused before the run reads anything, rather than
+            // replaced by the fastest (the output folder given is the card: nothing is written).
+            NoDisplayCase {"UnknownKernel",
+                           {"extract", "-o", "CARD", "CARD"},
+                           {"ORVANDEL_BASE64_KERNEL=avx1024"},
+                           "orvandel: ORVANDEL_BASE64_KERNEL=avx1024: unknown kernel; use scalar, ssse3, "
+                           "avx2 or neon\n"}),
         [](const auto& info) { return std::string(info.param.name); });
 
 #if defined(ORVANDEL_WINDOW_MODULE)

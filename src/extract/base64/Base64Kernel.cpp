@@ -3,6 +3,7 @@
 #include "Base64KernelTargets.h"
 #include "extract/Base64Alphabet.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
@@ -54,8 +55,10 @@ namespace {
 
     std::atomic<const Base64Kernel*>& Current()
     {
-        static std::atomic<const Base64Kernel*> current {
-            &ChooseBase64Kernel(std::getenv("ORVANDEL_BASE64_KERNEL"))};
+        static std::atomic<const Base64Kernel*> current {[] {
+            const Base64Kernel* chosen = ChooseBase64Kernel(std::getenv("ORVANDEL_BASE64_KERNEL"));
+            return chosen ? chosen : AvailableBase64Kernels().back();
+        }()};
         return current;
     }
 
@@ -67,16 +70,25 @@ std::span<const Base64Kernel* const> AvailableBase64Kernels()
     return kernels;
 }
 
-const Base64Kernel& ChooseBase64Kernel(const char* name)
+std::span<const std::string_view> KnownBase64KernelNames()
+{
+    static constexpr std::string_view kNames[] = {"scalar", "ssse3", "avx2", "neon"};
+    return kNames;
+}
+
+const Base64Kernel* ChooseBase64Kernel(const char* name)
 {
     const auto kernels = AvailableBase64Kernels();
-    if (name) {
-        for (const Base64Kernel* kernel : kernels) {
-            if (kernel->name == name)
-                return *kernel;
-        }
+    if (!name || !*name)
+        return kernels.back();
+    for (const Base64Kernel* kernel : kernels) {
+        if (kernel->name == name)
+            return kernel;
     }
-    return *kernels.back();
+    const auto names = KnownBase64KernelNames();
+    if (std::find(names.begin(), names.end(), name) != names.end())
+        return kernels.back();
+    return nullptr;
 }
 
 const Base64Kernel& CurrentBase64Kernel()

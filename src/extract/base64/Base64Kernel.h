@@ -28,13 +28,21 @@ struct Base64Kernel
 // The kernels this machine can run: the scalar one first, the fastest last.
 std::span<const Base64Kernel* const> AvailableBase64Kernels();
 
+// The name of every kernel there is, whether this build and this machine run it or not:
+// "scalar", "ssse3", "avx2", "neon".
+std::span<const std::string_view> KnownBase64KernelNames();
+
 // The kernel that the decoders use: chosen once, at first use, by ChooseBase64Kernel from the
-// environment variable ORVANDEL_BASE64_KERNEL, unless UseBase64Kernel chose another since.
+// environment variable ORVANDEL_BASE64_KERNEL (the fastest when it names no kernel: the program
+// refuses such a name before it runs), unless UseBase64Kernel chose another since.
 const Base64Kernel& CurrentBase64Kernel();
 
-// The available kernel that `name` names; the fastest available one when `name` is null, empty
-// or names none of them (a kernel this machine cannot run is never chosen).
-const Base64Kernel& ChooseBase64Kernel(const char* name);
+// The kernel that `name`, a value of ORVANDEL_BASE64_KERNEL, asks for: the available kernel of
+// that name, or the fastest available one when `name` is null or empty or names a kernel this
+// machine cannot run (a kernel of another processor, or one this processor lacks: the tests ask
+// for every kernel of the processor's family on machines that may lack one, and each kernel's
+// results are the scalar one's). Null when `name` is none of KnownBase64KernelNames().
+const Base64Kernel* ChooseBase64Kernel(const char* name);
 
 // Makes the decoders use `kernel` from now on (the tests and the fuzzer run every kernel so).
 void UseBase64Kernel(const Base64Kernel& kernel);
