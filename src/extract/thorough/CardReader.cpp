@@ -103,32 +103,6 @@ namespace {
         return SniffImageType(bytes) != ImageType::Unknown;
     }
 
-    std::string Unquote(std::string_view text)
-    {
-        text = TrimBlanks(text);
-        if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-            text = text.substr(1, text.size() - 2);
-        return std::string(text);
-    }
-
-    // Splits at `separator` where it does not stand between double quotes.
-    std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator)
-    {
-        std::vector<std::string_view> parts;
-        bool quoted = false;
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '"')
-                quoted = !quoted;
-            else if (text[i] == separator && !quoted) {
-                parts.push_back(text.substr(start, i - start));
-                start = i + 1;
-            }
-        }
-        parts.push_back(text.substr(start));
-        return parts;
-    }
-
 } // namespace
 
 CardReader::CardReader(TextSource& text, CardHandler& handler, CardReaderOptions options)
@@ -294,62 +268,11 @@ void CardReader::startSkipping()
 
 void CardReader::beginProperty()
 {
-    const std::vector<std::string_view> parts = SplitOutsideQuotes(m_header, ';');
-    std::string_view name = TrimBlanks(parts.front());
-    if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
-        name.remove_prefix(dot + 1); // the group: "item1.PHOTO"
-    const std::string upperName = AsciiUpper(name);
-
-    m_encoding.clear();
-    m_valueType.clear();
-    m_charset.clear();
-    std::string declared;
-    std::string declaredFallback;
-    for (std::size_t k = 1; k < parts.size(); ++k) {
-        const std::string_view parameter = TrimBlanks(parts[k]);
-        if (parameter.empty())
-            continue;
-        const auto equals = parameter.find('=');
-        if (equals == std::string_view::npos) {
-            // vCard 2.1 writes bare values: "PHOTO;ENCODING=BASE64;JPEG".
-            const std::string value = AsciiUpper(Unquote(parameter));
-            if (value == "B" || value == "BASE64" || value == "QUOTED-PRINTABLE" || value == "8BIT"
-                || value == "7BIT")
-                m_encoding = value;
-            else if (value == "URL" || value == "URI")
-                m_valueType = value;
-            else if (declared.empty())
-                declared = Unquote(parameter);
-            continue;
-        }
-        const std::string key = AsciiUpper(TrimBlanks(parameter.substr(0, equals)));
-        const std::string value = Unquote(parameter.substr(equals + 1));
-        if (key == "ENCODING") {
-            m_encoding = AsciiUpper(value);
-        } else if (key == "VALUE") {
-            m_valueType = AsciiUpper(value);
-        } else if (key == "CHARSET") {
-            m_charset = value;
-        } else if (key == "MEDIATYPE") {
-            declared = value;
-        } else if (key == "TYPE" && declared.empty()) {
-            // TYPE may list several values; the one that names an image type counts.
-            for (const std::string_view item : SplitOutsideQuotes(value, ',')) {
-                const std::string itemText = Unquote(item);
-                if (ImageTypeFromDeclared(itemText) != ImageType::Unknown) {
-                    declared = itemText;
-                    break;
-                }
-                if (declaredFallback.empty())
-                    declaredFallback = itemText;
-            }
-        }
-    }
-    if (declared.empty())
-        declared = declaredFallback;
+    m_property = ParsePropertyHeader(m_header);
+    const std::string& upperName = m_property.name;
 
     m_state = State::Value;
-    m_quotedPrintable = m_encoding == "QUOTED-PRINTABLE";
+    m_quotedPrintable = m_property.quotedPrintable();
     m_lastChar = 0;
     m_valueLine = m_line;
 
@@ -370,7 +293,7 @@ void CardReader::beginProperty()
         m_photo = PhotoStart {};
         m_photo.property = upperName;
         m_photo.line = m_propertyLine;
-        m_photo.declaredType = declared;
+        m_photo.declaredType = m_property.declaredType;
         m_prefix.clear();
         m_dataHeader.clear();
         m_decodeErrorLine = 0;
@@ -384,15 +307,10 @@ void CardReader::beginProperty()
     }
 }
 
-bool CardReader::encodingAllowsBase64() const
-{
-    return m_encoding.empty() || m_encoding == "B" || m_encoding == "BASE64" || m_encoding == "BINARY";
-}
-
 bool CardReader::base64LinesContinue() const
 {
     return m_kind == ValueKind::Photo
-        && (m_mode == PhotoMode::Base64 || (m_mode == PhotoMode::Prefix && encodingAllowsBase64()));
+        && (m_mode == PhotoMode::Base64 || (m_mode == PhotoMode::Prefix && m_property.allowsBase64()));
 }
 
 bool CardReader::looksLikeBase64Line(std::size_t at) const
@@ -596,17 +514,16 @@ void CardReader::decidePhoto()
     // "PHOTO;VALUE=URL;TYPE=GIF" header carries it. Without such a word, a value that starts
     // with a scheme on the property's own line is an address unless Base64 is declared: Base64
     // that holds a ":" is damaged, and fails as such.
-    const bool declaredAddress = m_valueType == "URI" || m_valueType == "URL";
-    const bool declaredBase64 = m_encoding == "B" || m_encoding == "BASE64" || m_encoding == "BINARY";
+    const bool declaredAddress = m_property.declaresAddress();
     if ((declaredAddress && !StartsAsBase64Image(m_prefix))
-        || (!declaredAddress && !scheme.empty() && !declaredBase64 && m_prefixOnValueLine)) {
+        || (!declaredAddress && !scheme.empty() && !m_property.declaresBase64() && m_prefixOnValueLine)) {
         m_mode = PhotoMode::Link;
         m_photo.address = m_prefix;
         return;
     }
-    if (!encodingAllowsBase64()) {
+    if (!m_property.allowsBase64()) {
         m_mode = PhotoMode::Unsupported;
-        m_photo.problem = "its encoding \"" + m_encoding + "\" is not Base64";
+        m_photo.problem = "its encoding \"" + m_property.encoding + "\" is not Base64";
         return;
     }
     m_mode = PhotoMode::Base64;
@@ -714,7 +631,8 @@ void CardReader::endText()
     // A CHARSET names the set of the value's bytes. An input read from UTF-16 is text already:
     // only a quoted-printable value still holds bytes of the set it names.
     const bool bytes = m_text.encoding() == TextEncoding::Utf8 || m_quotedPrintable;
-    const std::string value = DecodeCardTextValue(m_textValue, m_encoding, bytes ? m_charset : "");
+    const std::string value
+        = DecodeCardTextValue(m_textValue, m_property.encoding, bytes ? m_property.charset : "");
     switch (m_textField) {
     case TextField::Begin:
         if (EqualsIgnoringAsciiCase(value, "VCARD"))

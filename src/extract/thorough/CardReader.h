@@ -3,6 +3,7 @@
 #include "Base64Stream.h"
 #include "PercentStream.h"
 #include "PhotoOutput.h"
+#include "PropertyHeader.h"
 #include "TextSource.h"
 
 #include <cstddef>
@@ -141,7 +142,6 @@ private:
     void atBreak();
     bool looksLikeBase64Line(std::size_t at) const;
     bool base64LinesContinue() const;
-    bool encodingAllowsBase64() const;
 
     void startSkipping();
     void beginProperty();
@@ -171,7 +171,8 @@ private:
     std::uint64_t m_line = 1;
 
     State m_state = State::LineStart;
-    std::string m_header;
+    std::string m_header; // the property's name and parameters, as written
+    PropertyHeader m_property; // what they say
     std::uint64_t m_propertyLine = 0;
     std::uint64_t m_valueLine = 0; // where the value begins, after the header's ":"
 
@@ -181,9 +182,6 @@ private:
     char m_lastChar = 0; // of the current line's value text, for quoted-printable soft breaks
     TextField m_textField = TextField::Fn;
     std::string m_textValue;
-    std::string m_charset;
-    std::string m_encoding;
-    std::string m_valueType;
 
     // The photo being read.
     PhotoMode m_mode = PhotoMode::Prefix;
