@@ -1,7 +1,6 @@
 #include "CardReader.h"
 
 #include "CardText.h"
-#include "ImageType.h"
 #include "util/AsciiText.h"
 
 #include <algorithm>
@@ -19,10 +18,6 @@ namespace {
     // How much of a line without indent tells whether it goes on with Base64.
     constexpr std::size_t kProbe = 4 * 1024;
     constexpr std::size_t kMaxText = 4 * 1024;
-    constexpr std::size_t kMaxAddress = 8 * 1024;
-    constexpr std::size_t kMaxDataHeader = 1024;
-    // Enough of a value to see "https:" or "data:" at its start.
-    constexpr std::size_t kPrefixLength = 16;
     constexpr std::size_t kMinBuffer = 16 * 1024;
 
     bool IsBreak(char c)
@@ -61,47 +56,6 @@ namespace {
     }
 
     constexpr auto kLineBytes = MakeLineBytes();
-
-    // True when the first characters of a value are Base64 (blanks aside) whose bytes begin an
-    // image of a type this program knows.
-    bool StartsAsBase64Image(std::string_view text)
-    {
-        std::string bytes;
-        std::uint32_t bits = 0;
-        int have = 0;
-        for (const char c : text) {
-            std::uint32_t value = 0;
-            if (c >= 'A' && c <= 'Z')
-                value = static_cast<std::uint32_t>(c - 'A');
-            else if (c >= 'a' && c <= 'z')
-                value = static_cast<std::uint32_t>(c - 'a' + 26);
-            else if (c >= '0' && c <= '9')
-                value = static_cast<std::uint32_t>(c - '0' + 52);
-            else if (c == '+' || c == '-')
-                value = 62;
-            else if (c == '/' || c == '_')
-                value = 63;
-            else if (IsBlank(c))
-                continue;
-            else if (c == '=')
-                break;
-            else
-                return false;
-            bits = bits << 6 | value;
-            if (++have == 4) {
-                bytes += static_cast<char>(bits >> 16);
-                bytes += static_cast<char>(bits >> 8);
-                bytes += static_cast<char>(bits);
-                bits = 0;
-                have = 0;
-            }
-        }
-        if (have >= 2)
-            bytes += static_cast<char>(bits >> (6 * have - 8));
-        if (have == 3)
-            bytes += static_cast<char>(bits >> 2);
-        return SniffImageType(bytes) != ImageType::Unknown;
-    }
 
 } // namespace
 
@@ -290,18 +244,7 @@ void CardReader::beginProperty()
         if (!m_cardOpen)
             startCard();
         m_kind = ValueKind::Photo;
-        m_photo = PhotoStart {};
-        m_photo.property = upperName;
-        m_photo.line = m_propertyLine;
-        m_photo.declaredType = m_property.declaredType;
-        m_prefix.clear();
-        m_dataHeader.clear();
-        m_decodeErrorLine = 0;
-        m_mode = PhotoMode::Prefix;
-        if (m_quotedPrintable) {
-            m_mode = PhotoMode::Unsupported;
-            m_photo.problem = "it is written as quoted-printable text, not as Base64, and is left alone";
-        }
+        m_photo.begin(m_property, m_propertyLine, m_valueLine);
     } else {
         m_kind = ValueKind::Skip;
     }
@@ -309,8 +252,7 @@ void CardReader::beginProperty()
 
 bool CardReader::base64LinesContinue() const
 {
-    return m_kind == ValueKind::Photo
-        && (m_mode == PhotoMode::Base64 || (m_mode == PhotoMode::Prefix && m_property.allowsBase64()));
+    return m_kind == ValueKind::Photo && m_photo.takesBase64Lines();
 }
 
 bool CardReader::looksLikeBase64Line(std::size_t at) const
@@ -343,17 +285,8 @@ bool CardReader::looksLikeBase64Line(std::size_t at) const
 void CardReader::stepValue()
 {
     if (m_pos == m_end && !refill()) {
-        if (m_kind == ValueKind::Photo && m_mode == PhotoMode::Prefix && !m_prefix.empty())
-            decidePhoto(); // a short photo: what it is was not known yet
-        if (m_kind == ValueKind::Photo && (m_mode == PhotoMode::Base64 || m_mode == PhotoMode::Percent)) {
-            // The input ends inside a line of the photo's data: the file was cut short (an
-            // export, a copy or a download that did not finish), and so was the photo.
+        if (m_kind == ValueKind::Photo && m_photo.endCutShort(m_card, m_line)) {
             m_state = State::LineStart;
-            PhotoEnd end;
-            end.ok = false;
-            end.error = "the input ends inside its data, which is cut short";
-            end.errorLine = m_line;
-            m_handler.photoEnded(end, m_card);
             return;
         }
         endValue(); // the input ends inside the value
@@ -362,11 +295,8 @@ void CardReader::stepValue()
     const char* begin = m_buffer.data() + m_pos;
     const char* end = m_buffer.data() + m_end;
     const char* stop;
-    if (m_kind == ValueKind::Photo && m_mode == PhotoMode::Base64) {
-        const bool failedBefore = m_decoder.failed();
-        stop = m_decoder.decodeLine(begin, end);
-        if (!failedBefore && m_decoder.failed())
-            m_decodeErrorLine = m_line;
+    if (m_kind == ValueKind::Photo && m_photo.decodingBase64()) {
+        stop = m_photo.decodeBase64Line(begin, end, m_line);
         if (stop > begin)
             m_lastChar = stop[-1];
     } else {
@@ -427,139 +357,10 @@ void CardReader::takeSegment(const char* begin, const char* end)
                                                  kMaxText - std::min(kMaxText, m_textValue.size())));
         break;
     case ValueKind::Photo:
-        takePhotoSegment(begin, end);
+        m_photo.take(begin, end, m_line);
         break;
     }
     m_lastChar = end[-1];
-}
-
-void CardReader::takePhotoSegment(const char* begin, const char* end)
-{
-    const char* p = begin;
-    while (p < end) {
-        switch (m_mode) {
-        case PhotoMode::Prefix: {
-            const char c = *p++;
-            if (m_prefix.empty() && IsBlank(c))
-                break;
-            if (m_prefix.empty())
-                m_prefixOnValueLine = m_line == m_valueLine;
-            m_prefix += c;
-            if (c == ':' || m_prefix.size() >= kPrefixLength)
-                decidePhoto();
-            break;
-        }
-        case PhotoMode::DataHeader: {
-            const char* comma = std::find(p, end, ',');
-            const std::size_t room = kMaxDataHeader + 1 - std::min(kMaxDataHeader + 1, m_dataHeader.size());
-            m_dataHeader.append(p, std::min<std::size_t>(static_cast<std::size_t>(comma - p), room));
-            p = comma;
-            if (m_dataHeader.size() > kMaxDataHeader) {
-                m_mode = PhotoMode::Unsupported;
-                m_photo.problem = "its data: address has no \",\" before its data";
-            } else if (p < end) {
-                ++p;
-                decideDataHeader();
-            }
-            break;
-        }
-        case PhotoMode::Base64: {
-            const bool failedBefore = m_decoder.failed();
-            p = m_decoder.decodeLine(p, end);
-            if (!failedBefore && m_decoder.failed())
-                m_decodeErrorLine = m_line;
-            break;
-        }
-        case PhotoMode::Percent: {
-            const bool failedBefore = m_percent.failed();
-            m_percent.decode(p, end);
-            if (!failedBefore && m_percent.failed())
-                m_decodeErrorLine = m_line;
-            p = end;
-            break;
-        }
-        case PhotoMode::Link: {
-            const std::size_t room = kMaxAddress - std::min(kMaxAddress, m_photo.address.size());
-            m_photo.address.append(p, std::min<std::size_t>(static_cast<std::size_t>(end - p), room));
-            p = end;
-            break;
-        }
-        case PhotoMode::Unsupported:
-            p = end;
-            break;
-        }
-    }
-}
-
-void CardReader::decidePhoto()
-{
-    // Base64 never holds a ":", so a "scheme:" at the start is an address.
-    std::string scheme;
-    const auto colon = m_prefix.find(':');
-    if (colon != std::string::npos && colon > 0 && IsAsciiLetter(m_prefix[0])) {
-        const std::string_view name = std::string_view(m_prefix).substr(0, colon);
-        const bool wellFormed = std::all_of(name.begin(), name.end(), [](char c) {
-            return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '.' || c == '-';
-        });
-        if (wellFormed)
-            scheme = AsciiUpper(name);
-    }
-    if (scheme == "DATA") {
-        m_mode = PhotoMode::DataHeader;
-        m_dataHeader = m_prefix.substr(colon + 1);
-        return;
-    }
-    // VALUE=URI or URL says the value is an address, whatever it holds (a desktop address book
-    // writes local paths there), unless it plainly is an image in Base64, as the classic
-    // "PHOTO;VALUE=URL;TYPE=GIF" header carries it. Without such a word, a value that starts
-    // with a scheme on the property's own line is an address unless Base64 is declared: Base64
-    // that holds a ":" is damaged, and fails as such.
-    const bool declaredAddress = m_property.declaresAddress();
-    if ((declaredAddress && !StartsAsBase64Image(m_prefix))
-        || (!declaredAddress && !scheme.empty() && !m_property.declaresBase64() && m_prefixOnValueLine)) {
-        m_mode = PhotoMode::Link;
-        m_photo.address = m_prefix;
-        return;
-    }
-    if (!m_property.allowsBase64()) {
-        m_mode = PhotoMode::Unsupported;
-        m_photo.problem = "its encoding \"" + m_property.encoding + "\" is not Base64";
-        return;
-    }
-    m_mode = PhotoMode::Base64;
-    startInlinePhoto();
-    const bool failedBefore = m_decoder.failed();
-    m_decoder.decodeLine(m_prefix.data(), m_prefix.data() + m_prefix.size());
-    if (!failedBefore && m_decoder.failed())
-        m_decodeErrorLine = m_line;
-}
-
-// "image/png;base64": a media type, perhaps parameters, and ";base64" for Base64 data; without
-// it the data is percent-encoded. Some exporters escape the "," ";" and ":" as in text values.
-void CardReader::decideDataHeader()
-{
-    // The "," that ended the header counts too, so that the backslash of an escaped one goes.
-    std::string header = UnescapeSeparators(m_dataHeader + ",");
-    header.pop_back();
-    const std::vector<std::string_view> parts = SplitOutsideQuotes(header, ';');
-    const std::string_view mediaType = TrimBlanks(parts.front());
-    bool base64 = false;
-    for (std::size_t k = 1; k < parts.size(); ++k)
-        base64 = base64 || EqualsIgnoringAsciiCase(TrimBlanks(parts[k]), "BASE64");
-    if (!mediaType.empty())
-        m_photo.declaredType = std::string(mediaType);
-    m_mode = base64 ? PhotoMode::Base64 : PhotoMode::Percent;
-    startInlinePhoto();
-}
-
-void CardReader::startInlinePhoto()
-{
-    m_photo.form = PhotoForm::Inline;
-    PhotoOutput* output = m_handler.photoStarted(m_photo);
-    if (m_mode == PhotoMode::Percent)
-        m_percent.start(output);
-    else
-        m_decoder.start(output);
 }
 
 void CardReader::endValue()
@@ -572,57 +373,8 @@ void CardReader::endValue()
         endText();
         break;
     case ValueKind::Photo:
-        endPhoto();
+        m_photo.end(m_card, m_line);
         break;
-    }
-}
-
-void CardReader::endPhoto()
-{
-    if (m_mode == PhotoMode::Prefix) {
-        if (m_prefix.empty())
-            return; // an empty photo property carries no photo
-        decidePhoto();
-    }
-    if (m_mode == PhotoMode::DataHeader) {
-        m_mode = PhotoMode::Unsupported;
-        m_photo.problem = "its data: address ends before its data";
-    }
-    PhotoEnd end;
-    switch (m_mode) {
-    case PhotoMode::Base64:
-        end.ok = m_decoder.finish();
-        end.error = m_decoder.error();
-        end.errorLine = m_decodeErrorLine;
-        end.repaired = m_decoder.repaired();
-        end.bytes = m_decoder.bytesDecoded();
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Percent:
-        end.ok = m_percent.finish();
-        end.error = m_percent.error();
-        end.errorLine = m_decodeErrorLine;
-        if (!end.ok && end.errorLine == 0)
-            end.errorLine = m_line; // it ended inside an escape, on the value's last line
-        end.bytes = m_percent.bytesDecoded();
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Link:
-        m_photo.form = PhotoForm::Link;
-        m_photo.address = UnescapeSeparators(TrimBlanks(m_photo.address)); // as the exporter meant it
-        m_handler.photoStarted(m_photo);
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Unsupported:
-        m_photo.form = PhotoForm::Unsupported;
-        end.ok = false;
-        end.error = m_photo.problem;
-        m_handler.photoStarted(m_photo);
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Prefix:
-    case PhotoMode::DataHeader:
-        return;
     }
 }
 
@@ -685,14 +437,8 @@ void CardReader::finishInput()
 
 void CardReader::abandon(const std::string& reason)
 {
-    if (m_state == State::Value && m_kind == ValueKind::Photo
-        && (m_mode == PhotoMode::Base64 || m_mode == PhotoMode::Percent)) {
-        PhotoEnd end;
-        end.ok = false;
-        end.error = reason;
-        end.errorLine = m_line;
-        m_handler.photoEnded(end, m_card);
-    }
+    if (m_state == State::Value && m_kind == ValueKind::Photo)
+        m_photo.abandon(reason, m_card, m_line);
     closeCard();
     m_state = State::Done;
 }
