@@ -12,8 +12,8 @@ set -euo pipefail
 seconds="${1:-30}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${2:-$root/build-fuzz}"
-targets=(fuzz_base64_decode fuzz_classic_photo_finder fuzz_card_reader fuzz_base64_kernels
-    fuzz_icon_file fuzz_charset fuzz_image_type fuzz_name_template fuzz_wildcard fuzz_skin_style_sheet)
+targets=(fuzz_base64_decode fuzz_classic_photo_finder fuzz_card_reader fuzz_property_header
+    fuzz_base64_kernels fuzz_icon_file fuzz_charset fuzz_image_type fuzz_name_template fuzz_wildcard fuzz_skin_style_sheet)
 
 # The longest input each target is given: the classic finder reads whole card files, some of
 # whose seeds are megabytes long.

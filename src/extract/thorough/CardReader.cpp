@@ -1,7 +1,6 @@
 #include "CardReader.h"
 
 #include "CardText.h"
-#include "ImageType.h"
 #include "util/AsciiText.h"
 
 #include <algorithm>
@@ -19,10 +18,6 @@ namespace {
     // How much of a line without indent tells whether it goes on with Base64.
     constexpr std::size_t kProbe = 4 * 1024;
     constexpr std::size_t kMaxText = 4 * 1024;
-    constexpr std::size_t kMaxAddress = 8 * 1024;
-    constexpr std::size_t kMaxDataHeader = 1024;
-    // Enough of a value to see "https:" or "data:" at its start.
-    constexpr std::size_t kPrefixLength = 16;
     constexpr std::size_t kMinBuffer = 16 * 1024;
 
     bool IsBreak(char c)
@@ -61,73 +56,6 @@ namespace {
     }
 
     constexpr auto kLineBytes = MakeLineBytes();
-
-    // True when the first characters of a value are Base64 (blanks aside) whose bytes begin an
-    // image of a type this program knows.
-    bool StartsAsBase64Image(std::string_view text)
-    {
-        std::string bytes;
-        std::uint32_t bits = 0;
-        int have = 0;
-        for (const char c : text) {
-            std::uint32_t value = 0;
-            if (c >= 'A' && c <= 'Z')
-                value = static_cast<std::uint32_t>(c - 'A');
-            else if (c >= 'a' && c <= 'z')
-                value = static_cast<std::uint32_t>(c - 'a' + 26);
-            else if (c >= '0' && c <= '9')
-                value = static_cast<std::uint32_t>(c - '0' + 52);
-            else if (c == '+' || c == '-')
-                value = 62;
-            else if (c == '/' || c == '_')
-                value = 63;
-            else if (IsBlank(c))
-                continue;
-            else if (c == '=')
-                break;
-            else
-                return false;
-            bits = bits << 6 | value;
-            if (++have == 4) {
-                bytes += static_cast<char>(bits >> 16);
-                bytes += static_cast<char>(bits >> 8);
-                bytes += static_cast<char>(bits);
-                bits = 0;
-                have = 0;
-            }
-        }
-        if (have >= 2)
-            bytes += static_cast<char>(bits >> (6 * have - 8));
-        if (have == 3)
-            bytes += static_cast<char>(bits >> 2);
-        return SniffImageType(bytes) != ImageType::Unknown;
-    }
-
-    std::string Unquote(std::string_view text)
-    {
-        text = TrimBlanks(text);
-        if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-            text = text.substr(1, text.size() - 2);
-        return std::string(text);
-    }
-
-    // Splits at `separator` where it does not stand between double quotes.
-    std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator)
-    {
-        std::vector<std::string_view> parts;
-        bool quoted = false;
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '"')
-                quoted = !quoted;
-            else if (text[i] == separator && !quoted) {
-                parts.push_back(text.substr(start, i - start));
-                start = i + 1;
-            }
-        }
-        parts.push_back(text.substr(start));
-        return parts;
-    }
 
 } // namespace
 
@@ -294,62 +222,11 @@ void CardReader::startSkipping()
 
 void CardReader::beginProperty()
 {
-    const std::vector<std::string_view> parts = SplitOutsideQuotes(m_header, ';');
-    std::string_view name = TrimBlanks(parts.front());
-    if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
-        name.remove_prefix(dot + 1); // the group: "item1.PHOTO"
-    const std::string upperName = AsciiUpper(name);
-
-    m_encoding.clear();
-    m_valueType.clear();
-    m_charset.clear();
-    std::string declared;
-    std::string declaredFallback;
-    for (std::size_t k = 1; k < parts.size(); ++k) {
-        const std::string_view parameter = TrimBlanks(parts[k]);
-        if (parameter.empty())
-            continue;
-        const auto equals = parameter.find('=');
-        if (equals == std::string_view::npos) {
-            // vCard 2.1 writes bare values: "PHOTO;ENCODING=BASE64;JPEG".
-            const std::string value = AsciiUpper(Unquote(parameter));
-            if (value == "B" || value == "BASE64" || value == "QUOTED-PRINTABLE" || value == "8BIT"
-                || value == "7BIT")
-                m_encoding = value;
-            else if (value == "URL" || value == "URI")
-                m_valueType = value;
-            else if (declared.empty())
-                declared = Unquote(parameter);
-            continue;
-        }
-        const std::string key = AsciiUpper(TrimBlanks(parameter.substr(0, equals)));
-        const std::string value = Unquote(parameter.substr(equals + 1));
-        if (key == "ENCODING") {
-            m_encoding = AsciiUpper(value);
-        } else if (key == "VALUE") {
-            m_valueType = AsciiUpper(value);
-        } else if (key == "CHARSET") {
-            m_charset = value;
-        } else if (key == "MEDIATYPE") {
-            declared = value;
-        } else if (key == "TYPE" && declared.empty()) {
-            // TYPE may list several values; the one that names an image type counts.
-            for (const std::string_view item : SplitOutsideQuotes(value, ',')) {
-                const std::string itemText = Unquote(item);
-                if (ImageTypeFromDeclared(itemText) != ImageType::Unknown) {
-                    declared = itemText;
-                    break;
-                }
-                if (declaredFallback.empty())
-                    declaredFallback = itemText;
-            }
-        }
-    }
-    if (declared.empty())
-        declared = declaredFallback;
+    m_property = ParsePropertyHeader(m_header);
+    const std::string& upperName = m_property.name;
 
     m_state = State::Value;
-    m_quotedPrintable = m_encoding == "QUOTED-PRINTABLE";
+    m_quotedPrintable = m_property.quotedPrintable();
     m_lastChar = 0;
     m_valueLine = m_line;
 
@@ -367,32 +244,15 @@ void CardReader::beginProperty()
         if (!m_cardOpen)
             startCard();
         m_kind = ValueKind::Photo;
-        m_photo = PhotoStart {};
-        m_photo.property = upperName;
-        m_photo.line = m_propertyLine;
-        m_photo.declaredType = declared;
-        m_prefix.clear();
-        m_dataHeader.clear();
-        m_decodeErrorLine = 0;
-        m_mode = PhotoMode::Prefix;
-        if (m_quotedPrintable) {
-            m_mode = PhotoMode::Unsupported;
-            m_photo.problem = "it is written as quoted-printable text, not as Base64, and is left alone";
-        }
+        m_photo.begin(m_property, m_propertyLine, m_valueLine);
     } else {
         m_kind = ValueKind::Skip;
     }
 }
 
-bool CardReader::encodingAllowsBase64() const
-{
-    return m_encoding.empty() || m_encoding == "B" || m_encoding == "BASE64" || m_encoding == "BINARY";
-}
-
 bool CardReader::base64LinesContinue() const
 {
-    return m_kind == ValueKind::Photo
-        && (m_mode == PhotoMode::Base64 || (m_mode == PhotoMode::Prefix && encodingAllowsBase64()));
+    return m_kind == ValueKind::Photo && m_photo.takesBase64Lines();
 }
 
 bool CardReader::looksLikeBase64Line(std::size_t at) const
@@ -425,17 +285,8 @@ bool CardReader::looksLikeBase64Line(std::size_t at) const
 void CardReader::stepValue()
 {
     if (m_pos == m_end && !refill()) {
-        if (m_kind == ValueKind::Photo && m_mode == PhotoMode::Prefix && !m_prefix.empty())
-            decidePhoto(); // a short photo: what it is was not known yet
-        if (m_kind == ValueKind::Photo && (m_mode == PhotoMode::Base64 || m_mode == PhotoMode::Percent)) {
-            // The input ends inside a line of the photo's data: the file was cut short (an
-            // export, a copy or a download that did not finish), and so was the photo.
+        if (m_kind == ValueKind::Photo && m_photo.endCutShort(m_card, m_line)) {
             m_state = State::LineStart;
-            PhotoEnd end;
-            end.ok = false;
-            end.error = "the input ends inside its data, which is cut short";
-            end.errorLine = m_line;
-            m_handler.photoEnded(end, m_card);
             return;
         }
         endValue(); // the input ends inside the value
@@ -444,11 +295,8 @@ void CardReader::stepValue()
     const char* begin = m_buffer.data() + m_pos;
     const char* end = m_buffer.data() + m_end;
     const char* stop;
-    if (m_kind == ValueKind::Photo && m_mode == PhotoMode::Base64) {
-        const bool failedBefore = m_decoder.failed();
-        stop = m_decoder.decodeLine(begin, end);
-        if (!failedBefore && m_decoder.failed())
-            m_decodeErrorLine = m_line;
+    if (m_kind == ValueKind::Photo && m_photo.decodingBase64()) {
+        stop = m_photo.decodeBase64Line(begin, end, m_line);
         if (stop > begin)
             m_lastChar = stop[-1];
     } else {
@@ -509,140 +357,10 @@ void CardReader::takeSegment(const char* begin, const char* end)
                                                  kMaxText - std::min(kMaxText, m_textValue.size())));
         break;
     case ValueKind::Photo:
-        takePhotoSegment(begin, end);
+        m_photo.take(begin, end, m_line);
         break;
     }
     m_lastChar = end[-1];
-}
-
-void CardReader::takePhotoSegment(const char* begin, const char* end)
-{
-    const char* p = begin;
-    while (p < end) {
-        switch (m_mode) {
-        case PhotoMode::Prefix: {
-            const char c = *p++;
-            if (m_prefix.empty() && IsBlank(c))
-                break;
-            if (m_prefix.empty())
-                m_prefixOnValueLine = m_line == m_valueLine;
-            m_prefix += c;
-            if (c == ':' || m_prefix.size() >= kPrefixLength)
-                decidePhoto();
-            break;
-        }
-        case PhotoMode::DataHeader: {
-            const char* comma = std::find(p, end, ',');
-            const std::size_t room = kMaxDataHeader + 1 - std::min(kMaxDataHeader + 1, m_dataHeader.size());
-            m_dataHeader.append(p, std::min<std::size_t>(static_cast<std::size_t>(comma - p), room));
-            p = comma;
-            if (m_dataHeader.size() > kMaxDataHeader) {
-                m_mode = PhotoMode::Unsupported;
-                m_photo.problem = "its data: address has no \",\" before its data";
-            } else if (p < end) {
-                ++p;
-                decideDataHeader();
-            }
-            break;
-        }
-        case PhotoMode::Base64: {
-            const bool failedBefore = m_decoder.failed();
-            p = m_decoder.decodeLine(p, end);
-            if (!failedBefore && m_decoder.failed())
-                m_decodeErrorLine = m_line;
-            break;
-        }
-        case PhotoMode::Percent: {
-            const bool failedBefore = m_percent.failed();
-            m_percent.decode(p, end);
-            if (!failedBefore && m_percent.failed())
-                m_decodeErrorLine = m_line;
-            p = end;
-            break;
-        }
-        case PhotoMode::Link: {
-            const std::size_t room = kMaxAddress - std::min(kMaxAddress, m_photo.address.size());
-            m_photo.address.append(p, std::min<std::size_t>(static_cast<std::size_t>(end - p), room));
-            p = end;
-            break;
-        }
-        case PhotoMode::Unsupported:
-            p = end;
-            break;
-        }
-    }
-}
-
-void CardReader::decidePhoto()
-{
-    // Base64 never holds a ":", so a "scheme:" at the start is an address.
-    std::string scheme;
-    const auto colon = m_prefix.find(':');
-    if (colon != std::string::npos && colon > 0 && IsAsciiLetter(m_prefix[0])) {
-        const std::string_view name = std::string_view(m_prefix).substr(0, colon);
-        const bool wellFormed = std::all_of(name.begin(), name.end(), [](char c) {
-            return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '.' || c == '-';
-        });
-        if (wellFormed)
-            scheme = AsciiUpper(name);
-    }
-    if (scheme == "DATA") {
-        m_mode = PhotoMode::DataHeader;
-        m_dataHeader = m_prefix.substr(colon + 1);
-        return;
-    }
-    // VALUE=URI or URL says the value is an address, whatever it holds (a desktop address book
-    // writes local paths there), unless it plainly is an image in Base64, as the classic
-    // "PHOTO;VALUE=URL;TYPE=GIF" header carries it. Without such a word, a value that starts
-    // with a scheme on the property's own line is an address unless Base64 is declared: Base64
-    // that holds a ":" is damaged, and fails as such.
-    const bool declaredAddress = m_valueType == "URI" || m_valueType == "URL";
-    const bool declaredBase64 = m_encoding == "B" || m_encoding == "BASE64" || m_encoding == "BINARY";
-    if ((declaredAddress && !StartsAsBase64Image(m_prefix))
-        || (!declaredAddress && !scheme.empty() && !declaredBase64 && m_prefixOnValueLine)) {
-        m_mode = PhotoMode::Link;
-        m_photo.address = m_prefix;
-        return;
-    }
-    if (!encodingAllowsBase64()) {
-        m_mode = PhotoMode::Unsupported;
-        m_photo.problem = "its encoding \"" + m_encoding + "\" is not Base64";
-        return;
-    }
-    m_mode = PhotoMode::Base64;
-    startInlinePhoto();
-    const bool failedBefore = m_decoder.failed();
-    m_decoder.decodeLine(m_prefix.data(), m_prefix.data() + m_prefix.size());
-    if (!failedBefore && m_decoder.failed())
-        m_decodeErrorLine = m_line;
-}
-
-// "image/png;base64": a media type, perhaps parameters, and ";base64" for Base64 data; without
-// it the data is percent-encoded. Some exporters escape the "," ";" and ":" as in text values.
-void CardReader::decideDataHeader()
-{
-    // The "," that ended the header counts too, so that the backslash of an escaped one goes.
-    std::string header = UnescapeSeparators(m_dataHeader + ",");
-    header.pop_back();
-    const std::vector<std::string_view> parts = SplitOutsideQuotes(header, ';');
-    const std::string_view mediaType = TrimBlanks(parts.front());
-    bool base64 = false;
-    for (std::size_t k = 1; k < parts.size(); ++k)
-        base64 = base64 || EqualsIgnoringAsciiCase(TrimBlanks(parts[k]), "BASE64");
-    if (!mediaType.empty())
-        m_photo.declaredType = std::string(mediaType);
-    m_mode = base64 ? PhotoMode::Base64 : PhotoMode::Percent;
-    startInlinePhoto();
-}
-
-void CardReader::startInlinePhoto()
-{
-    m_photo.form = PhotoForm::Inline;
-    PhotoOutput* output = m_handler.photoStarted(m_photo);
-    if (m_mode == PhotoMode::Percent)
-        m_percent.start(output);
-    else
-        m_decoder.start(output);
 }
 
 void CardReader::endValue()
@@ -655,57 +373,8 @@ void CardReader::endValue()
         endText();
         break;
     case ValueKind::Photo:
-        endPhoto();
+        m_photo.end(m_card, m_line);
         break;
-    }
-}
-
-void CardReader::endPhoto()
-{
-    if (m_mode == PhotoMode::Prefix) {
-        if (m_prefix.empty())
-            return; // an empty photo property carries no photo
-        decidePhoto();
-    }
-    if (m_mode == PhotoMode::DataHeader) {
-        m_mode = PhotoMode::Unsupported;
-        m_photo.problem = "its data: address ends before its data";
-    }
-    PhotoEnd end;
-    switch (m_mode) {
-    case PhotoMode::Base64:
-        end.ok = m_decoder.finish();
-        end.error = m_decoder.error();
-        end.errorLine = m_decodeErrorLine;
-        end.repaired = m_decoder.repaired();
-        end.bytes = m_decoder.bytesDecoded();
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Percent:
-        end.ok = m_percent.finish();
-        end.error = m_percent.error();
-        end.errorLine = m_decodeErrorLine;
-        if (!end.ok && end.errorLine == 0)
-            end.errorLine = m_line; // it ended inside an escape, on the value's last line
-        end.bytes = m_percent.bytesDecoded();
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Link:
-        m_photo.form = PhotoForm::Link;
-        m_photo.address = UnescapeSeparators(TrimBlanks(m_photo.address)); // as the exporter meant it
-        m_handler.photoStarted(m_photo);
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Unsupported:
-        m_photo.form = PhotoForm::Unsupported;
-        end.ok = false;
-        end.error = m_photo.problem;
-        m_handler.photoStarted(m_photo);
-        m_handler.photoEnded(end, m_card);
-        return;
-    case PhotoMode::Prefix:
-    case PhotoMode::DataHeader:
-        return;
     }
 }
 
@@ -714,7 +383,8 @@ void CardReader::endText()
     // A CHARSET names the set of the value's bytes. An input read from UTF-16 is text already:
     // only a quoted-printable value still holds bytes of the set it names.
     const bool bytes = m_text.encoding() == TextEncoding::Utf8 || m_quotedPrintable;
-    const std::string value = DecodeCardTextValue(m_textValue, m_encoding, bytes ? m_charset : "");
+    const std::string value
+        = DecodeCardTextValue(m_textValue, m_property.encoding, bytes ? m_property.charset : "");
     switch (m_textField) {
     case TextField::Begin:
         if (EqualsIgnoringAsciiCase(value, "VCARD"))
@@ -767,14 +437,8 @@ void CardReader::finishInput()
 
 void CardReader::abandon(const std::string& reason)
 {
-    if (m_state == State::Value && m_kind == ValueKind::Photo
-        && (m_mode == PhotoMode::Base64 || m_mode == PhotoMode::Percent)) {
-        PhotoEnd end;
-        end.ok = false;
-        end.error = reason;
-        end.errorLine = m_line;
-        m_handler.photoEnded(end, m_card);
-    }
+    if (m_state == State::Value && m_kind == ValueKind::Photo)
+        m_photo.abandon(reason, m_card, m_line);
     closeCard();
     m_state = State::Done;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Base64Stream.h"
-#include "PercentStream.h"
-#include "PhotoOutput.h"
+#include "CardHandler.h"
+#include "PhotoValueReader.h"
+#include "PropertyHeader.h"
 #include "TextSource.h"
 
 #include <cstddef>
@@ -11,58 +11,6 @@
 #include <vector>
 
 namespace orvandel {
-
-enum class PhotoForm
-{
-    Inline, // Base64 in the card, plain or as a data: address; its bytes are decoded
-    Link, // only an address elsewhere (http, https, ...): nothing to decode
-    Unsupported, // written in a way that carries no image this program can take out
-};
-
-// A photo property as it begins.
-struct PhotoStart
-{
-    std::string property; // "PHOTO", "X-MS-CARDPICTURE" or "LOGO"
-    std::uint64_t line = 0; // the input line where its property starts, from 1
-    std::string declaredType; // its TYPE, MEDIATYPE, bare type parameter or data: media type, as written
-    PhotoForm form = PhotoForm::Inline;
-    std::string address; // Link: the address
-    std::string problem; // Unsupported: why it is left alone
-};
-
-// How a photo's data ended.
-struct PhotoEnd
-{
-    bool ok = true;
-    std::string error; // what could not be decoded, when not ok
-    std::uint64_t errorLine = 0; // the input line where it went wrong, when known
-    bool repaired = false; // Base64 had to be repaired
-    std::uint64_t bytes = 0; // decoded bytes
-};
-
-// What is known of a card.
-struct CardFields
-{
-    std::size_t number = 0; // from 1, in its file
-    std::uint64_t line = 0; // the input line where it starts
-    std::string fn; // the first FN that is not empty
-    std::string uid; // the first UID that is not empty
-};
-
-// Receives the cards as they are read. Photos come between their card's start and end; a card's
-// FN may come after its photos, so names are best chosen at the card's end.
-class CardHandler
-{
-public:
-    virtual ~CardHandler() = default;
-    virtual void cardStarted(std::size_t number) = 0;
-    // A photo begins. An inline photo's bytes go to the returned output while it is decoded
-    // (nowhere when it is null). Links and unsupported photos start and end at once.
-    virtual PhotoOutput* photoStarted(const PhotoStart& photo) = 0;
-    // The photo that started last has ended. `card` is what is known of its card so far.
-    virtual void photoEnded(const PhotoEnd& end, const CardFields& card) = 0;
-    virtual void cardEnded(const CardFields& card) = 0;
-};
 
 struct CardReaderOptions
 {
@@ -87,6 +35,9 @@ struct CardReaderOptions
 // read (up to a blank line or the next property), or Base64 with a ":" where no property's name
 // could stand before it; a quoted-printable value goes on after a line that ends with "=". Cards
 // run from BEGIN:VCARD to END:VCARD; a line outside a card is none, but a photo there opens one.
+//
+// The reader finds the lines, the headers and the values, and keeps the cards; a header is read
+// by ParsePropertyHeader, and a photo's value by a PhotoValueReader.
 class CardReader
 {
 public:
@@ -115,15 +66,6 @@ private:
         Text,
         Photo,
     };
-    enum class PhotoMode
-    {
-        Prefix, // the first characters tell Base64 from an address
-        DataHeader, // a data: address up to its ","
-        Base64,
-        Percent, // a data: address without ";base64"
-        Link,
-        Unsupported,
-    };
     enum class TextField
     {
         Begin,
@@ -141,17 +83,11 @@ private:
     void atBreak();
     bool looksLikeBase64Line(std::size_t at) const;
     bool base64LinesContinue() const;
-    bool encodingAllowsBase64() const;
 
     void startSkipping();
     void beginProperty();
     void takeSegment(const char* begin, const char* end);
-    void takePhotoSegment(const char* begin, const char* end);
-    void decidePhoto();
-    void decideDataHeader();
-    void startInlinePhoto();
     void endValue();
-    void endPhoto();
     void endText();
 
     void openCard();
@@ -171,7 +107,8 @@ private:
     std::uint64_t m_line = 1;
 
     State m_state = State::LineStart;
-    std::string m_header;
+    std::string m_header; // the property's name and parameters, as written
+    PropertyHeader m_property; // what they say
     std::uint64_t m_propertyLine = 0;
     std::uint64_t m_valueLine = 0; // where the value begins, after the header's ":"
 
@@ -181,19 +118,7 @@ private:
     char m_lastChar = 0; // of the current line's value text, for quoted-printable soft breaks
     TextField m_textField = TextField::Fn;
     std::string m_textValue;
-    std::string m_charset;
-    std::string m_encoding;
-    std::string m_valueType;
-
-    // The photo being read.
-    PhotoMode m_mode = PhotoMode::Prefix;
-    PhotoStart m_photo;
-    std::string m_prefix;
-    bool m_prefixOnValueLine = true; // the value's text starts on the header's line
-    std::string m_dataHeader;
-    Base64Stream m_decoder;
-    PercentStream m_percent;
-    std::uint64_t m_decodeErrorLine = 0;
+    PhotoValueReader m_photo {m_handler}; // the photo being read
 
     bool m_cardOpen = false;
     std::size_t m_cardCount = 0;

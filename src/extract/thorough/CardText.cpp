@@ -57,6 +57,23 @@ std::string UnescapeSeparators(std::string_view text)
     return out;
 }
 
+std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator)
+{
+    std::vector<std::string_view> parts;
+    bool quoted = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"')
+            quoted = !quoted;
+        else if (text[i] == separator && !quoted) {
+            parts.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
 std::string DecodeCardTextValue(std::string_view raw, std::string_view encoding, std::string_view charset)
 {
     std::string text = EqualsIgnoringAsciiCase(encoding, "QUOTED-PRINTABLE") ? DecodeQuotedPrintable(raw)

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvandel {
 
@@ -16,6 +17,9 @@ std::string UnescapeCardText(std::string_view text);
 // Undoes the escapes of the separators only: "\," "\;" "\:" and "\\" give the character; any
 // other backslash stays.
 std::string UnescapeSeparators(std::string_view text);
+
+// The parts of `text` between the `separator`s that do not stand between double quotes.
+std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator);
 
 // The value of a text property (FN, UID) as UTF-8: quoted-printable decoded when `encoding` says
 // so, then converted from the character set that `charset` names (see CharsetToUtf8; nothing is

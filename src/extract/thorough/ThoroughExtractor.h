@@ -1,18 +1,12 @@
 #pragma once
 
 #include "PhotoNames.h"
-#include "WrittenDigests.h"
+#include "ThoroughOutput.h"
 #include "extract/ItemExtractor.h"
-#include "extract/OutputNames.h"
-#include "util/WrittenFiles.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace orvandel {
-
-class DigestWorker;
-class OutputFolder;
 
 struct ThoroughOptions
 {
@@ -41,7 +35,7 @@ public:
     void prepare(RunContext& run, std::size_t count) override;
     double progressBefore(std::size_t position, std::size_t count) const override;
     ItemEnd extract(RunContext& run, std::size_t position, const std::string& input) override;
-    void flush() override { m_written.flush(); }
+    void flush() override { m_output.written.flush(); }
 
     const ThoroughOptions& options() const noexcept { return m_options; }
 
@@ -52,11 +46,7 @@ private:
     std::size_t m_count = 0;
     std::uint64_t m_totalBytes = 0; // the inputs' sizes as the run begins
     std::uint64_t m_bytesBefore = 0; // of the inputs before the one under way
-    std::shared_ptr<OutputFolder> m_folder;
-    OutputNames m_names {kThoroughNameRules};
-    WrittenFiles m_written;
-    WrittenDigests m_writtenDigests;
-    std::unique_ptr<DigestWorker> m_digests; // with --unique: the thread that takes the digests
+    ThoroughOutput m_output;
 };
 
 } // namespace orvandel
