@@ -31,9 +31,14 @@ export CCACHE_DIR="$cache/ccache"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
+# How long each part took, for the log.
+took() { echo "-- $1 took $((SECONDS - started)) s"; started=$SECONDS; }
+started=$SECONDS
+
 qt_options=(-DORVANDEL_GUI=OFF)
 if [ "$window" = ON ]; then
     qt=$(scripts/qt-windows.sh | tail -n 1)
+    took "Qt for Windows"
     qt_options=(-DORVANDEL_GUI=ON -DORVANDEL_WINDOWS_QT="$qt"
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
 fi
@@ -65,6 +70,7 @@ cmake -S . -B "$build" -G Ninja \
     "${qt_options[@]}" -DORVANDEL_WERROR=ON -DORVANDEL_BUILD_BENCHMARKS=OFF \
     -DGTest_DIR="$gtest/install/lib/cmake/GTest" "$@"
 cmake --build "$build" -j"$jobs"
+took "The build"
 
 echo "== The tests under Wine"
 # Debian's Wine has no preloader to keep the addresses Windows programs expect free, so with
@@ -97,6 +103,7 @@ if [ "$window" = ON ]; then
     export WINEQT_QPA_FONTDIR
 fi
 (cd "$build" && "${norandom[@]}" ctest -j"$jobs" --output-on-failure --timeout 600)
+took "The tests"
 
 if [ "$window" = ON ]; then
     echo "== The installer and the zip"
@@ -105,4 +112,5 @@ if [ "$window" = ON ]; then
     installer=$(ls "$build"/orvandel-*-win64.exe)
     ls -l "$installer" "${installer%.exe}.zip"
     "${norandom[@]}" tests/package/check-windows-installer.sh "$installer" "$build/installer-check"
+    took "The installer and its check"
 fi
