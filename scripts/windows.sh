@@ -28,8 +28,12 @@ jobs=${ORVANDEL_JOBS:-2}
 # What outlives a clone (Qt for Windows, GoogleTest for MinGW, ccache's files) lives in the cache.
 cache=${ORVANDEL_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orvandel}
 export CCACHE_DIR="$cache/ccache"
-# Paths under the clone are hashed relative to it, so that clones in other places share objects.
+# Paths under the clone are hashed relative to it and the build folder not at all, so that clones
+# in other places share objects.
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+# Without the preprocessor (the compiler's own list of headers): a miss costs next to nothing.
+export CCACHE_DEPEND="${CCACHE_DEPEND:-1}"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 

@@ -22,7 +22,6 @@ public:
                       const QList<RunProblem>& problems,
                       std::function<void()> save);
 
-
 private:
     QTextEdit* m_table = nullptr;
 };
