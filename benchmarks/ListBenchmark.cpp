@@ -3,8 +3,8 @@
 // the command's time and the longest stretch in which the window handled no events.
 // Run: build/benchmarks/list_benchmark
 #include "GeneratedTree.h"
+#include "QuietPrompts.h"
 #include "app/Form1.h"
-#include "app/Prompts.h"
 #include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
 
@@ -25,37 +25,17 @@ constexpr int kFilesPerFolder = 20;
 bench::GeneratedTree* g_tree = nullptr;
 
 // Answers the folder command: every file ("*"), in the generated tree.
-class TreePrompts : public Prompts
+class TreePrompts : public bench::QuietPrompts
 {
 public:
-    void message(QWidget*, const QString&, const QString& text, Icon) override
-    {
-        qFatal("%s", qPrintable(text));
-    }
-    ResultsButton results(QWidget*, const QString&, const QString& text, const QString&) override
-    {
-        qFatal("%s", qPrintable(text));
-    }
-    void problemList(QWidget*,
-                     const QString&,
-                     const QString& heading,
-                     const QList<RunProblem>&,
-                     const std::function<void()>&) override
-    {
-        qFatal("%s", qPrintable(heading));
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
     QString inputText(QWidget*, const QString&, const QString&, const QString&) override
     {
         return QStringLiteral("*");
     }
-    QStringList openFileNames(QWidget*, const QString&, const QString&) override { return {}; }
     QString browseForFolder(QWidget*, const QString&, const QString&) override
     {
         return QString::fromStdString(g_tree->path());
     }
-    void openInFileManager(const QString&) override { }
 };
 
 void BM_FolderCommandInTheWindow(benchmark::State& state)

@@ -8,9 +8,9 @@
 // (the offscreen platform draws nothing on a screen and is refused unless
 // ORVANDEL_BENCH_OFFSCREEN=1). The inputs and outputs go to the temporary folder (TMPDIR;
 // /dev/shm keeps the disk out of the figures) and are removed at the end.
+#include "QuietPrompts.h"
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
-#include "app/Prompts.h"
 #include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
 #include "support/Base64Encode.h"
@@ -81,13 +81,9 @@ std::size_t ImagesIn(const fs::path& folder)
 }
 
 // Answers "Done." and notes when it showed; everything else is a failure of the benchmark.
-class DonePrompts : public Prompts
+class DonePrompts : public bench::QuietPrompts
 {
 public:
-    void message(QWidget*, const QString&, const QString& text, Icon) override
-    {
-        qFatal("%s", qPrintable(text));
-    }
     ResultsButton results(QWidget*, const QString&, const QString& text, const QString&) override
     {
         if (text != QStringLiteral("Done."))
@@ -95,20 +91,6 @@ public:
         done = std::chrono::steady_clock::now();
         return ResultsButton::Ok;
     }
-    void problemList(QWidget*,
-                     const QString&,
-                     const QString& heading,
-                     const QList<RunProblem>&,
-                     const std::function<void()>&) override
-    {
-        qFatal("%s", qPrintable(heading));
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
-    QString inputText(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QStringList openFileNames(QWidget*, const QString&, const QString&) override { return {}; }
-    QString browseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
-    void openInFileManager(const QString&) override { }
 
     std::chrono::steady_clock::time_point done;
 };
