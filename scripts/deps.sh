@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libssl-dev
+    qt6-base-dev libgl-dev libssl-dev libcurl4-openssl-dev openssl
     libgtest-dev libbenchmark-dev
     dosfstools fusefat
     fonts-liberation

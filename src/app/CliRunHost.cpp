@@ -69,8 +69,15 @@ void CliRunHost::progress(const ReadProgress& progress)
                      ReadingCaption(progress.input, progress.bytesRead, progress.bytesTotal));
 }
 
+void CliRunHost::fetchProgress(const FetchProgress& progress)
+{
+    m_lines.flushIfDue();
+    showProgressLine(m_percent, FetchingCaption(progress.input, progress.fetched, progress.underWay));
+}
+
 void CliRunHost::showProgressLine(double percent, const std::string& caption)
 {
+    m_percent = percent;
     if (!m_options.showProgress)
         return;
     m_err << "\r\x1b[K" << static_cast<int>(std::floor(percent)) << "% " << TerminalText(caption)

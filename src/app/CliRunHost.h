@@ -32,6 +32,7 @@ public:
     void stepFailed(const StepFailure& failure) override;
     void itemStarted(const ItemStart& start) override;
     void progress(const ReadProgress& progress) override;
+    void fetchProgress(const FetchProgress& progress) override;
     StopRequest stopRequested() override;
     void itemFinished(const ItemResult& result) override;
     void runClosing(const RunEnd& end) override;
@@ -58,6 +59,7 @@ private:
     StdoutLines m_lines;
     std::ostream& m_err;
     bool m_progressShown = false;
+    double m_percent = 0; // shown last
     bool m_anyFailed = false;
     std::string m_input; // the input under way, from its start to its result
 };

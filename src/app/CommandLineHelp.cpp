@@ -55,6 +55,7 @@ already written stay, and no partial image is left behind.
     constexpr const char* kThoroughUsage = R"usage(
 Thorough extraction:
        orvandel extract --thorough [--logos] [--name TEMPLATE] [--unique]
+                        [--fetch [--fetch-local] [--fetch-timeout SECONDS]]
                         -o DIR [--json] [--pattern GLOB]... PATH...
 
 Reads every card of every file and writes every photo it carries: PHOTO and
@@ -63,12 +64,13 @@ in UTF-8 or UTF-16 text, vCard 2.1 to 4.0. Files are read as streams, so any
 size will do. Each photo's extension comes from its bytes (JPEG, PNG, GIF, BMP,
 TIFF, WebP, HEIC, AVIF), else from its declared type, else ".bin".
 
-A photo that is only an address is listed with its address, not fetched: a
-value is an address when VALUE=URI or VALUE=URL says so (a web address, a
-file: address, a local path), or when it starts with a scheme (http:, file:,
-cid:, ...) and no Base64 encoding is declared. Escapes of vCard text in an
-address (\, \; \: \\) are undone. Base64 that holds a ":" is damaged: that
-photo cannot be decoded. Lines outside a card are no card: the first
+A photo that is only an address is listed with its address, not fetched
+unless --fetch is given: a value is an address when VALUE=URI or VALUE=URL
+says so (a web address, a file: address, a local path), or when it starts with
+a scheme (http:, file:, cid:, ...), its ":" escaped or not, and no Base64
+encoding is declared. Escapes of vCard text in an address (\, \; \: \\) are
+undone. Base64 that holds a ":" is damaged: that photo cannot be decoded.
+Lines outside a card are no card: the first
 BEGIN:VCARD is card 1.
 
       --thorough        read every photo of every card (the options below
@@ -83,6 +85,20 @@ BEGIN:VCARD is card 1.
                         " (3)", ...
       --unique          skip a photo whose bytes were already written in this
                         run (compared by SHA-256)
+      --fetch           fetch the photos behind http and https addresses and
+                        write them as any other (implies --thorough); other
+                        addresses (file:, ftp:, cid:, local paths) are never
+                        read. Up to 8 at once, 4 to one host; redirects (5 at
+                        most) only to http and https; certificates verified;
+                        no cookies, credentials or proxy. A body over 20 MB,
+                        one that is no image, an HTTP error or a transfer
+                        that takes too long is a failed photo. Fetching tells
+                        each photo's server your address.
+      --fetch-local     fetch addresses of this machine and the local network
+                        too (loopback, private, link-local); refused without
+      --fetch-timeout SECONDS
+                        end a transfer after SECONDS (default 60; connecting
+                        alone 10 at most)
 
 Each photo gives one line on stdout, its fields separated by tabs: its status
 (written, duplicate, link or error), the input, the card's number, the card's
@@ -95,12 +111,13 @@ entered gives "skipped", its path, two empty fields and the reason.
 
 With --json each such line is a JSON object with the keys "input", "status",
 "card", "fn", "line" (the input line where the photo's property starts),
-"output", "url", "type" (jpeg, png, gif, bmp, tiff, webp, heic, heif, avif or
-unknown), "declared" (the type the card declares), "type_mismatch" (true when
-the bytes show another type than the declared one), "repaired" (true when its
-Base64 had to be repaired), "sha256" (with --unique) and "error", each where it
-applies; "line" is always a line of the input. The exit status is as above: 1
-when any photo or input failed (a link or a duplicate is no failure).
+"output", "url" (the address, of a fetched photo too), "type" (jpeg, png, gif,
+bmp, tiff, webp, heic, heif, avif or unknown), "declared" (the type the card
+declares), "type_mismatch" (true when the bytes show another type than the
+declared one), "repaired" (true when its Base64 had to be repaired), "sha256"
+(with --unique) and "error", each where it applies; "line" is always a line of
+the input. The exit status is as above: 1 when any photo or input failed (a
+link or a duplicate is no failure).
 )usage";
 
 } // namespace

@@ -34,6 +34,9 @@ namespace {
         kLogos,
         kUnique,
         kName,
+        kFetch,
+        kFetchLocal,
+        kFetchTimeout,
         kQtPlatform,
         kQtDisplay,
         kQtOther,
@@ -48,7 +51,24 @@ namespace {
         {"logos", kLogos, false, 2, false, 0},
         {"unique", kUnique, false, 2, false, 0},
         {"name", kName, true, 2, true, 0, "a template"},
+        {"fetch", kFetch, false, 2, false, 0},
+        {"fetch-local", kFetchLocal, false, 2, false, 0},
+        {"fetch-timeout", kFetchTimeout, true, 2, true, 0, "a number of seconds"},
     };
+
+    // The longest transfer --fetch-timeout allows: a day.
+    constexpr long kMaxFetchTimeout = 24 * 60 * 60;
+
+    std::optional<std::chrono::seconds> Seconds(const std::string& text)
+    {
+        if (text.empty() || text.size() > 6
+            || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        const long value = std::stol(text);
+        if (value < 1 || value > kMaxFetchTimeout)
+            return std::nullopt;
+        return std::chrono::seconds(value);
+    }
 
     // The window's own option and those that Qt takes out of the arguments itself (QCoreApplication,
     // QGuiApplication, QApplication and the xcb platform of Qt 6). The window system takes them
@@ -187,6 +207,7 @@ namespace {
         ExtractRequest request;
         std::optional<std::string> outputFolder;
         std::vector<std::string> thoroughOnly; // the thorough-only options given, as named
+        std::vector<std::string> fetchOnly; // the options that go with --fetch, as named
         std::optional<CommandRequest> ended;
         const auto error = ScanWords(words, kExtractOptions, false, [&](const Found& found) {
             if (!found.rule) {
@@ -232,6 +253,25 @@ namespace {
                 }
                 request.thorough.nameTemplate = found.value;
                 break;
+            case kFetch:
+                request.thorough.fetch = true;
+                request.thorough.thorough = true;
+                break;
+            case kFetchLocal:
+                request.thorough.fetchLocal = true;
+                fetchOnly.push_back("--fetch-local");
+                break;
+            case kFetchTimeout:
+                fetchOnly.push_back("--fetch-timeout");
+                if (const auto seconds = Seconds(found.value)) {
+                    request.thorough.fetchTimeout = *seconds;
+                } else {
+                    ended = UsageError {"--fetch-timeout '" + found.value
+                                        + "': not a number of seconds from 1 to "
+                                        + std::to_string(kMaxFetchTimeout)};
+                    return false;
+                }
+                break;
             default:
                 break;
             }
@@ -243,6 +283,8 @@ namespace {
             return *ended;
         if (!request.thorough.thorough && !thoroughOnly.empty())
             return UsageError {"option '" + thoroughOnly.front() + "' needs --thorough"};
+        if (!request.thorough.fetch && !fetchOnly.empty())
+            return UsageError {"option '" + fetchOnly.front() + "' needs --fetch"};
         if (!outputFolder)
             return UsageError {"extract needs the output folder: -o DIR"};
         request.outputFolder = std::move(*outputFolder);

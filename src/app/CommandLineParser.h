@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <variant>
@@ -14,6 +15,13 @@ struct ThoroughCommandOptions
     bool logos = false;
     bool unique = false;
     std::optional<std::string> nameTemplate; // checked: it parses as a NameTemplate
+    bool fetch = false; // photos behind http and https addresses are fetched (implies thorough)
+    bool fetchLocal = false; // addresses of this machine and the local network too
+    std::chrono::seconds fetchTimeout {60};
+    // Not from the arguments: names resolved to given addresses, and certificates trusted instead
+    // of the system's (the tests' seams; see FetchSettings).
+    std::vector<std::string> fetchResolve {};
+    std::string fetchCaFile {};
 };
 
 // orvandel extract -o DIR [--json] [--pattern GLOB]... [thorough options] PATH...

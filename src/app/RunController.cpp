@@ -1,5 +1,6 @@
 #include "RunController.h"
 
+#include "OrvandelVersion.h"
 #include "PhotoLook.h"
 #include "Prompts.h"
 #include "RunView.h"
@@ -23,6 +24,13 @@ namespace {
         return (files == 1 ? QStringLiteral("1 file holds") : QStringLiteral("%1 files hold").arg(files))
             + QStringLiteral(
                    " photos in forms the classic rules do not take. Take every photo of every card?");
+    }
+
+    QString FetchQuestion(std::size_t photos)
+    {
+        return photos == 1
+            ? QStringLiteral("1 photo is a web address. Fetch it from the internet?")
+            : QStringLiteral("%1 photos are web addresses. Fetch them from the internet?").arg(photos);
     }
 
     QString Idle()
@@ -84,6 +92,7 @@ RunController::RunController(RunView& view, FileListModel& list, Prompts& prompt
     , m_list(list)
     , m_prompts(prompts)
 {
+    m_fetchSettings.userAgent = std::string("Orvandel/") + kOrvandelVersion;
 }
 
 RunController::~RunController() = default;
@@ -104,11 +113,29 @@ RunController::Ran RunController::run(RunKind kind)
     Ran ran;
     ran.outcome = m_run.start(host, host, *extractor);
     host.showIdle();
+    if (host.resultsKept()) {
+        offerFetch(host, *extractor);
+        host.showKeptResults();
+    }
     m_kind.reset();
     m_stopRequested = false;
     ran.takenUp = host.results().items();
     ran.folder = host.startFolder();
     return ran;
+}
+
+void RunController::offerFetch(WindowRunHost& host, ItemExtractor& extractor)
+{
+    const std::size_t photos = host.results().webAddresses();
+    if (m_closing || !m_prompts.askYesNo(m_view.boxOwner(), m_view.boxTitle(), FetchQuestion(photos)))
+        return;
+    auto& thorough = static_cast<ThoroughExtractor&>(extractor);
+    thorough.fetchLinksNext(m_fetchSettings);
+    host.beginFetchPass();
+    m_stopRequested = false;
+    m_view.showRunning(true, true);
+    m_run.start(host, host, thorough);
+    host.showIdle();
 }
 
 void RunController::startClassic()

@@ -2,6 +2,7 @@
 
 #include "RunTexts.h"
 #include "extract/RunLoop.h"
+#include "fetch/HttpFetcher.h"
 
 #include <QString>
 #include <cstdint>
@@ -11,6 +12,8 @@
 namespace orvandel {
 
 class FileListModel;
+class ItemExtractor;
+class WindowRunHost;
 class Prompts;
 class RunView;
 
@@ -47,6 +50,10 @@ public:
     bool isClosing() const noexcept { return m_closing; }
     bool closesAfterTheRun() const noexcept { return m_closeAfterRun; }
 
+    // How the window fetches the photos behind web addresses, when the user asks it to after a
+    // thorough run (tests: their own server's certificates and addresses).
+    void setFetchSettings(FetchSettings settings) { m_fetchSettings = std::move(settings); }
+
     // A long loop that walks the list (an extraction from its first file on, the folder
     // command) holds the window busy: the busy pointer shows and nothing is removed from the
     // list until the last of them lets go.
@@ -67,8 +74,12 @@ private:
     // hold photos that the thorough run would take and it did not. Any run that starts ends it.
     void offerThorough(const Ran& classic);
 
+    // After a thorough run that listed web addresses: asks whether to fetch them, and does.
+    void offerFetch(WindowRunHost& host, ItemExtractor& extractor);
+
     RunView& m_view;
     FileListModel& m_list;
+    FetchSettings m_fetchSettings;
     Prompts& m_prompts;
     RunLoop m_run;
     std::optional<RunKind> m_kind;

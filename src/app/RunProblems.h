@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 
 namespace orvandel {
 
@@ -14,6 +15,10 @@ struct RunProblem
     std::size_t card = 0; // the card's number in its file, from 1; 0 for the input as a whole
     QString fn; // the card's FN, when it has one
     QString problem; // what went wrong, or the address of a photo that is only a link
+    // Which photo it is, for a run that fetches the addresses listed afterwards: its input's
+    // position in the run, and the line where it starts.
+    std::size_t position = 0;
+    std::uint64_t line = 0;
 };
 
 // The column titles of the list, in their order.

@@ -1,10 +1,13 @@
 #include "RunResults.h"
 
 #include "OutcomeIcons.h"
+#include "fetch/HttpFetcher.h"
 #include "filelist/PathText.h"
+#include "util/AsciiText.h"
 #include "util/PathHelpers.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace orvandel {
 
@@ -45,7 +48,28 @@ namespace {
         return error;
     }
 
+    // A file: address, or a path ("/home/ada/a.png", "C:\\a.png", "photos/a.png"): no scheme of
+    // two letters or more before a ":".
+    bool IsFileLink(std::string_view address)
+    {
+        const auto colon = address.find(':');
+        if (colon == std::string_view::npos || colon < 2 || !IsAsciiLetter(address[0]))
+            return true;
+        const std::string_view scheme = address.substr(0, colon);
+        const bool isScheme = std::all_of(scheme.begin(), scheme.end(), [](char c) {
+            return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '.' || c == '-';
+        });
+        return !isScheme || EqualsIgnoringAsciiCase(scheme, "file");
+    }
+
 } // namespace
+
+QString LinkProblem(const std::string& address)
+{
+    return (IsFileLink(address) ? QStringLiteral("Only a link to a file, not read: ")
+                                : QStringLiteral("Only a web address, not fetched: "))
+        + PathFromBytes(address);
+}
 
 namespace {
 
@@ -104,24 +128,58 @@ void RunResults::windowFailed(const std::string& description)
     m_loose.push_back({std::nullopt, 0, description});
 }
 
+RunResults::InputLists& RunResults::listsOf(std::size_t position)
+{
+    return m_fetchPass ? m_kept[position] : m_current;
+}
+
+std::vector<std::size_t> RunResults::positionsWithWebAddresses() const
+{
+    std::vector<std::size_t> positions;
+    for (const auto& [position, lists] : m_kept) {
+        if (lists.webAddresses > 0)
+            positions.push_back(position);
+    }
+    return positions;
+}
+
 void RunResults::photoFinished(const PhotoResult& result)
 {
     const QString input = FromStd(result.input);
     const QString fn = FromStd(result.fn);
+    InputLists& lists = listsOf(result.position);
+    if (m_fetchPass) {
+        // Listed as a web address by the run before: it is one no longer.
+        const auto listed
+            = std::find_if(m_problems.begin(), m_problems.end(), [&](const RunProblem& problem) {
+                  return problem.position == result.position && problem.line == result.line
+                      && problem.card == result.card;
+              });
+        if (listed != m_problems.end()) {
+            m_problems.erase(listed);
+            --m_counts.links;
+            lists.links.removeOne(FromStd(result.url));
+            --lists.webAddresses;
+            --m_webAddresses;
+        }
+    }
     switch (result.status) {
     case PhotoStatus::Written:
         ++m_counts.written;
-        m_images << FromStd(result.output);
+        lists.images << FromStd(result.output);
         m_lastImageFolder = QFileInfo(FromStd(result.output)).absolutePath();
         break;
     case PhotoStatus::Duplicate:
-        m_images << FromStd(result.output);
+        lists.images << FromStd(result.output);
         break;
     case PhotoStatus::Link:
         ++m_counts.links;
-        m_links << FromStd(result.url);
-        m_problems.append({input, result.card, fn,
-                           QStringLiteral("Only a web address, not fetched: ") + FromStd(result.url)});
+        lists.links << FromStd(result.url);
+        if (IsFetchableAddress(result.url)) {
+            ++lists.webAddresses;
+            ++m_webAddresses;
+        }
+        m_problems.append({input, result.card, fn, LinkProblem(result.url), result.position, result.line});
         break;
     case PhotoStatus::Failed: {
         // Its report came just before it, with its step and its line.
@@ -132,7 +190,7 @@ void RunResults::photoFinished(const PhotoResult& result)
             }
         }
         const QString error = WithoutContext(result);
-        m_errors << error;
+        lists.errors << error;
         addFailure(input, result.card, fn, error);
         break;
     }
@@ -141,7 +199,8 @@ void RunResults::photoFinished(const PhotoResult& result)
 
 void RunResults::itemFinished(const ItemResult& result)
 {
-    m_items.push_back(result);
+    if (!m_fetchPass)
+        m_items.push_back(result);
     const QString input = FromStd(result.input);
     ItemOutcome outcome;
     if (!m_thorough) {
@@ -161,37 +220,40 @@ void RunResults::itemFinished(const ItemResult& result)
             break;
         }
     } else {
+        InputLists& lists = listsOf(result.position);
         // Failures of the input as a whole (it could not be opened or read to its end).
         for (const Loose& failure : m_loose) {
             const QString error = FromStd(failure.description);
-            m_errors << error;
+            lists.errors << error;
             addFailure(input, 0, {}, error);
         }
         m_loose.clear();
         QStringList lines;
-        if (!m_errors.isEmpty()) {
+        if (!lists.errors.isEmpty()) {
             outcome.kind = ItemOutcome::Kind::Failed;
-            lines = m_errors;
-            if (!m_images.isEmpty())
-                lines << Counted(static_cast<std::size_t>(m_images.size()),
+            lines = lists.errors;
+            if (!lists.images.isEmpty())
+                lines << Counted(static_cast<std::size_t>(lists.images.size()),
                                  "image written:", "images written:")
-                      << m_images;
-        } else if (!m_images.isEmpty()) {
+                      << lists.images;
+        } else if (!lists.images.isEmpty()) {
             outcome.kind = ItemOutcome::Kind::Written;
-            lines = m_images;
+            lines = lists.images;
         } else {
             outcome.kind = ItemOutcome::Kind::NoPhoto;
             lines << QStringLiteral("No photo");
-            if (!m_links.isEmpty())
-                lines << QStringLiteral("Only web addresses, not fetched:")
-                      << Listed(m_links, kListedInToolTip);
-            else
+            if (!lists.links.isEmpty())
+                lines << QStringLiteral("Only addresses, not fetched:")
+                      << Listed(lists.links, kListedInToolTip);
+            else if (!m_fetchPass)
                 ++m_counts.withoutPhoto;
         }
         outcome.toolTip = lines.join(QLatin1Char('\n'));
-        m_images.clear();
-        m_errors.clear();
-        m_links.clear();
+        if (m_fetchPass)
+            m_kept.erase(result.position);
+        else if (lists.webAddresses > 0)
+            m_kept[result.position] = std::move(lists);
+        m_current = {};
     }
     outcome.icon = OutcomeIcon(outcome.kind);
     m_lastOutcome = outcome;

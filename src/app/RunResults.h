@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,8 +31,13 @@ QString StopText(const RunStop& stop);
 // The heading of the problem list: "Not taken out: 1 link not fetched, 3 failed."
 QString NotTakenOutHeading(const RunCounts& counts);
 
+// The list's wording of a photo that is only an address: "Only a web address, not fetched: URL",
+// or for a file: address or a path "Only a link to a file, not read: PATH".
+QString LinkProblem(const std::string& address);
+
 // What a run did, gathered as its results come in: the counts, each input's outcome, and for a
-// thorough run the photos it could not take out.
+// thorough run the photos it could not take out. A thorough run that listed web addresses may be
+// followed by the run that fetches them: its results change those of the run before.
 class RunResults
 {
 public:
@@ -48,6 +54,14 @@ public:
     void windowFailed(const std::string& description);
     // Failures that belong to no input are listed without one.
     void runEnded();
+
+    // The photos listed as web addresses that can be fetched (http and https).
+    std::size_t webAddresses() const noexcept { return m_webAddresses; }
+    // The positions of the inputs that hold them, in their order.
+    std::vector<std::size_t> positionsWithWebAddresses() const;
+    // What comes next are the results of the run that fetches them, by the positions of this run:
+    // a photo fetched is no longer a link, and each input's outcome takes its photos in.
+    void beginFetchPass() noexcept { m_fetchPass = true; }
 
     const RunCounts& counts() const { return m_counts; }
     // The outcome of the input that finished last.
@@ -78,10 +92,22 @@ private:
     QString m_lastImageFolder;
     ItemOutcome m_lastOutcome;
 
-    // The input under way in a thorough run.
-    QStringList m_images;
-    QStringList m_errors;
-    QStringList m_links;
+    // What a thorough run took of one input: the input under way, and those that hold web
+    // addresses, kept for the run that may fetch them.
+    struct InputLists
+    {
+        QStringList images;
+        QStringList errors;
+        QStringList links;
+        std::size_t webAddresses = 0;
+    };
+    InputLists& listsOf(std::size_t position);
+    void fetched(const PhotoResult& result);
+
+    InputLists m_current;
+    std::map<std::size_t, InputLists> m_kept;
+    std::size_t m_webAddresses = 0;
+    bool m_fetchPass = false;
 };
 
 } // namespace orvandel

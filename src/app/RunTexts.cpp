@@ -28,3 +28,13 @@ std::string ReadingCaption(const std::string& input, std::uint64_t bytesRead, st
 }
 
 } // namespace orvandel
+
+namespace orvandel {
+
+std::string FetchingCaption(const std::string& input, std::size_t fetched, std::size_t underWay)
+{
+    return ItemCaption(input) + " (" + std::to_string(fetched) + (fetched == 1 ? " photo" : " photos")
+        + " fetched, " + std::to_string(underWay) + " under way)";
+}
+
+} // namespace orvandel

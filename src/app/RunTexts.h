@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,5 +30,8 @@ std::string ItemCaption(const std::string& input);
 // The same with the megabytes read of an input read as a stream: "Processing: a.vcf (1.0 of
 // 3.3 MB)".
 std::string ReadingCaption(const std::string& input, std::uint64_t bytesRead, std::uint64_t bytesTotal);
+// The same while a run waits for the photos it fetches: "Processing: a.vcf (12 photos fetched,
+// 8 under way)".
+std::string FetchingCaption(const std::string& input, std::size_t fetched, std::size_t underWay);
 
 } // namespace orvandel

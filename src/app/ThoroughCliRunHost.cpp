@@ -29,7 +29,7 @@ namespace {
     bool IsPhotoStep(RunStep step)
     {
         return step == RunStep::CreatePhoto || step == RunStep::DecodePhoto || step == RunStep::WritePhoto
-            || step == RunStep::NamePhoto;
+            || step == RunStep::NamePhoto || step == RunStep::FetchPhoto;
     }
 
     std::string TypeText(const PhotoResult& result)
@@ -90,7 +90,7 @@ void ThoroughCliRunHost::photoFinished(const PhotoResult& result)
         JsonObject line;
         line.add("input", result.input).add("status", StatusText(result.status));
         line.add("card", result.card).add("fn", result.fn).add("line", result.line);
-        if (result.status == PhotoStatus::Link)
+        if (!result.url.empty())
             line.add("url", result.url);
         if (result.status == PhotoStatus::Written || result.status == PhotoStatus::Duplicate) {
             line.add("output", result.output);

@@ -1,5 +1,6 @@
 #include "ThoroughCommand.h"
 
+#include "OrvandelVersion.h"
 #include "ThoroughCliRunHost.h"
 #include "extract/RunLoop.h"
 #include "extract/thorough/ThoroughExtractor.h"
@@ -18,6 +19,12 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
     runOptions.unique = options.unique;
     if (options.nameTemplate)
         runOptions.name = NameTemplate::parse(*options.nameTemplate);
+    runOptions.fetch = options.fetch;
+    runOptions.fetchSettings.userAgent = std::string("Orvandel/") + kOrvandelVersion;
+    runOptions.fetchSettings.timeout = options.fetchTimeout;
+    runOptions.fetchSettings.allowLocal = options.fetchLocal;
+    runOptions.fetchSettings.resolve = options.fetchResolve;
+    runOptions.fetchSettings.caFile = options.fetchCaFile;
 
     ThoroughCliRunHost host(std::move(run), out, err);
     RunLoop loop;

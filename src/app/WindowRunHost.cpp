@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace orvandel {
 
@@ -49,11 +50,18 @@ WindowRunHost::~WindowRunHost()
 
 std::size_t WindowRunHost::itemCount()
 {
+    if (m_fetchPass)
+        return m_fetchInputs.size();
     return static_cast<std::size_t>(m_list.count());
 }
 
 std::optional<std::string> WindowRunHost::itemText(std::size_t position)
 {
+    if (m_fetchPass) {
+        if (position < 1 || position > m_fetchInputs.size())
+            return std::nullopt;
+        return m_fetchInputs[position - 1].input;
+    }
     if (position < 1 || position > static_cast<std::size_t>(m_list.count()))
         return std::nullopt;
     const int at = static_cast<int>(position);
@@ -63,6 +71,8 @@ std::optional<std::string> WindowRunHost::itemText(std::size_t position)
 
 std::string WindowRunHost::outputFolderText()
 {
+    if (m_fetchPass)
+        return PathToBytes(m_startFolder); // into the same folder
     const QString text = m_view.outputFolderText();
     if (!m_folderRead) {
         m_folderRead = true;
@@ -71,14 +81,42 @@ std::string WindowRunHost::outputFolderText()
     return PathToBytes(text);
 }
 
+double WindowRunHost::fetchPercent(std::size_t fetched) const
+{
+    return m_toFetch == 0
+        ? 0.0
+        : std::min(100.0, 100.0 * static_cast<double>(fetched) / static_cast<double>(m_toFetch));
+}
+
+std::size_t WindowRunHost::firstPosition(std::size_t position) const
+{
+    if (!m_fetchPass || position < 1 || position > m_fetchInputs.size())
+        return position;
+    return m_fetchInputs[position - 1].position;
+}
+
+void WindowRunHost::fetchProgress(const FetchProgress& progress)
+{
+    m_steps.step(FormStep::RunReadProgress, [&] { m_view.setProgress(fetchPercent(progress.fetched)); });
+    m_steps.step(FormStep::RunReadCaption, [&] {
+        m_view.setCaption(Shown(FetchingCaption(progress.input, progress.fetched, progress.underWay)));
+    });
+}
+
 void WindowRunHost::itemStarted(const ItemStart& start)
 {
+    if (m_fetchPass) {
+        m_steps.step(FormStep::RunCaption, [&] { m_view.setCaption(Shown(ItemCaption(start.input))); });
+        return; // the bar counts the photos fetched
+    }
     m_steps.step(FormStep::RunProgress, [&] { m_view.setProgress(start.percent); });
     m_steps.step(FormStep::RunCaption, [&] { m_view.setCaption(Shown(ItemCaption(start.input))); });
 }
 
 void WindowRunHost::progress(const ReadProgress& progress)
 {
+    if (m_fetchPass)
+        return;
     m_steps.step(FormStep::RunReadProgress, [&] { m_view.setProgress(progress.percent); });
     m_steps.step(FormStep::RunReadCaption, [&] {
         m_view.setCaption(Shown(ReadingCaption(progress.input, progress.bytesRead, progress.bytesTotal)));
@@ -116,14 +154,48 @@ void WindowRunHost::letGo()
 
 void WindowRunHost::itemFinished(const ItemResult& result)
 {
-    m_results.itemFinished(result);
-    if (const auto read = m_read.find(result.position); read != m_read.end())
-        m_list.setOutcome(read->second, m_results.lastOutcome(), static_cast<int>(result.position));
+    ItemResult mapped = result;
+    mapped.position = firstPosition(result.position);
+    m_results.itemFinished(mapped);
+    if (const auto read = m_read.find(mapped.position); read != m_read.end())
+        m_list.setOutcome(read->second, m_results.lastOutcome(), static_cast<int>(mapped.position));
 }
 
 void WindowRunHost::photoFinished(const PhotoResult& result)
 {
-    m_results.photoFinished(result);
+    if (!m_fetchPass) {
+        m_results.photoFinished(result);
+        return;
+    }
+    PhotoResult mapped = result;
+    mapped.position = firstPosition(result.position);
+    m_results.photoFinished(mapped);
+}
+
+void WindowRunHost::beginFetchPass()
+{
+    m_toFetch = m_results.webAddresses();
+    m_fetchInputs.clear();
+    for (const std::size_t position : m_results.positionsWithWebAddresses()) {
+        for (const ItemResult& item : m_results.items()) {
+            if (item.position == position) {
+                m_fetchInputs.push_back(item);
+                break;
+            }
+        }
+    }
+    m_results.beginFetchPass();
+    m_fetchPass = true;
+    m_idleShown = false;
+}
+
+void WindowRunHost::showKeptResults()
+{
+    if (m_keptResults.isEmpty())
+        return;
+    QString text;
+    text.swap(m_keptResults);
+    showResults(text);
 }
 
 void WindowRunHost::stepFailed(const StepFailure& failure)
@@ -179,6 +251,12 @@ void WindowRunHost::runFinished(const RunEnd& end)
     case RunOutcome::Finished:
     case RunOutcome::Stopped:
         break;
+    }
+    if (end.outcome == RunOutcome::Finished && m_kind == RunKind::Thorough && !m_fetchPass
+        && m_results.webAddresses() > 0 && !m_controller.isClosing()) {
+        // Whether they are fetched is asked once the run has ended; its results wait for that.
+        m_keptResults = FromView(kDoneMessage);
+        return;
     }
     if (end.outcome == RunOutcome::Finished)
         showResults(FromView(kDoneMessage));

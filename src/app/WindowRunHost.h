@@ -43,6 +43,7 @@ public:
     void itemStarted(const ItemStart& start) override;
     void readingStarted(std::size_t position) override;
     void progress(const ReadProgress& progress) override;
+    void fetchProgress(const FetchProgress& progress) override;
     void yield() override;
     StopRequest stopRequested() override;
     void itemFinished(const ItemResult& result) override;
@@ -55,6 +56,15 @@ public:
 
     // The controls as before the run, once: when its results are told, or when it ends.
     void showIdle();
+
+    // A thorough run that listed web addresses keeps its results until it is known whether they
+    // are fetched: true when this run's are kept.
+    bool resultsKept() const noexcept { return !m_keptResults.isEmpty(); }
+    // The next run fetches them: it takes up the inputs that hold them, and what it does goes into
+    // this run's results, by this run's positions.
+    void beginFetchPass();
+    // Tells the results kept (after the run that fetched, or without one).
+    void showKeptResults();
 
     const RunResults& results() const { return m_results; }
     // The output folder's text as the run began.
@@ -82,6 +92,14 @@ private:
     QString m_startFolder;
     bool m_folderRead = false;
     bool m_idleShown = false;
+    QString m_keptResults; // the text of "Done." while the results wait for the fetch
+    // The run that fetches: the inputs it takes up, as this run's positions, and how many photos
+    // it fetches.
+    std::vector<ItemResult> m_fetchInputs;
+    bool m_fetchPass = false;
+    std::size_t m_toFetch = 0;
+    double fetchPercent(std::size_t fetched) const;
+    std::size_t firstPosition(std::size_t position) const;
 };
 
 } // namespace orvandel

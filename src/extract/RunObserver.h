@@ -46,7 +46,7 @@ struct PhotoResult
     std::uint64_t line = 0; // the input line where the photo's property starts, from 1
     PhotoStatus status = PhotoStatus::Written;
     std::string output; // Written: the file; Duplicate: the file written before with the same bytes
-    std::string url; // Link: the address
+    std::string url; // Link: the address; a photo fetched from one (Written, Duplicate, Failed) too
     std::string type; // the type that gave the extension: "jpeg", "png", ...; empty for ".bin"
     std::string declared; // the type the card declares ("jpeg", or as written when unknown)
     bool typeMismatch = false; // the bytes show another type than the declared one
@@ -74,6 +74,15 @@ struct ReadProgress
     std::uint64_t bytesRead = 0;
     std::uint64_t bytesTotal = 0; // the input's size, or what was read when that is more
     double percent = 0; // the progress bar's value, 0 to 100
+};
+
+// The transfers of a run that fetches photos from web addresses.
+struct FetchProgress
+{
+    std::size_t position = 0; // the input whose photos are fetched
+    std::string input;
+    std::size_t fetched = 0; // transfers ended in the run so far, failed ones too
+    std::size_t underWay = 0; // transfers under way or waiting for a place
 };
 
 // What the surroundings answer when the run asks, at each yield, whether to stop.
@@ -121,6 +130,8 @@ public:
     virtual void readingStarted(std::size_t /*position*/) { }
     // The bytes read so far of an input read as a stream.
     virtual void progress(const ReadProgress& /*progress*/) { }
+    // How the transfers go, while the run waits for them.
+    virtual void fetchProgress(const FetchProgress& /*progress*/) { }
     // Lets the surroundings handle what is pending.
     virtual void yield() { }
     // Asked after each yield.

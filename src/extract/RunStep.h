@@ -39,6 +39,8 @@ enum class RunStep
     DecodePhoto,
     WritePhoto,
     NamePhoto, // the photo's file given its name
+    FetchPhoto, // a photo behind a web address fetched into its file
+    FetchYield, // the yields while the run waits for transfers
 
     // The end of a run.
     Closing, // the surroundings put back as before the run (the pointer first)

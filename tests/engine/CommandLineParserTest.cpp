@@ -41,6 +41,9 @@ namespace {
         EXPECT_EQ(request.thorough.logos, GetParam().thorough.logos);
         EXPECT_EQ(request.thorough.unique, GetParam().thorough.unique);
         EXPECT_EQ(request.thorough.nameTemplate, GetParam().thorough.nameTemplate);
+        EXPECT_EQ(request.thorough.fetch, GetParam().thorough.fetch);
+        EXPECT_EQ(request.thorough.fetchLocal, GetParam().thorough.fetchLocal);
+        EXPECT_EQ(request.thorough.fetchTimeout, GetParam().thorough.fetchTimeout);
     }
 
     INSTANTIATE_TEST_SUITE_P(
@@ -83,7 +86,21 @@ namespace {
                          {},
                          false,
                          kDefaultPatterns,
-                         {true, false, false, "{uid}"}}),
+                         {true, false, false, "{uid}"}},
+            ExtractCase {"FetchImpliesThorough",
+                         {"--fetch", "-o", "out"},
+                         "out",
+                         {},
+                         false,
+                         kDefaultPatterns,
+                         {true, false, false, std::nullopt, true}},
+            ExtractCase {"FetchOptions",
+                         {"--fetch-local", "--fetch-timeout=5", "--fetch", "-o", "out"},
+                         "out",
+                         {},
+                         false,
+                         kDefaultPatterns,
+                         {true, false, false, std::nullopt, true, true, std::chrono::seconds(5)}}),
         [](const auto& info) { return std::string(info.param.name); });
 
     struct RefusalCase
@@ -132,6 +149,15 @@ namespace {
             RefusalCase {"FirstThoroughOnlyOptionNamed",
                          {"extract", "--unique", "--logos", "-o", "o"},
                          "option '--unique' needs --thorough"},
+            RefusalCase {"FetchLocalWithoutFetch",
+                         {"extract", "--thorough", "--fetch-local", "-o", "o"},
+                         "option '--fetch-local' needs --fetch"},
+            RefusalCase {"FetchTimeoutNotSeconds",
+                         {"extract", "--fetch", "--fetch-timeout", "soon", "-o", "o"},
+                         "--fetch-timeout 'soon': not a number of seconds from 1 to 86400"},
+            RefusalCase {"FetchTimeoutZero",
+                         {"extract", "--fetch", "--fetch-timeout=0", "-o", "o"},
+                         "--fetch-timeout '0': not a number of seconds from 1 to 86400"},
             RefusalCase {
                 "FirstMistakeCounts", {"extract", "--colour", "--help"}, "unknown option '--colour'"},
             // The window system's options take one dash.

@@ -72,7 +72,8 @@ namespace {
     {
         const std::set<RunStep> thoroughOnly
             = {RunStep::OpenInput,   RunStep::ReadCards,   RunStep::ReadProgress, RunStep::ReadYield,
-               RunStep::CreatePhoto, RunStep::DecodePhoto, RunStep::WritePhoto,   RunStep::NamePhoto};
+               RunStep::CreatePhoto, RunStep::DecodePhoto, RunStep::WritePhoto,   RunStep::NamePhoto,
+               RunStep::FetchPhoto,  RunStep::FetchYield};
         for (int step = 0; step <= static_cast<int>(RunStep::Done); ++step) {
             const auto run = static_cast<RunStep>(step);
             EXPECT_EQ(FindStep(run) != nullptr, !thoroughOnly.contains(run)) << "RunStep " << step;

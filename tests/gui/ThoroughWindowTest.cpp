@@ -69,6 +69,8 @@ private slots:
                                                   + Card("Bo", "PHOTO;ENCODING=BASE64;JPEG:/9j/2Q")
                                                   + Card("Cy", "PHOTO;VALUE=URI:https://example.com/cy.jpg"));
         form.fileList().append(input);
+        // Not fetched: the address is listed as ever.
+        m_fixture->prompts.answerYesNo(false);
         m_fixture->prompts.answerProblemList(false);
         // "Done." finds the window as before the run.
         QStringList buttonAtTheEnd;
@@ -81,15 +83,16 @@ private slots:
         QFile photo(out + "/Bo.jpg");
         QVERIFY(photo.open(QIODevice::ReadOnly));
         QCOMPARE(photo.readAll(), QByteArray("\xFF\xD8\xFF\xD9", 4));
-        // The link is listed, then "Done." counts.
+        // The question, the link listed, then "Done." counts.
         const auto& shown = m_fixture->prompts.shown;
-        QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown.at(0).kind, QStringLiteral("problems"));
-        QCOMPARE(shown.at(0).text, QStringLiteral("Not taken out: 1 link not fetched."));
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown.at(0).text, QStringLiteral("1 photo is a web address. Fetch it from the internet?"));
+        QCOMPARE(shown.at(1).kind, QStringLiteral("problems"));
+        QCOMPARE(shown.at(1).text, QStringLiteral("Not taken out: 1 link not fetched."));
         QCOMPARE(Rows(m_fixture->prompts.problemLists.at(0)),
                  QStringList({input + "|3|Cy|Only a web address, not fetched: https://example.com/cy.jpg"}));
-        QCOMPARE(shown.at(1).text, QStringLiteral("Done."));
-        QCOMPARE(shown.at(1).extra, QStringLiteral("2 images written, 1 link not fetched"));
+        QCOMPARE(shown.at(2).text, QStringLiteral("Done."));
+        QCOMPARE(shown.at(2).extra, QStringLiteral("2 images written, 1 link not fetched"));
         QVERIFY(!form.isExtracting());
     }
 
@@ -146,13 +149,14 @@ private slots:
                                                   + Card("", "PHOTO:https://example.com/x.png"));
         form.fileList().append(input);
         const QString saved = m_fixture->folder("lists") + "/problems.txt";
+        m_fixture->prompts.answerYesNo(false);
         m_fixture->prompts.answerProblemList(true);
         m_fixture->prompts.answerSaveFile(saved);
         form.PushButton2_Click();
 
-        QCOMPARE(m_fixture->prompts.shown.at(1).kind, QStringLiteral("save"));
+        QCOMPARE(m_fixture->prompts.shown.at(2).kind, QStringLiteral("save"));
         // The picker starts in the output folder.
-        QCOMPARE(m_fixture->prompts.shown.at(1).extra, out + "/Photos not taken out.txt");
+        QCOMPARE(m_fixture->prompts.shown.at(2).extra, out + "/Photos not taken out.txt");
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');

@@ -58,9 +58,11 @@ orvandel --th	--thorough|
 orvandel --thorough -	--|
 orvandel --thorough c	cards|carla.vcard|
 orvandel ada.vcf --	--|--thorough|
-orvandel extract --	--|--help|--json|--output|--pattern|--thorough|
-orvandel extract --thorough --	--|--help|--json|--logos|--name|--output|--pattern|--unique|
-orvandel extract -	--|--help|--json|--output|--pattern|--thorough|-h|-o|
+orvandel extract --	--|--fetch|--help|--json|--output|--pattern|--thorough|
+orvandel extract --thorough --	--|--fetch|--help|--json|--logos|--name|--output|--pattern|--unique|
+orvandel extract --fetch --	--|--fetch-local|--fetch-timeout|--help|--json|--logos|--name|--output|--pattern|--unique|
+orvandel extract --fetch --fetch-timeout 	-
+orvandel extract -	--|--fetch|--help|--json|--output|--pattern|--thorough|-h|-o|
 orvandel extract --j	--json|
 orvandel extract -o 	cards|old photos|
 orvandel extract --output 	cards|old photos|

@@ -25,8 +25,8 @@ fi
 options_section=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$manual" | sed 's/\\-/-/g; s/\\f[BIRP]//g')
 tags=$(grep -A1 '^\.TP' <<<"$options_section" | grep -v '^\.TP\|^--$')
 
-# What the completion offers at the two places options go: the first word, and after
-# "extract --thorough" (where every option of the command line is offered).
+# What the completion offers at the places options go: the first word, after "extract --thorough"
+# (where the thorough run's options are offered), and after "extract --fetch" (its own too).
 # shellcheck source=/dev/null
 source /usr/share/bash-completion/bash_completion
 # shellcheck source=/dev/null
@@ -43,6 +43,7 @@ offered() {
 completions=$(
     offered orvandel -
     offered orvandel extract --thorough -
+    offered orvandel extract --fetch -
 )
 
 failures=0

@@ -180,6 +180,15 @@ namespace {
                       "https://example.com/me.jpg", "", ""},
             FormCase {"HttpWithoutValue", "PHOTO;TYPE=JPEG:http://example.com/me.jpg", PhotoForm::Link,
                       "http://example.com/me.jpg", "", "JPEG"},
+            // Google Contacts' export: vCard 3.0, no VALUE, the ":" escaped as in text values.
+            FormCase {"GoogleEscapedColon", "PHOTO:https\\://lh3.googleusercontent.com/contacts/AG6tpz",
+                      PhotoForm::Link, "https://lh3.googleusercontent.com/contacts/AG6tpz", "", ""},
+            FormCase {"EscapedColonInThePortToo", "PHOTO:http\\://host\\:8443/a.jpg", PhotoForm::Link,
+                      "http://host:8443/a.jpg", "", ""},
+            FormCase {"PlainHttpsWithoutValue", "PHOTO:https://p.example.com/a.jpg", PhotoForm::Link,
+                      "https://p.example.com/a.jpg", "", ""},
+            FormCase {"EscapedDataAddress", "PHOTO:data\\:image/png\\;base64\\,QUJD", PhotoForm::Inline, "ABC",
+                      "", "image/png"},
             FormCase {"OtherScheme", "PHOTO:cid:photo-1@example.com", PhotoForm::Link,
                       "cid:photo-1@example.com", "", ""},
             // VALUE=URI or URL: an address, whatever it holds.

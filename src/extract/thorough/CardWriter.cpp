@@ -6,6 +6,7 @@
 #include "util/PathHelpers.h"
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace orvandel {
@@ -15,6 +16,9 @@ namespace {
     // A card with more photos than this before its end gets them named with what is known so far,
     // so that an absurd card cannot make the run hold an unbounded list.
     constexpr std::size_t kMaxPendingPhotos = 256;
+
+    // How long the writer waits for transfers before it yields to the surroundings again.
+    constexpr std::chrono::milliseconds kFetchWait {50};
 
     std::string StripExtensionSafely(const std::string& name)
     {
@@ -38,6 +42,9 @@ CardWriter::CardWriter(RunContext& run,
     , m_position(position)
     , m_input(std::move(input))
     , m_fileStem(StripExtensionSafely(GetFileName(m_input)))
+    , m_queue(m_output.fetcher.get(), m_output.fetched, [this](PendingPhoto& photo, const CardFields& card) {
+        complete(photo, card);
+    })
 {
 }
 
@@ -56,37 +63,42 @@ PhotoOutput* CardWriter::photoStarted(const PhotoStart& start)
         return nullptr;
     auto photo = std::make_unique<PendingPhoto>();
     photo->start = start;
-    if (start.form == PhotoForm::Inline) {
-        try {
-            if (!m_output.folder)
-                throw std::runtime_error("The output folder could not be opened.");
-            // The photo's own name is known at the card's end. Until then a temporary
-            // file that has a name carries the input's and the card's.
-            photo->file = std::make_unique<ReplacingFile>(m_output.folder, m_output.folder->path());
-            photo->file->create(m_fileStem + "-" + std::to_string(m_cardNumber));
-        } catch (const std::exception& error) {
-            photo->file.reset();
-            photo->fail(RunStep::CreatePhoto, std::string("Cannot create the photo's file: ") + error.what());
-        }
-        if (m_options.unique && photo->file) {
-            photo->hashing = true;
-            try {
-                if (m_output.digests && m_output.digests->keepingUp()) {
-                    photo->worker = m_output.digests.get();
-                    photo->job = std::make_unique<DigestWorker::Job>();
-                    photo->kept = &m_keptBytes;
-                } else {
-                    photo->sha = std::make_unique<Sha256>();
-                }
-            } catch (const std::exception& error) {
-                photo->fail(RunStep::CreatePhoto,
-                            std::string("Cannot take the photo's digest: ") + error.what());
-            }
-        }
-    }
+    // The run after one that listed the web addresses takes nothing else, and decodes nothing.
+    if (start.form == PhotoForm::Inline && !m_options.linksOnly)
+        openFile(*photo);
     m_pending.push_back(std::move(photo));
     PendingPhoto& added = *m_pending.back();
     return added.file ? &added : nullptr;
+}
+
+// The photo's own name is known at the card's end. Until then a temporary file that has a name
+// carries the input's and the card's.
+void CardWriter::openFile(PendingPhoto& photo)
+{
+    try {
+        if (!m_output.folder)
+            throw std::runtime_error("The output folder could not be opened.");
+        photo.file = std::make_unique<ReplacingFile>(m_output.folder, m_output.folder->path());
+        photo.file->create(m_fileStem + "-" + std::to_string(m_cardNumber));
+    } catch (const std::exception& error) {
+        photo.file.reset();
+        photo.fail(RunStep::CreatePhoto, std::string("Cannot create the photo's file: ") + error.what());
+    }
+    if (!m_options.unique || !photo.file)
+        return;
+    photo.hashing = true;
+    try {
+        // A fetched photo's bytes come in pieces over a while: it is hashed as they come.
+        if (photo.start.form == PhotoForm::Inline && m_output.digests && m_output.digests->keepingUp()) {
+            photo.worker = m_output.digests.get();
+            photo.job = std::make_unique<DigestWorker::Job>();
+            photo.kept = &m_keptBytes;
+        } else {
+            photo.sha = std::make_unique<Sha256>();
+        }
+    } catch (const std::exception& error) {
+        photo.fail(RunStep::CreatePhoto, std::string("Cannot take the photo's digest: ") + error.what());
+    }
 }
 
 void CardWriter::photoEnded(const PhotoEnd& end, const CardFields& card)
@@ -95,6 +107,10 @@ void CardWriter::photoEnded(const PhotoEnd& end, const CardFields& card)
         return;
     PendingPhoto& photo = *m_pending.back();
     photo.end = end;
+    if (m_options.linksOnly && photo.start.form != PhotoForm::Link) {
+        m_pending.pop_back(); // told by the run before
+        return;
+    }
     if (photo.start.form == PhotoForm::Inline) {
         if (!end.ok) {
             std::string description = "Cannot decode the photo: " + end.error;
@@ -144,8 +160,57 @@ void CardWriter::cardEnded(const CardFields& card)
 void CardWriter::stopAfterTheCard()
 {
     m_stopping = true;
+    // Transfers are not waited for: what is under way is dropped, with the card it belongs to.
+    if (m_options.fetch && (m_inCard || !m_queue.empty())) {
+        drop();
+        return;
+    }
     if (!m_inCard)
         m_closed = true;
+}
+
+std::size_t CardWriter::cardsEnded() const
+{
+    return m_droppedFromCard != 0 ? std::min(m_cardsEnded, m_droppedFromCard - 1) : m_cardsEnded;
+}
+
+void CardWriter::drop()
+{
+    std::size_t card = m_queue.abandon();
+    if (card == 0)
+        card = m_inCard ? m_cardNumber : m_cardsEnded + 1;
+    if (m_droppedFromCard == 0 || card < m_droppedFromCard)
+        m_droppedFromCard = card;
+    m_closed = true;
+}
+
+void CardWriter::moveFetchesOn()
+{
+    if (!m_queue.empty())
+        m_queue.run(std::chrono::milliseconds(0));
+}
+
+void CardWriter::drain()
+{
+    finishDeferred();
+    waitFor([this] { return m_queue.empty(); });
+}
+
+template<class Done> void CardWriter::waitFor(Done done)
+{
+    while (!m_closed && !done()) {
+        m_run.steps.step(RunStep::FetchPhoto, [&] { m_queue.run(kFetchWait); });
+        m_run.steps.step(RunStep::FetchYield, [&] {
+            m_run.observer.fetchProgress(
+                {m_position, m_input, m_output.fetched, m_output.fetcher ? m_output.fetcher->pending() : 0});
+        });
+        const StopRequest stop = m_run.yield(RunStep::FetchYield);
+        if (stop == StopRequest::None)
+            continue;
+        m_stopping = true;
+        m_stoppedNow = stop == StopRequest::Now;
+        drop();
+    }
 }
 
 void CardWriter::finishDeferred(bool judged)
@@ -155,15 +220,16 @@ void CardWriter::finishDeferred(bool judged)
     std::vector<std::unique_ptr<PendingPhoto>> photos;
     photos.swap(m_deferred);
     for (auto& photo : photos)
-        finish(*photo, m_deferredCard, judged);
+        finish(std::move(photo), m_deferredCard, judged);
 }
 
 void CardWriter::finishPending(const CardFields& card)
 {
     finishDeferred();
-    for (auto& photo : m_pending)
-        finish(*photo, card);
-    m_pending.clear();
+    std::vector<std::unique_ptr<PendingPhoto>> photos;
+    photos.swap(m_pending);
+    for (auto& photo : photos)
+        finish(std::move(photo), card);
 }
 
 std::string CardWriter::context(const PendingPhoto& photo, const CardFields& card) const
@@ -174,9 +240,24 @@ std::string CardWriter::context(const PendingPhoto& photo, const CardFields& car
     return text;
 }
 
-void CardWriter::finish(PendingPhoto& photo, const CardFields& card, bool judged)
+void CardWriter::finish(std::unique_ptr<PendingPhoto> photo, const CardFields& card, bool judged)
 {
-    photo.awaitDigest(judged);
+    if (m_droppedFromCard != 0)
+        return; // dropped by a stop
+    photo->awaitDigest(judged);
+    const bool link = photo->start.form == PhotoForm::Link;
+    const bool fetch = link && m_options.fetch && IsFetchableAddress(photo->start.address);
+    if (m_options.linksOnly && !fetch)
+        return; // told by the run before
+    if (fetch)
+        openFile(*photo);
+    m_queue.add(std::move(photo), card, fetch);
+    if (m_queue.full())
+        waitFor([this] { return !m_queue.full(); });
+}
+
+void CardWriter::complete(PendingPhoto& photo, const CardFields& card)
+{
     PhotoResult result;
     result.position = m_position;
     result.input = m_input;
@@ -190,10 +271,12 @@ void CardWriter::finish(PendingPhoto& photo, const CardFields& card, bool judged
         = declared != ImageType::Unknown ? std::string(ImageTypeName(declared)) : photo.start.declaredType;
 
     if (photo.start.form == PhotoForm::Link) {
-        result.status = PhotoStatus::Link;
         result.url = photo.start.address;
-        m_run.observer.photoFinished(result);
-        return;
+        if (!photo.file && !photo.failed) {
+            result.status = PhotoStatus::Link; // not fetched
+            m_run.observer.photoFinished(result);
+            return;
+        }
     }
     if (!photo.failed)
         write(photo, card, declared, result);

@@ -159,11 +159,13 @@ void PhotoValueReader::take(const char* begin, const char* end, std::uint64_t li
 
 void PhotoValueReader::decide(std::uint64_t line)
 {
-    // Base64 never holds a ":", so a "scheme:" at the start is an address.
+    // Base64 never holds a ":", so a "scheme:" at the start is an address, also with its ":"
+    // escaped as in text values ("https\://", as Google Contacts writes it).
+    const std::string prefix = UnescapeSeparators(m_prefix);
     std::string scheme;
-    const auto colon = m_prefix.find(':');
-    if (colon != std::string::npos && colon > 0 && IsAsciiLetter(m_prefix[0])) {
-        const std::string_view name = std::string_view(m_prefix).substr(0, colon);
+    const auto colon = prefix.find(':');
+    if (colon != std::string::npos && colon > 0 && IsAsciiLetter(prefix[0])) {
+        const std::string_view name = std::string_view(prefix).substr(0, colon);
         const bool wellFormed = std::all_of(name.begin(), name.end(), [](char c) {
             return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '.' || c == '-';
         });
@@ -172,7 +174,7 @@ void PhotoValueReader::decide(std::uint64_t line)
     }
     if (scheme == "DATA") {
         m_mode = Mode::DataHeader;
-        m_dataHeader = m_prefix.substr(colon + 1);
+        m_dataHeader = m_prefix.substr(m_prefix.find(':') + 1);
         return;
     }
     // VALUE=URI or URL says the value is an address, whatever it holds (a desktop address book

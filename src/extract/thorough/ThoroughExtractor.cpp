@@ -35,9 +35,19 @@ ThoroughExtractor::ThoroughExtractor(ThoroughOptions options)
 
 ThoroughExtractor::~ThoroughExtractor() = default;
 
+void ThoroughExtractor::fetchLinksNext(FetchSettings settings)
+{
+    m_options.fetch = true;
+    m_options.linksOnly = true;
+    m_options.fetchSettings = std::move(settings);
+    m_output.fetcher.reset();
+}
+
 void ThoroughExtractor::prepare(RunContext& run, std::size_t count)
 {
     m_count = count;
+    m_totalBytes = 0;
+    m_bytesBefore = 0;
     // Progress goes by bytes: the sizes as the run begins.
     run.steps.step(RunStep::Count, [&] {
         for (std::size_t position = 1; position <= count; ++position) {
@@ -48,9 +58,17 @@ void ThoroughExtractor::prepare(RunContext& run, std::size_t count)
     // The folder is held for the whole run: renamed or replaced meanwhile, it still gets every
     // photo, and no temporary file is left behind in it.
     // The folder is taken once, as the run starts, and kept in place until its end.
-    run.steps.step(RunStep::Count, [&] {
-        m_output.folder = OutputFolder::open(run.input.outputFolderText(), {}, OutputFolder::Place::Kept);
-    });
+    // A run after one into the same folder (linksOnly) goes on with the folder held, and with
+    // the names it gave.
+    if (!m_output.folder || !m_options.linksOnly) {
+        run.steps.step(RunStep::Count, [&] {
+            m_output.folder = OutputFolder::open(run.input.outputFolderText(), {}, OutputFolder::Place::Kept);
+        });
+    }
+    if (m_options.fetch && !m_output.fetcher) {
+        // Without a client every photo to fetch fails, and says why.
+        run.steps.step(RunStep::Count, [&] { m_output.fetcher = MakeHttpFetcher(m_options.fetchSettings); });
+    }
     if (m_options.unique && !m_output.digests) {
         try {
             m_output.digests = std::make_unique<DigestWorker>();
@@ -99,6 +117,9 @@ ItemEnd ThoroughExtractor::extract(RunContext& run, std::size_t position, const 
                 break;
             }
             writer.finishDeferred();
+            writer.moveFetchesOn();
+            if (writer.stoppedNow())
+                return {false, {}, ItemEnd::Stop::Now};
             if (writer.closed())
                 break; // asked to stop, and the card under way has ended
             const std::uint64_t taken = text->bytesTaken();
@@ -121,13 +142,17 @@ ItemEnd ThoroughExtractor::extract(RunContext& run, std::size_t position, const 
             }
         }
     }
+    // The photos still being fetched are the input's too.
+    writer.drain();
+    if (writer.stoppedNow())
+        return {false, {}, ItemEnd::Stop::Now};
     m_bytesBefore += opened ? inputSize : SizeOf(input);
 
     ItemEnd end;
     end.wrote = writer.written() > 0;
     if (writer.closed()) {
         end.stop = ItemEnd::Stop::AfterTheCard;
-        end.readToEnd = !more;
+        end.readToEnd = !more && !writer.droppedAny();
         end.cards = writer.cardsEnded();
     }
     return end;

@@ -3,6 +3,7 @@
 #include "PhotoNames.h"
 #include "ThoroughOutput.h"
 #include "extract/ItemExtractor.h"
+#include "fetch/HttpFetcher.h"
 
 #include <cstdint>
 
@@ -13,6 +14,11 @@ struct ThoroughOptions
     bool logos = false; // LOGO properties are photos too
     NameTemplate name; // "{fn}" unless set
     bool unique = false; // a photo whose bytes were written before in the run is skipped
+    bool fetch = false; // photos behind http and https addresses are fetched and written
+    FetchSettings fetchSettings;
+    // Only the photos behind web addresses are taken, and only they are told: the run after one
+    // that listed them, into the same folder, with the same names taken.
+    bool linksOnly = false;
 };
 
 // The thorough run's extractor: every photo of every card of every listed input, in whatever
@@ -38,6 +44,9 @@ public:
     void flush() override { m_output.written.flush(); }
 
     const ThoroughOptions& options() const noexcept { return m_options; }
+    // The next run fetches the photos behind the web addresses that this one told, and takes
+    // nothing else: into the same folder, after the names this run gave.
+    void fetchLinksNext(FetchSettings settings);
 
 private:
     double progressAt(std::uint64_t done, std::size_t position) const;

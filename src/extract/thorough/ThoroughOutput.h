@@ -2,6 +2,7 @@
 
 #include "WrittenDigests.h"
 #include "extract/OutputNames.h"
+#include "fetch/HttpFetcher.h"
 #include "util/WrittenFiles.h"
 
 #include <memory>
@@ -20,6 +21,8 @@ struct ThoroughOutput
     WrittenFiles written;
     WrittenDigests writtenDigests; // with --unique: the photos written, by their digests
     std::unique_ptr<DigestWorker> digests; // with --unique: the thread that takes the digests
+    std::unique_ptr<HttpFetcher> fetcher; // when photos are fetched; null when it could not start
+    std::size_t fetched = 0; // transfers ended in the run
 };
 
 } // namespace orvandel
