@@ -91,6 +91,8 @@ Form1::Form1(FormServices services, QWidget* parent)
 {
     // The program's own files are named in the system's form: "C:\Program Files\Orvandel\Samples\a.vcf".
     m_services.programFolder = QDir::toNativeSeparators(m_services.programFolder);
+    if (m_services.fetch)
+        m_runs.setFetchSettings(*m_services.fetch);
     connectControls();
 }
 

@@ -25,6 +25,9 @@ struct FormServices
     SettingsStore& settings;
     QString programFolder; // the folder of the program's files, without a trailing separator
     bool thorough = false; // the start button runs the thorough extraction
+    // How photos behind web addresses are fetched when the user asks; the program's own way when
+    // empty (tests: their own server's authority and addresses).
+    std::optional<FetchSettings> fetch = std::nullopt;
 };
 
 // The main window: the input file list, the buttons that fill it, the output folder box, the

@@ -284,6 +284,7 @@ void WindowRunHost::showIdle()
 
 void WindowRunHost::showResults(const QString& text)
 {
+    m_keptResults.clear();
     m_results.runEnded();
     showIdle();
     if (!m_results.problems().isEmpty()) {

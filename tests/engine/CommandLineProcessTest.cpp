@@ -5,6 +5,7 @@
 #include "extract/thorough/Sha256.h"
 #include "support/Base64Encode.h"
 #include "support/ExportGenerator.h"
+#include "support/FetchServer.h"
 #include "support/TempDir.h"
 
 #include <chrono>
@@ -359,6 +360,39 @@ namespace {
                           SignalCase {"InterruptClassic", SIGINT, "SIGINT", false, false},
                           SignalCase {"TerminateAfterTheLastYield", SIGTERM, "SIGTERM", false, true}),
         [](const auto& info) { return std::string(info.param.name); });
+
+    // An interrupt while photos are being fetched ends the run at once: the transfers are
+    // dropped with their files, what was written before stays.
+    TEST_F(ProcessTest, AnInterruptWhileFetchingEndsAtOnce)
+    {
+        const test::FetchServer server;
+        if (!server.running())
+            GTEST_SKIP() << test::FetchServer::notRunning();
+        std::string cards = "BEGIN:VCARD\r\nFN:Ann\r\nPHOTO;ENCODING=b:/9j/2Q==\r\nEND:VCARD\r\n";
+        for (int k = 0; k < 3; ++k)
+            cards += "BEGIN:VCARD\r\nFN:Stall\r\nPHOTO;VALUE=URI:" + server.http("/stall")
+                + "\r\nEND:VCARD\r\n";
+        const std::string input = m_dir.write("stall.vcf", cards);
+        Launch launch;
+        launch.args = {"extract", "--fetch", "--fetch-local", "-o", m_outFolder, input};
+        Child child(launch, m_dir.path());
+        // The transfers hold their files open; the photo before them is written by then.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        const auto fetching
+            = [&] { return fs::exists(m_outFolder + "/Ann.jpg") && child.holdsFileIn(m_outFolder); };
+        while (!fetching() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(fetching()) << child.err();
+        ::kill(child.pid(), SIGINT);
+        const int status = child.wait();
+        ASSERT_TRUE(WIFEXITED(status)) << Describe(status);
+        EXPECT_EQ(WEXITSTATUS(status), 130) << child.err();
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_outFolder))
+            names.insert(entry.path().filename().string());
+        EXPECT_EQ(names, std::set<std::string>({"Ann.jpg"}));
+        EXPECT_EQ(child.out(), "written\t" + input + "\t1\tAnn\t" + m_outFolder + "/Ann.jpg\tjpeg\n");
+    }
 
     struct WriteFailureCase
     {

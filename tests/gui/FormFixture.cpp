@@ -35,7 +35,7 @@ FormFixture::~FormFixture()
 Form1& FormFixture::start(bool thorough)
 {
     m_form.reset();
-    m_form = std::make_unique<Form1>(FormServices {prompts, *settings, m_program.path(), thorough});
+    m_form = std::make_unique<Form1>(FormServices {prompts, *settings, m_program.path(), thorough, fetch});
     m_form->Form_Load();
     return *m_form;
 }

@@ -53,6 +53,7 @@ public:
 
     ScriptedPrompts prompts;
     std::unique_ptr<SettingsStore> settings;
+    std::optional<FetchSettings> fetch; // given to the window that start() makes
 
 private:
     QTemporaryDir m_home;

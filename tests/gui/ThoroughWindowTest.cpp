@@ -3,6 +3,7 @@
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "support/ExportGenerator.h"
+#include "support/FetchServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -270,6 +271,100 @@ private slots:
         QVERIFY(images.size() > 0 && images.size() < kCards);
         for (const QString& image : images)
             QCOMPARE(QFileInfo(m_out + "/" + image).size(), qint64(kPhotoSize));
+    }
+
+    // After the run, one question; "Yes" fetches into the same folder, with the run's one list.
+    void fetchesTheWebAddressesWhenAsked()
+    {
+        test::FetchServer server;
+        if (!server.running())
+            QSKIP(test::FetchServer::notRunning());
+        m_fixture->fetch = FetchSettings {};
+        m_fixture->fetch->allowLocal = true;
+        m_fixture->fetch->caFile = server.caFile();
+        m_fixture->fetch->resolve = server.resolveLocalhost();
+        Form1& form = m_fixture->start(true);
+        const QString out = m_fixture->folder("out");
+        test::OutputBox(form)->setText(out + "/");
+        const auto escaped
+            = [](std::string address) { return QByteArray::fromStdString(address).replace(":", "\\:"); };
+        const QString google
+            = m_fixture->file("cards/google.vcf",
+                              Card("Ann", "PHOTO:" + escaped(server.https("/image?delay=400&payload=ann")))
+                                  + Card("Ann", "PHOTO;ENCODING=b:/9j/2Q==")
+                                  + Card("Bo", "PHOTO:" + escaped(server.http("/status/404")))
+                                  + Card("Cy", "PHOTO;VALUE=URI:file:///home/cy/cy.jpg"));
+        const QString one = m_fixture->file("cards/one.vcf",
+                                            Card("Di", "PHOTO:" + escaped(server.http("/image?payload=di"))));
+        form.fileList().append(google);
+        form.fileList().append(one);
+        QStringList captions;
+        onYield([&](const QString& caption) {
+            if (caption.contains("fetched"))
+                captions << caption;
+        });
+        m_fixture->prompts.answerYesNo(true);
+        m_fixture->prompts.answerProblemList(false);
+        form.PushButton2_Click();
+
+        const auto& shown = m_fixture->prompts.shown;
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown.at(0).text,
+                 QStringLiteral("3 photos are web addresses. Fetch them from the internet?"));
+        QCOMPARE(shown.at(1).text, QStringLiteral("Not taken out: 1 link not fetched, 1 failed."));
+        const QStringList rows = Rows(m_fixture->prompts.problemLists.at(0));
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0), google + "|4|Cy|Only a link to a file, not read: file:///home/cy/cy.jpg");
+        QCOMPARE(rows.at(1),
+                 google + "|3|Bo|" + QString::fromStdString(server.http("/status/404"))
+                     + ": HTTP 404 (line 14)");
+        QCOMPARE(shown.at(2).text, QStringLiteral("Done."));
+        QCOMPARE(shown.at(2).extra, QStringLiteral("3 images written, 1 link not fetched, 1 failed"));
+        // Fetched after the run, the photos take the names after those the run gave.
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"Ann (2).jpg", "Ann.jpg", "Di.jpg"}));
+        QFile fetched(out + "/Ann (2).jpg");
+        QVERIFY(fetched.open(QIODevice::ReadOnly));
+        QVERIFY(fetched.readAll().contains("ann"));
+        // The bar followed the transfers, and each input shows how it went in the end.
+        QVERIFY(!captions.isEmpty());
+        QVERIFY2(captions.first().startsWith("Processing: google.vcf ("), qPrintable(captions.first()));
+        QCOMPARE(int(form.fileList().outcome(1)->kind), int(ItemOutcome::Kind::Failed));
+        QCOMPARE(int(form.fileList().outcome(2)->kind), int(ItemOutcome::Kind::Written));
+        QVERIFY(!form.isExtracting());
+    }
+
+    // Stop ends the transfers at once: nothing half-written, nothing more written.
+    void aStopEndsTheTransfersAtOnce()
+    {
+        test::FetchServer server;
+        if (!server.running())
+            QSKIP(test::FetchServer::notRunning());
+        m_fixture->fetch = FetchSettings {};
+        m_fixture->fetch->allowLocal = true;
+        Form1& form = m_fixture->start(true);
+        const QString out = m_fixture->folder("out");
+        test::OutputBox(form)->setText(out + "/");
+        QByteArray cards;
+        for (int i = 1; i <= 3; ++i)
+            cards += Card("P" + QByteArray::number(i),
+                          "PHOTO;VALUE=URI:" + QByteArray::fromStdString(server.http("/stall")));
+        form.fileList().append(m_fixture->file("cards/stall.vcf", cards));
+        bool stopped = false;
+        onYield([&](const QString& caption) {
+            if (!stopped && caption.contains("under way")) {
+                stopped = true;
+                QTest::mouseClick(m_fixture->child<QPushButton>("PushButton2"), Qt::LeftButton);
+            }
+        });
+        m_fixture->prompts.answerYesNo(true);
+        m_fixture->prompts.answerProblemList(false);
+        form.PushButton2_Click();
+        QVERIFY(stopped);
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        // What was not fetched is listed as before.
+        QCOMPARE(m_fixture->prompts.shown.at(1).text, QStringLiteral("Not taken out: 3 links not fetched."));
+        QCOMPARE(m_fixture->prompts.messages(),
+                 QStringList({"Stopped after card 0 of stall.vcf (file 1 of 1)."}));
     }
 
     void theFolderIsReadOnce()
