@@ -6,7 +6,8 @@ namespace {
 
     constexpr const char* kUsage = R"(Usage: orvandel extract -o DIR [--json] [--pattern GLOB]... PATH...
        orvandel [--help | --version]
-       orvandel [PATH...]       (opens the window, PATHs listed as if dropped)
+       orvandel [--thorough] [--fetch-local] [PATH...]
+                                (opens the window, PATHs listed as if dropped)
 
 Takes the photo out of every vCard file given and writes it into DIR as one
 image per card file, named after the card file (card.vcf gives card.jpg).

@@ -75,6 +75,7 @@ namespace {
     // with one dash; written with two, as "--platform", they are refused, as ever.
     const OptionRule kWindowOptions[] = {
         {"thorough", kThorough, false, 2, false, 0},
+        {"fetch-local", kFetchLocal, false, 2, false, 0},
         {"platform", kQtPlatform, true, 1, false, 0},
         {"display", kQtDisplay, true, 1, false, 0},
         {"platformpluginpath", kQtOther, true, 1, false, 0},
@@ -303,6 +304,10 @@ namespace {
             }
             if (found.rule->code == kThorough) {
                 request.thorough = true;
+                return true;
+            }
+            if (found.rule->code == kFetchLocal) {
+                request.fetchLocal = true;
                 return true;
             }
             request.qtArguments.insert(request.qtArguments.end(), found.words.begin(), found.words.end());

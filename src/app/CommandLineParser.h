@@ -55,6 +55,7 @@ struct WindowRequest
 {
     std::vector<std::string> paths; // to be listed as if dropped, their bytes as given
     bool thorough = false;
+    bool fetchLocal = false; // photos fetched when asked may be on this machine or the local network
     // Qt's own options (-platform NAME, -style NAME, -reverse, ...) as written, with their values:
     // all that the window system is given, so that a name after "--" stays a name.
     std::vector<std::string> qtArguments;

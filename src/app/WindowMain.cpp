@@ -1,6 +1,7 @@
 #include "WindowMain.h"
 
 #include "Form1.h"
+#include "OrvandelVersion.h"
 #include "QtPrompts.h"
 #include "filelist/PathText.h"
 #include "settings/SettingsStore.h"
@@ -40,7 +41,13 @@ int RunWindow(const char* program, const WindowRequest& request)
 
     SettingsStore settings;
     QtPrompts prompts;
-    Form1 window({prompts, settings, QCoreApplication::applicationDirPath(), request.thorough});
+    std::optional<FetchSettings> fetch;
+    if (request.fetchLocal) {
+        fetch = FetchSettings {};
+        fetch->userAgent = std::string("Orvandel/") + kOrvandelVersion;
+        fetch->allowLocal = true;
+    }
+    Form1 window({prompts, settings, QCoreApplication::applicationDirPath(), request.thorough, fetch});
     window.Form_Load();
     window.show();
     if (!paths.isEmpty())

@@ -188,6 +188,7 @@ namespace {
         std::vector<std::string> qtArguments = {};
         std::optional<std::string> platform = std::nullopt;
         bool displayGiven = false;
+        bool fetchLocal = false;
     };
 
     class WindowArgumentsTest : public ::testing::TestWithParam<WindowCase>
@@ -207,6 +208,7 @@ namespace {
         EXPECT_EQ(request.qtArguments, GetParam().qtArguments);
         EXPECT_EQ(request.platform, GetParam().platform);
         EXPECT_EQ(request.displayGiven, GetParam().displayGiven);
+        EXPECT_EQ(request.fetchLocal, GetParam().fetchLocal);
     }
 
     INSTANTIATE_TEST_SUITE_P(
@@ -217,6 +219,7 @@ namespace {
             WindowCase {"Thorough", {"--thorough"}, {}, true},
             WindowCase {"PathsAsGiven", {"/", "cards", "/a/x.vcf"}, {"/", "cards", "/a/x.vcf"}},
             WindowCase {"ThoroughAmongPaths", {"/", "--thorough", "/b"}, {"/", "/b"}, true},
+            WindowCase {"FetchLocal", {"--fetch-local", "/"}, {"/"}, false, {}, std::nullopt, false, true},
             WindowCase {"DashNamesAfterDoubleDash", {"--", "-x.vcf", "--thorough"}, {"-x.vcf", "--thorough"}},
             WindowCase {"BytesKept", {"--", "/tmp/\xFF.vcf"}, {"/tmp/\xFF.vcf"}},
             WindowCase {"QtOptionsWithTheirValues",

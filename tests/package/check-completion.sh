@@ -53,11 +53,12 @@ while IFS=$'\t' read -r line expected; do
 done <<'TABLE'
 orvandel ex	extract|
 orvandel 	-dash.vcf|BRUNO.VCF|ada.vcf|cards|carla.vcard|emil brandt.vcf|extract|old photos|
-orvandel -	--|--help|--thorough|--version|-h|
+orvandel -	--|--fetch-local|--help|--thorough|--version|-h|
 orvandel --th	--thorough|
-orvandel --thorough -	--|
+orvandel --thorough -	--|--fetch-local|
+orvandel --fetch-local --thorough -	--|
 orvandel --thorough c	cards|carla.vcard|
-orvandel ada.vcf --	--|--thorough|
+orvandel ada.vcf --	--|--fetch-local|--thorough|
 orvandel extract --	--|--fetch|--help|--json|--output|--pattern|--thorough|
 orvandel extract --thorough --	--|--fetch|--help|--json|--logos|--name|--output|--pattern|--unique|
 orvandel extract --fetch --	--|--fetch-local|--fetch-timeout|--help|--json|--logos|--name|--output|--pattern|--unique|
