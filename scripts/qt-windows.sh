@@ -53,51 +53,8 @@ fi
 echo "== Qt $version for Windows into $prefix (about 13 minutes on 2 cores the first time)" >&2
 work="$cache/work-$version-$key"
 rm -rf "$work" "$prefix"
-mkdir -p "$work"
-
-# Debian's source of the host's Qt: a deb-src entry for the suites the machine already uses,
-# there only while the source is fetched.
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-srclist=/etc/apt/sources.list.d/orvandel-qt-source.sources
-remove_srclist() {
-    if [ -f "$srclist" ]; then
-        $sudo rm -f "$srclist"
-        $sudo apt-get update -qq >&2 || true
-    fi
-}
-trap remove_srclist EXIT
-{
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] && [ "$f" != "$srclist" ] || continue
-        # deb822 stanzas: the same URIs, suites and components, as source.
-        sed -n -e 's/^Types:.*\bdeb\b.*/Types: deb-src/p' -e '/^\(URIs\|Suites\|Components\|Signed-By\):/p' \
-            -e 's/^[[:space:]]*$//p' "$f"
-        echo
-    done
-    if [ -f /etc/apt/sources.list ]; then
-        # One-line entries, turned into stanzas.
-        grep -E '^deb[[:space:]]' /etc/apt/sources.list | while read -r _ rest; do
-            opts=""
-            if [[ $rest == \[* ]]; then
-                opts=${rest%%]*}; rest=${rest#*] }
-            fi
-            read -r uri suite components <<<"$rest"
-            printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n' "$uri" "$suite" "$components"
-            [[ $opts == *signed-by=* ]] && printf 'Signed-By: %s\n' "$(sed 's/.*signed-by=\([^ ]*\).*/\1/' <<<"$opts")"
-            echo
-        done
-    fi
-} | $sudo tee "$srclist" >/dev/null
-$sudo apt-get update -qq >&2
-# As root the download cannot be handed to apt's own user, whose rights stop at the cache.
-sandbox=()
-[ "$(id -u)" -eq 0 ] && sandbox=(-o APT::Sandbox::User=root)
-(cd "$work" && apt-get source -qq "${sandbox[@]}" "qt6-base=$version" >&2)
-remove_srclist
-trap - EXIT
-source=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -n 1)
-[ -n "$source" ] || { echo "qt-windows.sh: apt-get source gave no qt6-base folder" >&2; exit 1; }
+# Debian's source of the host's Qt.
+source=$(scripts/apt-source.sh "qt6-base=$version" "$work" | tail -n 1)
 
 export CCACHE_DIR="$cache/ccache"
 # Qt's precompiled headers are reused only when ccache overlooks what they carry of their build.

@@ -5,9 +5,9 @@
 #   scripts/windows.sh [extra CMake arguments]
 #
 # Installs what is missing (g++-mingw-w64-x86-64-posix, wine, wine64, googletest, nsis, and
-# Xvfb with xdotool for the installed window), has scripts/qt-windows.sh build Qt for Windows
-# once into its cache, builds GoogleTest for MinGW from Debian's /usr/src/googletest,
-# cross-builds into build-windows/ (or ORVANDEL_WINDOWS_BUILD_DIR), runs CTest there with Wine's
+# Xvfb with xdotool for the installed window), has scripts/qt-windows.sh build Qt for Windows and
+# scripts/curl-windows.sh libcurl for Windows once into their cache, builds GoogleTest for MinGW
+# from Debian's /usr/src/googletest, cross-builds into build-windows/ (or ORVANDEL_WINDOWS_BUILD_DIR), runs CTest there with Wine's
 # prefix inside the build folder, then `cpack` makes build-windows/orvandel-<version>-win64.exe
 # and .zip, and tests/package/check-windows-installer.sh installs, uses and uninstalls it.
 # ORVANDEL_WINDOWS_WINDOW=OFF builds and tests the engine and the command line alone (no Qt).
@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 window=${ORVANDEL_WINDOWS_WINDOW:-ON}
-packages=(g++-mingw-w64-x86-64-posix wine wine64 googletest ccache)
+packages=(g++-mingw-w64-x86-64-posix wine wine64 googletest ccache libz-mingw-w64-dev python3 openssl)
 [ "$window" = ON ] && packages+=(nsis xvfb xdotool x11-utils)
 scripts/deps.sh "${packages[@]}"
 
@@ -40,6 +40,10 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DC
 # How long each part took, for the log.
 took() { echo "-- $1 took $((SECONDS - started)) s"; started=$SECONDS; }
 started=$SECONDS
+
+# libcurl for Windows (over Schannel), built once into the cache, for --fetch.
+curl=$(scripts/curl-windows.sh | tail -n 1)
+took "libcurl for Windows"
 
 qt_options=(-DORVANDEL_GUI=OFF)
 if [ "$window" = ON ]; then
@@ -73,7 +77,7 @@ fi
 echo "== Orvandel for Windows (window $window) in $build"
 cmake -S . -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
-    "${qt_options[@]}" -DORVANDEL_WERROR=ON -DORVANDEL_BUILD_BENCHMARKS=OFF \
+    "${qt_options[@]}" -DORVANDEL_WINDOWS_CURL="$curl" -DORVANDEL_WERROR=ON -DORVANDEL_BUILD_BENCHMARKS=OFF \
     -DGTest_DIR="$gtest/install/lib/cmake/GTest" "$@"
 cmake --build "$build" -j"$jobs"
 took "The build"
