@@ -2,6 +2,7 @@
 // libcurl built with the system's Schannel (its certificate store).
 #include "HttpFetcher.h"
 #include "IpAddress.h"
+#include "util/AsciiText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -64,6 +65,7 @@ namespace {
         bool stoppedByBody = false;
         std::string refusal; // why an address was not connected to
         std::string contentType;
+        std::string location; // of the last redirect
         char errors[CURL_ERROR_SIZE] = {};
 
         Transfer() = default;
@@ -117,6 +119,19 @@ namespace {
             return 0;
         }
         return length;
+    }
+
+    // Keeps the last redirect's address, to tell where a refused redirect went.
+    std::size_t ReadHeader(char* data, std::size_t size, std::size_t count, void* user)
+    {
+        auto& transfer = *static_cast<Transfer*>(user);
+        const std::string_view line(data, size * count);
+        constexpr std::string_view kLocation = "location:";
+        if (line.size() > kLocation.size() && EqualsIgnoringAsciiCase(line.substr(0, kLocation.size()), kLocation))
+            transfer.location = std::string(TrimBlanks(line.substr(kLocation.size())));
+        while (!transfer.location.empty() && (transfer.location.back() == '\r' || transfer.location.back() == '\n'))
+            transfer.location.pop_back();
+        return size * count;
     }
 
     class CurlFetcher final : public HttpFetcher
@@ -277,6 +292,8 @@ namespace {
                 curl_easy_setopt(easy, CURLOPT_RESOLVE, transfer.resolve);
             curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, OpenSocket);
             curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &transfer);
+            curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ReadHeader);
+            curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
             curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
             curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
             if (curl_multi_add_handle(m_multi, easy) != CURLM_OK) {
@@ -381,8 +398,13 @@ namespace {
                 outcome.error = "more than " + std::to_string(m_settings.maxRedirects) + " redirects";
                 return outcome;
             case CURLE_UNSUPPORTED_PROTOCOL:
-                outcome.error = "redirected to an address that is neither http nor https";
-                return outcome;
+            case CURLE_URL_MALFORMAT:
+                // A libcurl that knows only http and https takes any other address for a malformed one.
+                if (status >= 300 && status < 400 && !IsFetchableAddress(transfer.location)) {
+                    outcome.error = "redirected to an address that is neither http nor https: " + transfer.location;
+                    return outcome;
+                }
+                break;
             case CURLE_PEER_FAILED_VERIFICATION:
                 outcome.error = "the server's certificate was refused" + detail;
                 return outcome;

@@ -112,7 +112,7 @@ namespace {
             PhotoCase {"CutShort", "/cut", false, "error", "", "", "the body was cut short"},
             PhotoCase {"TooLarge", "/big", false, "error", "", "", "over 20 MB"},
             PhotoCase {"RedirectedToAFile", "/redirect?to=file:///etc/hostname", false, "error", "", "",
-                       "redirected to an address that is neither http nor https"}),
+                       "redirected to an address that is neither http nor https: file:///etc/hostname"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     // Names are decided in card order, whatever order the transfers end in: the slowest first.
