@@ -58,6 +58,7 @@ std::optional<std::string> CliRunHost::itemText(std::size_t position)
 void CliRunHost::itemStarted(const ItemStart& start)
 {
     m_input = start.input;
+    m_inputUnderWay = true;
     m_lines.flushIfDue();
     showProgressLine(start.percent, ItemCaption(start.input));
 }
@@ -106,7 +107,11 @@ void CliRunHost::runFinished(const RunEnd& end)
     if (end.outcome == RunOutcome::NoFiles)
         m_err << CliFailureLine({}, {}, kNoFilesMessage) << '\n' << std::flush;
     else if (end.outcome == RunOutcome::NoFolder)
-        m_err << CliFailureLine(m_options.outputFolder, {}, kCliNoFolderMessage) << '\n' << std::flush;
+        m_err << CliFailureLine(m_options.outputFolder, {},
+                                end.folderProblem.empty() ? std::string(kCliNoFolderMessage)
+                                                          : end.folderProblem)
+              << '\n'
+              << std::flush;
 }
 
 void CliRunHost::tellFailure(std::string_view path, std::string_view where, std::string_view description)
@@ -120,6 +125,22 @@ void CliRunHost::stepFailed(const StepFailure& failure)
 {
     tellFailure(m_input, failure.line != 0 ? "line " + std::to_string(failure.line) : std::string(),
                 failure.description);
+    if (!m_inputUnderWay)
+        runFailed(failure);
+}
+
+// A failure of the run as a whole (the flush, a temporary file left): it counts, and JSON gives
+// it a line of its own, with the output folder.
+void CliRunHost::runFailed(const StepFailure& failure)
+{
+    m_anyFailed = true;
+    if (!m_options.json)
+        return;
+    JsonObject line;
+    line.add("folder", m_options.outputFolder).add("status", "error").add("error", failure.description);
+    if (!m_options.thorough)
+        line.add("step", StepLine(failure.step));
+    printLine(line.str());
 }
 
 void CliRunHost::itemFinished(const ItemResult& result)

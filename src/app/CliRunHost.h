@@ -45,12 +45,18 @@ public:
 protected:
     void markFailed() noexcept { m_anyFailed = true; }
     // The input under way has given its result: what fails from here on is no input's.
-    void inputDone() noexcept { m_input.clear(); }
+    void inputDone() noexcept
+    {
+        m_input.clear();
+        m_inputUnderWay = false;
+    }
+    bool inputUnderWay() const noexcept { return m_inputUnderWay; }
     bool json() const noexcept { return m_options.json; }
     // Writes one line of the report on stdout.
     void printLine(const std::string& line);
     // Tells a failure on stderr (see CliFailureLine), after the lines that wait for stdout.
     void tellFailure(std::string_view path, std::string_view where, std::string_view description);
+    void runFailed(const StepFailure& failure);
 
 private:
     void showProgressLine(double percent, const std::string& caption);
@@ -62,6 +68,7 @@ private:
     double m_percent = 0; // shown last
     bool m_anyFailed = false;
     std::string m_input; // the input under way, from its start to its result
+    bool m_inputUnderWay = false;
 };
 
 // The command's exit status after a run: 2 when it could not start, 1 when anything failed,

@@ -61,6 +61,7 @@ namespace {
         {FormStep::RunProgressBack, Extraction, 188},
         {FormStep::RunCaptionBack, Extraction, 190},
         {RunStep::Flush, Extraction, 192},
+        {RunStep::Leftovers, Extraction, 192},
         {RunStep::Done, Extraction, 192},
         {RunStep::ShowNoFolder, Extraction, 194},
         {RunStep::ShowNoFiles, Extraction, 196},

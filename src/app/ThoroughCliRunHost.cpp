@@ -50,6 +50,10 @@ ThoroughCliRunHost::ThoroughCliRunHost(CliRunOptions options, std::ostream& out,
 void ThoroughCliRunHost::stepFailed(const StepFailure& failure)
 {
     markFailed();
+    if (!inputUnderWay()) {
+        CliRunHost::stepFailed(failure); // the run's own (the flush)
+        return;
+    }
     const bool told = !IsPhotoStep(failure.step);
     m_reportsOfInput.push_back({failure.step, failure.line, failure.description, told});
     if (told)

@@ -246,7 +246,8 @@ void WindowRunHost::runFinished(const RunEnd& end)
         showMessage(kNoFilesMessage);
         return;
     case RunOutcome::NoFolder:
-        showMessage(kNoFolderMessage);
+        // A folder that stands there but cannot be looked at is told as what it is.
+        showMessage(end.folderProblem.empty() ? kNoFolderMessage : std::string_view(end.folderProblem));
         return;
     case RunOutcome::Finished:
     case RunOutcome::Stopped:

@@ -1,5 +1,7 @@
 #include "RunLoop.h"
 
+#include "util/FileError.h"
+#include "util/OutputFolder.h"
 #include "util/PathHelpers.h"
 
 namespace orvandel {
@@ -43,6 +45,22 @@ namespace {
         }
     }
 
+    // Temporary files whose removal failed are tried once more; those that still stand are told.
+    void RemoveLeftovers()
+    {
+        const std::vector<LeftoverTemporary> standing = RemoveLeftoverTemporaries();
+        if (standing.empty())
+            return;
+        std::string paths;
+        for (const LeftoverTemporary& leftover : standing)
+            paths += (paths.empty() ? "" : ", ") + leftover.path;
+        throw FileError(FileErrorKind::WriteFailed,
+                        std::string(standing.size() == 1 ? "Cannot remove the temporary file ("
+                                                         : "Cannot remove the temporary files (")
+                            + standing.front().error.message() + "): " + paths,
+                        standing.front().error);
+    }
+
     RunOutcome End(RunContext& run, RunEnd end)
     {
         run.steps.step(EndStep(end.outcome), [&] { run.observer.runFinished(end); });
@@ -62,18 +80,35 @@ RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor&
     // The list is looked at first, so an empty list is told even when the folder is missing.
     if (steps.test(RunStep::CheckList, [&] { return input.itemCount() == 0; }))
         return End(run, {RunOutcome::NoFiles, {}});
-    if (steps.test(RunStep::CheckFolder, [&] { return !IsDirectory(input.outputFolderText()); }))
-        return End(run, {RunOutcome::NoFolder, {}});
+    std::error_code folder;
+    if (steps.test(RunStep::CheckFolder, [&] {
+            folder = FolderProblem(input.outputFolderText());
+            return bool(folder);
+        })) {
+        RunEnd end {RunOutcome::NoFolder, {}};
+        // A folder that stands there but cannot be looked at is told as what it is.
+        if (folder != std::errc::no_such_file_or_directory && folder != std::errc::not_a_directory)
+            end.folderProblem = "Cannot read the folder: " + folder.message();
+        return End(run, std::move(end));
+    }
 
     std::size_t count = 0;
     steps.step(RunStep::Count, [&] { count = input.itemCount(); });
     extractor.prepare(run, count);
 
     // What the run wrote is flushed once, before the run's end: "Done." means on the disk.
+    // What fails from here on concerns the run, no input nor photo.
     const auto finish = [&](RunEnd end) {
+        steps.restart();
         steps.step(RunStep::Closing, [&] { observer.runClosing(end); });
         steps.step(RunStep::Flush, [&] { extractor.flush(); });
+        steps.step(RunStep::Leftovers, RemoveLeftovers);
         return End(run, std::move(end));
+    };
+    const auto abandon = [&] {
+        steps.restart();
+        steps.step(RunStep::Leftovers, RemoveLeftovers);
+        return End(run, {RunOutcome::Abandoned, {}});
     };
     for (std::size_t position = 1; position <= count; ++position) {
         steps.restart();
@@ -87,14 +122,14 @@ RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor&
         });
         const StopRequest stop = run.yield(RunStep::Yield);
         if (stop == StopRequest::Now)
-            return End(run, {RunOutcome::Abandoned, {}});
+            return abandon();
         if (stop == StopRequest::AfterTheCard)
             return finish({RunOutcome::Stopped, {position - 1, count, {}, 0}});
         steps.step(RunStep::Busy, [&] { observer.readingStarted(position); });
 
         const ItemEnd end = extractor.extract(run, position, *item);
         if (end.stop == ItemEnd::Stop::Now)
-            return End(run, {RunOutcome::Abandoned, {}}); // the photos under way are discarded
+            return abandon(); // the photos under way are discarded
 
         ItemResult result;
         result.position = position;

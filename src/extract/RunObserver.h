@@ -116,6 +116,9 @@ struct RunEnd
 {
     RunOutcome outcome = RunOutcome::Finished;
     RunStop stop; // when Stopped
+    // NoFolder: what kept the output folder from being looked at ("Cannot read the folder:
+    // Input/output error"); empty when it does not exist or is no folder.
+    std::string folderProblem = {};
 };
 
 // Whoever follows a run: the window, the command line, a test. Every event but stepFailed and

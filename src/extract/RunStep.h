@@ -45,6 +45,7 @@ enum class RunStep
     // The end of a run.
     Closing, // the surroundings put back as before the run (the pointer first)
     Flush, // what the run wrote brought to the disk
+    Leftovers, // temporary files that could not be removed tried once more
     Done, // "Done.", or how far a stopped run got
 };
 

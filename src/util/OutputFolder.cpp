@@ -6,6 +6,7 @@
 #include "OutputFolderCommon.h"
 
 #include <cerrno>
+#include <mutex>
 #include <random>
 
 namespace orvandel {
@@ -16,7 +17,43 @@ OutputFolderSeams& FolderSeams()
     return seams;
 }
 
+namespace {
+
+    // Temporary files are discarded from the thread that writes, and from destructors: the list
+    // is guarded for whichever thread that is.
+    std::mutex g_leftoversMutex;
+    std::vector<LeftoverTemporary> g_leftovers;
+
+} // namespace
+
+std::vector<LeftoverTemporary> RemoveLeftoverTemporaries()
+{
+    std::vector<LeftoverTemporary> leftovers;
+    {
+        const std::lock_guard lock(g_leftoversMutex);
+        leftovers.swap(g_leftovers);
+    }
+    std::vector<LeftoverTemporary> standing;
+    for (LeftoverTemporary& leftover : leftovers) {
+        if (const auto error = folder_layer::RemoveFile(leftover.path)) {
+            if (error != std::errc::no_such_file_or_directory)
+                standing.push_back({std::move(leftover.path), error});
+        }
+    }
+    return standing;
+}
+
 namespace folder_layer {
+
+    void NoteLeftover(std::string path, std::error_code error) noexcept
+    {
+        try {
+            const std::lock_guard lock(g_leftoversMutex);
+            g_leftovers.push_back({std::move(path), error});
+        } catch (...) {
+            // Out of memory: the file is left, as it would be without the list.
+        }
+    }
 
     std::error_code LastError()
     {

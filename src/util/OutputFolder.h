@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace orvandel {
 
@@ -107,6 +108,17 @@ private:
 // True where folders are held open and files tell their identity (POSIX); false for the
 // portable layer, which works on paths.
 bool FoldersAreHeldOpen() noexcept;
+
+// A temporary file whose removal failed (a hidden ".part" file, on a file system without unnamed
+// ones), and why.
+struct LeftoverTemporary
+{
+    std::string path;
+    std::error_code error;
+};
+// Tries once more to remove every temporary file whose removal failed, as a run ends; gives those
+// that still stand, which nothing will remove.
+std::vector<LeftoverTemporary> RemoveLeftoverTemporaries();
 
 // Seams through which tests watch and steer the folder layer; the program leaves them alone.
 struct OutputFolderSeams

@@ -91,8 +91,9 @@ namespace {
                 m_file = nullptr;
             }
             if (!m_placed && !m_name.empty()) {
-                std::error_code ignored;
-                fs::remove(pathOf(m_name), ignored);
+                std::error_code error;
+                if (!fs::remove(pathOf(m_name), error) && error)
+                    folder_layer::NoteLeftover(pathOf(m_name).string(), error);
                 m_name.clear();
             }
         }
@@ -199,6 +200,18 @@ bool FoldersAreHeldOpen() noexcept
 {
     return false;
 }
+
+namespace folder_layer {
+
+    std::error_code RemoveFile(const std::string& path)
+    {
+        std::error_code error;
+        if (!fs::remove(path, error) && !error)
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        return error;
+    }
+
+} // namespace folder_layer
 
 std::shared_ptr<OutputFolder>
 OutputFolder::open(const std::string& folderText, const std::string& describeAs, Place)

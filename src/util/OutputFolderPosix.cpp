@@ -93,6 +93,8 @@ namespace {
         std::error_code renameNew(const std::string& from, const std::string& to);
         // Links the unnamed file open as `fd` under `name`; file_exists when something stands there.
         std::error_code linkUnnamed(int fd, const std::string& name);
+        std::unique_ptr<Temporary>
+        made(int fd, std::string name, std::string_view hint, std::error_code& error);
 
     private:
         int m_fd;
@@ -122,17 +124,17 @@ namespace {
     class PosixTemporary final : public OutputFolder::Temporary
     {
     public:
-        PosixTemporary(std::shared_ptr<PosixFolder> folder, int fd, std::string name, std::string hint)
+        PosixTemporary(std::shared_ptr<PosixFolder> folder,
+                       int fd,
+                       std::string name,
+                       std::string hint,
+                       FileIdentity identity)
             : m_folder(std::move(folder))
             , m_fd(fd)
             , m_name(std::move(name))
             , m_hint(std::move(hint))
+            , m_identity(identity)
         {
-            struct stat status
-            {
-            };
-            if (::fstat(m_fd, &status) == 0)
-                m_identity = IdentityOf(status);
         }
         ~PosixTemporary() override { discard(); }
 
@@ -148,10 +150,17 @@ namespace {
             if (!m_writing)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             m_writing = false;
-            // An unnamed file lives as long as a handle on it: its handle stays for placing it.
-            // A named one is closed, so that a writer holding many keeps few handles open.
+            // An unnamed file lives as long as a handle on it: its handle stays for placing it,
+            // and a copy of it is closed instead, for the write error that a file system holds
+            // back until a close (NFS, SMB) to show before the file has a name. A named one is
+            // closed, so that a writer holding many keeps few handles open.
             if (!m_name.empty())
                 return CloseHandle();
+            const int copy = ::dup(m_fd);
+            if (copy < 0)
+                return LastError();
+            if (::close(copy) != 0 && errno != EINTR)
+                return LastError();
             return {};
         }
 
@@ -162,9 +171,9 @@ namespace {
             const std::string target(name);
             const std::error_code error
                 = m_name.empty() ? m_folder->linkUnnamed(m_fd, target) : m_folder->renameNew(m_name, target);
-            if (!error)
-                placed();
-            return error;
+            if (error)
+                return error;
+            return placed(target);
         }
 
         std::error_code replace(std::string_view name) override
@@ -178,25 +187,27 @@ namespace {
                     const std::error_code error = m_folder->linkUnnamed(m_fd, hidden);
                     if (!error) {
                         m_name = std::move(hidden);
-                        CloseHandle();
+                        if (const auto closed = CloseHandle())
+                            return closed; // discard() removes the hidden file
                         break;
                     }
                     if (error != std::errc::file_exists || attempt == 100)
                         return error;
                 }
             }
-            if (::renameat(m_folder->fd(), m_name.c_str(), m_folder->fd(), std::string(name).c_str()) != 0)
+            const std::string target(name);
+            if (::renameat(m_folder->fd(), m_name.c_str(), m_folder->fd(), target.c_str()) != 0)
                 return LastError();
-            placed();
-            return {};
+            return placed(target);
         }
 
         void discard() noexcept override
         {
             m_writing = false;
             CloseHandle();
-            if (!m_placed && !m_name.empty())
-                ::unlinkat(m_folder->fd(), m_name.c_str(), 0);
+            if (!m_placed && !m_name.empty() && ::unlinkat(m_folder->fd(), m_name.c_str(), 0) != 0
+                && errno != ENOENT)
+                folder_layer::NoteLeftover(m_folder->path() + m_name, LastError());
             m_name.clear();
         }
 
@@ -216,11 +227,22 @@ namespace {
             return {};
         }
 
-        void placed()
+        // The file has its name. A write error that the last close shows takes the name back:
+        // what stands there is not the image that was written.
+        std::error_code placed(const std::string& target)
         {
             m_placed = true;
             m_name.clear();
-            CloseHandle();
+            const std::error_code error = CloseHandle();
+            if (error) {
+                struct stat status
+                {
+                };
+                if (::fstatat(m_folder->fd(), target.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0
+                    && IdentityOf(status) == m_identity)
+                    ::unlinkat(m_folder->fd(), target.c_str(), 0);
+            }
+            return error;
         }
 
         std::shared_ptr<PosixFolder> m_folder;
@@ -229,7 +251,7 @@ namespace {
         std::string m_name; // empty while unnamed, and once placed
         std::string m_hint;
         bool m_placed = false;
-        std::optional<FileIdentity> m_identity;
+        FileIdentity m_identity;
     };
 
     std::unique_ptr<OutputFolder::Temporary> PosixFolder::createTemporary(std::string_view hint,
@@ -240,8 +262,7 @@ namespace {
         if (!m_unnamedUnsupported && !FolderSeams().namedTemporariesOnly && CanNameUnnamedFiles()) {
             const int fd = ::openat(m_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
             if (fd >= 0)
-                return std::make_unique<PosixTemporary>(shared_from_this(), fd, std::string(),
-                                                        std::string(hint));
+                return made(fd, std::string(), hint, error);
             // File systems without unnamed files say so in several ways; anything else is a
             // real failure (a full disk, a folder gone or read-only).
             if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOSYS) {
@@ -262,11 +283,29 @@ namespace {
                 error = LastError();
                 return nullptr;
             }
-            return std::make_unique<PosixTemporary>(shared_from_this(), fd, std::move(name),
-                                                    std::string(hint));
+            return made(fd, std::move(name), hint, error);
         }
         error = std::make_error_code(std::errc::file_exists);
         return nullptr;
+    }
+
+    // The temporary file just opened as `fd`, named `name` (empty when unnamed). A file whose
+    // identity cannot be told is given up: the run could not tell it from another at its name.
+    std::unique_ptr<OutputFolder::Temporary>
+    PosixFolder::made(int fd, std::string name, std::string_view hint, std::error_code& error)
+    {
+        struct stat status
+        {
+        };
+        if (::fstat(fd, &status) != 0) {
+            error = LastError();
+            ::close(fd);
+            if (!name.empty() && ::unlinkat(m_fd, name.c_str(), 0) != 0 && errno != ENOENT)
+                folder_layer::NoteLeftover(path() + name, LastError());
+            return nullptr;
+        }
+        return std::make_unique<PosixTemporary>(shared_from_this(), fd, std::move(name), std::string(hint),
+                                                *IdentityOf(status));
     }
 
     FolderEntry PosixFolder::lookup(std::string_view name)
@@ -376,6 +415,17 @@ bool FoldersAreHeldOpen() noexcept
 {
     return true;
 }
+
+namespace folder_layer {
+
+    std::error_code RemoveFile(const std::string& path)
+    {
+        if (::unlink(path.c_str()) != 0)
+            return LastError();
+        return {};
+    }
+
+} // namespace folder_layer
 
 std::shared_ptr<OutputFolder>
 OutputFolder::open(const std::string& folderText, const std::string& describeAs, Place)

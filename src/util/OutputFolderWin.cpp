@@ -81,7 +81,11 @@ namespace {
             if (m_handle == INVALID_HANDLE_VALUE)
                 return std::make_error_code(std::errc::bad_file_descriptor);
             std::error_code error = writeOut();
+            // A file whose identity cannot be told is given up: the run could not tell it from
+            // another at its name.
             m_identity = IdentityOf(m_handle);
+            if (!m_identity && !error)
+                error = LastWin32Error();
             if (!::CloseHandle(m_handle) && !error)
                 error = LastWin32Error();
             m_handle = INVALID_HANDLE_VALUE;
@@ -102,7 +106,8 @@ namespace {
                 m_handle = INVALID_HANDLE_VALUE;
             }
             if (!m_placed && !m_name.empty()) {
-                ::DeleteFileW(pathOf(m_name).c_str());
+                if (!::DeleteFileW(pathOf(m_name).c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+                    folder_layer::NoteLeftover(WideToUtf8(pathOf(m_name)), LastWin32Error());
                 m_name.clear();
             }
         }
@@ -298,6 +303,17 @@ bool FoldersAreHeldOpen() noexcept
 {
     return false;
 }
+
+namespace folder_layer {
+
+    std::error_code RemoveFile(const std::string& path)
+    {
+        if (!::DeleteFileW(Utf8ToWide(path).c_str()))
+            return LastWin32Error();
+        return {};
+    }
+
+} // namespace folder_layer
 
 std::shared_ptr<OutputFolder>
 OutputFolder::open(const std::string& folderText, const std::string& describeAs, Place place)

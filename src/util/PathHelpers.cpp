@@ -53,6 +53,21 @@ bool IsDirectory(const std::string& path)
     return fs::is_directory(fs::status(ToFsPath(path), ec));
 }
 
+std::error_code FolderProblem(const std::string& path)
+{
+    if (path.empty())
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    std::error_code ec;
+    const auto status = fs::status(ToFsPath(path), ec);
+    if (fs::is_directory(status))
+        return {};
+    if (ec)
+        return ec;
+    return std::make_error_code(status.type() == fs::file_type::not_found
+                                    ? std::errc::no_such_file_or_directory
+                                    : std::errc::not_a_directory);
+}
+
 bool PathExists(const std::string& path)
 {
     if (path.empty())

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Small path tests and splits that the whole program shares. Paths are UTF-8 text with
 // "/" as the separator; "/" alone is the root, and a leading "//" marks a network path. On
@@ -36,6 +38,10 @@ std::string FromFsPath(const std::filesystem::path& path);
 bool FileExists(const std::string& path);
 // True when the path names a folder (links followed); a trailing "/" does not matter. Never throws.
 bool IsDirectory(const std::string& path);
+// Nothing when the path names a folder, as IsDirectory; else why not, with one look: no such file
+// or directory, not a directory, or what kept it from being looked at (Input/output error,
+// Permission denied).
+std::error_code FolderProblem(const std::string& path);
 // True only for an existing regular file (links followed): false for folders, missing paths,
 // pipes, devices and sockets. Never throws.
 bool PathExists(const std::string& path);

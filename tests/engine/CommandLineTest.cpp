@@ -1,8 +1,10 @@
 #include "app/CommandLine.h"
 
 #include "app/TerminalText.h"
+#include "support/FolderSeamsGuard.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "util/OutputFolder.h"
 #include "util/PathHelpers.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +194,60 @@ namespace {
                 "not Base64\n"},
             FailureLineCase {"ThoroughFileThatCannotBeRead", true, "gone.vcf", std::nullopt,
                              "orvandel: FILE: File not found\n"}),
+        [](const auto& info) { return std::string(info.param.name); });
+
+    // A failure of the run as a whole (the images could not be brought to the disk) fails the
+    // command, with no line of an input before it, and has a record of its own in JSON.
+    struct RunFailureCase
+    {
+        const char* name;
+        std::vector<std::string> options;
+        std::string lastLine; // on stdout; "OUT" stands for the folder as JSON writes it
+    };
+
+    class RunFailureTest : public ::testing::TestWithParam<RunFailureCase>
+    {
+    };
+
+    TEST_P(RunFailureTest, FailsTheCommand)
+    {
+        test::FolderSeamsGuard seams;
+        FolderSeams().flush = [](const std::string&) { return std::make_error_code(std::errc::io_error); };
+        TempDir dir;
+        const std::string out = dir.mkdir("out");
+        std::vector<std::string> args {"extract"};
+        args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+        args.insert(args.end(), {"-o", out, dir.write("a.vcf", kCard)});
+        const auto result = RunCli(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err,
+                  "orvandel: Cannot bring the written images to the disk (Input/output error): "
+                      + Shown(out + kSeparator) + "\n");
+        std::string last = GetParam().lastLine;
+        if (last.empty())
+            return; // text: the lines of the inputs only
+        for (auto at = last.find("OUT"); at != std::string::npos; at = last.find("OUT"))
+            last.replace(at, 3, Shown(out));
+        EXPECT_EQ(result.out.substr(result.out.rfind('\n', result.out.size() - 2) + 1), last);
+    }
+
+    INSTANTIATE_TEST_SUITE_P(
+        Table,
+        RunFailureTest,
+        ::testing::Values(
+            RunFailureCase {"Classic", {}, ""},
+            RunFailureCase {
+                "ClassicJson",
+                {"--json"},
+                "{\"folder\":\"OUT\",\"status\":\"error\",\"error\":\"Cannot bring the written images to "
+                "the disk (Input/output error): OUT"
+                    + Shown(std::string(1, kSeparator)) + "\",\"step\":192}\n"},
+            RunFailureCase {
+                "ThoroughJson",
+                {"--thorough", "--json"},
+                "{\"folder\":\"OUT\",\"status\":\"error\",\"error\":\"Cannot bring the written images to "
+                "the disk (Input/output error): OUT"
+                    + Shown(std::string(1, kSeparator)) + "\"}\n"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CommandLine, HelpAndVersion)
