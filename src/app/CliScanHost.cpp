@@ -11,28 +11,6 @@
 
 namespace orvandel {
 
-std::string SkipReasonText(const SkippedFolder& folder)
-{
-    switch (folder.reason) {
-    case SkipReason::PathTooLong:
-        return "its path is longer than the system allows";
-    case SkipReason::NameTooLong:
-        return "its name is longer than the system allows";
-    case SkipReason::InvalidName:
-#if defined(_WIN32)
-        return "its name holds a control character, a \"?\" or a character that the system's code page "
-               "lacks";
-#else
-        return "its name holds a control character, a \"?\" or bytes that are not UTF-8";
-#endif
-    case SkipReason::AlreadyRead:
-        return "it was read already by another path";
-    case SkipReason::Unreadable:
-        break;
-    }
-    return "it cannot be read: " + folder.detail;
-}
-
 CliScanHost::CliScanHost(const CliRunOptions& options, std::ostream& out, std::ostream& err)
     : m_lines(out, err)
     , m_err(err)

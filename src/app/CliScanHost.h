@@ -41,9 +41,6 @@ private:
     bool m_anyFailed = false;
 };
 
-// Why a folder was not entered, as the command line tells it.
-std::string SkipReasonText(const SkippedFolder& folder);
-
 // The inputs in their order, each folder replaced by the files of its tree whose names match
 // `pattern` (in the order of the folder scan, each file once per named folder); every other
 // input is taken as given. Stops at the first scan that is stopped.

@@ -10,6 +10,7 @@
 #include "ThoroughCommand.h"
 #include "extract/ClassicExtractor.h"
 #include "extract/RunLoop.h"
+#include "util/PathHelpers.h"
 
 #include <cerrno>
 #include <ostream>
@@ -46,6 +47,15 @@ namespace {
                            .thorough = options.thorough.thorough,
                            .showProgress = errIsTerminal,
                            .outIsTerminal = outIsTerminal};
+        // A missing output folder is told before any folder input is scanned: the first and only
+        // line. (Without inputs the run tells "No files added." first, as ever.)
+        if (!options.inputs.empty()) {
+            if (const std::error_code problem = FolderProblem(run.outputFolder)) {
+                CliRunHost host(run, out, err);
+                host.runFinished({RunOutcome::NoFolder, {}, FolderProblemText(problem)});
+                return ExitStatus(RunOutcome::NoFolder, false);
+            }
+        }
         CliScanHost scanHost(run, out, err);
         run.inputs = ExpandFolderInputs(options.inputs, NamePattern(std::move(options.patterns)), scanHost);
         if (!out.good() || StopSignal() != 0)

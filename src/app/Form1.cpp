@@ -27,6 +27,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <stdexcept>
 
@@ -59,6 +60,7 @@ namespace {
         = QStringLiteral("Would you like this software to open the folder where these sample files are "
                          "stored (so that you can view "
                          "them before working with them)?");
+    const QString kSamplesMissing = QStringLiteral("The sample files are missing: there are none in %1.");
     constexpr int kMaximumDialogResult = 30000;
     const QString kUnsavedOutputFolder
         = QStringLiteral("\r\rThe output folder will not be remembered for the next start.");
@@ -162,15 +164,29 @@ void Form1::Form_Load()
     steps.step(FormStep::SizeColumn, [&] { m_controls.listView->header()->resizeSection(0, Px(7000)); });
     std::optional<QString> stored;
     // A store that cannot be read is reported, and the desktop stands in for its value; the
-    // report has named the file and why, so a save that fails for it later adds no box.
-    if (!steps.step(FormStep::FillOutputBox, [&] {
-            stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection,
-                                                     QStringLiteral("Text1"));
-        }))
+    // report has named the file and why, so a save that fails for it later adds no box. What is
+    // stored stays as it is until the user chooses a folder: the stand-in is not saved over it.
+    const bool read = steps.step(FormStep::FillOutputBox, [&] {
+        stored = m_services.settings.findSetting(kSettingsApplication, kSettingsSection,
+                                                 QStringLiteral("Text1"));
+        // The box takes 32,767 characters: a longer value would be cut, and the cut saved.
+        if (stored && stored->size() > m_controls.text1->maxLength())
+            throw std::runtime_error(
+                QStringLiteral(
+                    "The settings cannot be read: the output folder \"Text1\" is longer than a path "
+                    "can be (%1 characters)")
+                    .arg(stored->size())
+                    .toStdString());
+    });
+    if (!read) {
         m_toldUnsavedSettings = true;
+        stored.reset();
+    }
     // The desktop is looked for only when nothing is stored.
-    steps.step(FormStep::FillOutputBox,
-               [&] { m_controls.text1->setText(stored ? *stored : DesktopFolder()); });
+    steps.step(FormStep::FillOutputBox, [&] {
+        const QSignalBlocker unsaved(read ? nullptr : m_controls.text1);
+        m_controls.text1->setText(stored ? *stored : DesktopFolder());
+    });
 }
 
 void Form1::ApplySkin()
@@ -393,7 +409,16 @@ void Form1::PushButton6_Click()
     // Any failure ends the command after its report.
     steps.step(FormStep::AddSamples, [&] {
         const QString samples = programFile(QStringLiteral("Samples"));
-        for (const std::string& name : GetFilesInFolder(ToStd(samples), "*.*")) {
+        // Without its Samples folder (a copy that lost it), there is nothing to list or open.
+        std::vector<std::string> names;
+        if (IsDirectory(ToStd(samples)))
+            names = GetFilesInFolder(ToStd(samples), "*.*");
+        if (names.empty()) {
+            m_services.prompts.message(this, m_applicationTitle, kSamplesMissing.arg(samples),
+                                       Prompts::Icon::Warning);
+            return;
+        }
+        for (const std::string& name : names) {
             const QString path = samples + QDir::separator() + PathFromBytes(name);
             if (FileExists(ToStd(path)) && !ListContainsText(fileList(), path))
                 fileList().append(path);
@@ -438,7 +463,7 @@ void Form1::PushButton7_Click()
                              remembered);
     });
     steps.step(FormStep::ShowBusy, [&] { m_runs.holdBusy(); });
-    WindowScanHost host(fileList(), m_runs, m_services.prompts, this);
+    WindowScanHost host(fileList(), m_runs, m_services.prompts, this, m_applicationTitle);
     // The typed text is taken as it is: "*" gives "*.*", ".vcf" gives "*..vcf".
     if (AddFolderTreeFiles(ToStd(chosen), ToStd(QStringLiteral("*.") + typed), host, TreeSteps::Reported)
         == ScanOutcome::Stopped) {
@@ -446,11 +471,12 @@ void Form1::PushButton7_Click()
         return;
     }
     steps.step(FormStep::ShowIdle, [&] { m_runs.releaseBusy(); });
+    host.tellSkipped();
 }
 
 void Form1::ListView1_OLEDragDrop(const QStringList& paths)
 {
-    WindowScanHost host(fileList(), m_runs, m_services.prompts, this);
+    WindowScanHost host(fileList(), m_runs, m_services.prompts, this, m_applicationTitle);
     for (const QString& path : paths) {
         if (m_runs.isClosing())
             return;
@@ -466,6 +492,7 @@ void Form1::ListView1_OLEDragDrop(const QStringList& paths)
             qWarning("Skipped %s: %s", qPrintable(path), error.what());
         }
     }
+    host.tellSkipped();
 }
 
 void Form1::PushButton8_Click()

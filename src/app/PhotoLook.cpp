@@ -51,9 +51,11 @@ PhotoLook::PhotoLook(std::vector<ItemResult> takenUp)
 
 ItemEnd PhotoLook::extract(RunContext& run, std::size_t position, const std::string& input)
 {
-    // A file whose photo was written is missed only when it holds another one.
-    const bool written = m_takenUp.at(position - 1).status == ItemStatus::Written;
-    const std::size_t enough = written ? 2 : 1;
+    // A file whose photo the classic rules read (written, or not for a reason of the disk) is
+    // missed only when it holds another one.
+    const ItemResult& classic = m_takenUp.at(position - 1);
+    const bool read = classic.status == ItemStatus::Written || classic.photoRead;
+    const std::size_t enough = read ? 2 : 1;
     PhotoCounter counter;
     ItemEnd end;
     try {

@@ -1,5 +1,6 @@
 #include "RunTexts.h"
 
+#include "filelist/ScanHost.h"
 #include "util/PathHelpers.h"
 
 #include <cstdio>
@@ -35,6 +36,32 @@ std::string FetchingCaption(const std::string& input, std::size_t fetched, std::
 {
     return ItemCaption(input) + " (" + std::to_string(fetched) + (fetched == 1 ? " photo" : " photos")
         + " fetched, " + std::to_string(underWay) + " under way)";
+}
+
+} // namespace orvandel
+
+namespace orvandel {
+
+std::string SkipReasonText(const SkippedFolder& folder)
+{
+    switch (folder.reason) {
+    case SkipReason::PathTooLong:
+        return "its path is longer than the system allows";
+    case SkipReason::NameTooLong:
+        return "its name is longer than the system allows";
+    case SkipReason::InvalidName:
+#if defined(_WIN32)
+        return "its name holds a control character, a \"?\" or a character that the system's code page "
+               "lacks";
+#else
+        return "its name holds a control character, a \"?\" or bytes that are not UTF-8";
+#endif
+    case SkipReason::AlreadyRead:
+        return "it was read already by another path";
+    case SkipReason::Unreadable:
+        break;
+    }
+    return "it cannot be read: " + folder.detail;
 }
 
 } // namespace orvandel

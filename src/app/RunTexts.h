@@ -7,6 +7,8 @@
 
 namespace orvandel {
 
+struct SkippedFolder;
+
 // The two runs, as the front ends tell them apart.
 enum class RunKind
 {
@@ -24,6 +26,10 @@ inline constexpr std::string_view kNoFolderMessage = "Folder does not exist. Ple
 // output folder's path.
 inline constexpr std::string_view kCliMessagePrefix = "orvandel: ";
 inline constexpr std::string_view kCliNoFolderMessage = "Folder does not exist.";
+
+// Why a folder scan did not enter a folder, as the command line and the window tell it: "its path
+// is longer than the system allows", "it cannot be read: Permission denied", ...
+std::string SkipReasonText(const SkippedFolder& folder);
 
 // "Processing: " and the input's file name, as an input is taken up.
 std::string ItemCaption(const std::string& input);

@@ -5,6 +5,18 @@
 
 namespace orvandel {
 
+namespace {
+
+#if defined(_WIN32)
+    // A backslash is the separator of every path there, and Windows names hold no control
+    // character: it stays as it is.
+    constexpr std::string_view kBackslash = "\\";
+#else
+    constexpr std::string_view kBackslash = "\\\\";
+#endif
+
+} // namespace
+
 std::string TerminalText(std::string_view text)
 {
     std::string out;
@@ -16,7 +28,7 @@ std::string TerminalText(std::string_view text)
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '\\') {
-            out += "\\\\";
+            out += kBackslash;
         } else if (c == '\t') {
             out += "\\t";
         } else if (c == '\n') {

@@ -56,6 +56,8 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
     std::string bytes;
     if (!steps.step(write.write, [&] { bytes = DecodeClassicPhoto(std::move(card), *photo); }))
         return {};
+    ItemEnd read;
+    read.photoRead = true; // what fails from here on is the writing
 
     // The file is created in the folder the text names now, and takes its name when it is
     // complete: a file this run wrote is never replaced by another input's.
@@ -71,14 +73,16 @@ ItemEnd ClassicExtractor::extract(RunContext& run, std::size_t /*position*/, con
         file->create();
     });
     if (!created)
-        return {};
+        return read;
     if (!steps.step(write.write, [&] { file->write(bytes); }))
-        return {};
+        return read;
     if (!steps.step(write.close, [&] {
             target = m_names.place(*file, m_written, folderText, stem, photo->extension, input);
         }))
-        return {};
-    return {true, target};
+        return read;
+    read.wrote = true;
+    read.output = target;
+    return read;
 }
 
 } // namespace orvandel

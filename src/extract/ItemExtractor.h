@@ -42,6 +42,7 @@ struct ItemEnd
     Stop stop = Stop::None;
     bool readToEnd = true; // with AfterTheCard: the input was read to its end all the same
     std::size_t cards = 0; // with AfterTheCard: the cards read to their end
+    bool photoRead = false; // a photo was found and decoded, whether or not it could be written
 };
 
 // Takes the photos out of one input: what differs between the classic and the thorough run.

@@ -44,7 +44,7 @@ std::string OutputNames::classicStem(std::string_view input)
 {
     std::string stem = StripExtension(GetFileName(input));
 #if defined(_WIN32)
-    stem = MakeSafeFileName(stem);
+    stem = MakeSafeFileName(stem, true); // a card file's own name may start with a dot
 #endif
     return stem;
 }

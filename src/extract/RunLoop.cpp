@@ -69,6 +69,14 @@ namespace {
 
 } // namespace
 
+std::string FolderProblemText(std::error_code problem)
+{
+    // A folder that stands there but cannot be looked at is told as what it is.
+    if (!problem || problem == std::errc::no_such_file_or_directory || problem == std::errc::not_a_directory)
+        return {};
+    return "Cannot read the folder: " + problem.message();
+}
+
 RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor& extractor)
 {
     const RunningFlag running(m_isRunning);
@@ -85,11 +93,7 @@ RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor&
             folder = FolderProblem(input.outputFolderText());
             return bool(folder);
         })) {
-        RunEnd end {RunOutcome::NoFolder, {}};
-        // A folder that stands there but cannot be looked at is told as what it is.
-        if (folder != std::errc::no_such_file_or_directory && folder != std::errc::not_a_directory)
-            end.folderProblem = "Cannot read the folder: " + folder.message();
-        return End(run, std::move(end));
+        return End(run, {RunOutcome::NoFolder, {}, FolderProblemText(folder)});
     }
 
     std::size_t count = 0;
@@ -134,6 +138,7 @@ RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor&
         ItemResult result;
         result.position = position;
         result.input = *item;
+        result.photoRead = end.photoRead;
         if (steps.failed()) {
             result.status = ItemStatus::Failed;
             result.error = steps.first().description;

@@ -22,6 +22,7 @@ struct ItemResult
     std::string input; // the path exactly as listed
     ItemStatus status = ItemStatus::NoPhoto;
     std::string output; // the written file, when Written by a classic run
+    bool photoRead = false; // a classic run found and decoded its photo, written or not
     std::string error; // the first failure's description, when Failed
     RunStep errorStep = RunStep::CheckList; // and its step
     std::uint64_t line = 0; // and the input line of the photo it concerns (its header), or 0

@@ -63,7 +63,7 @@ bool IsReservedDeviceName(std::string_view base)
         || number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
-std::string MakeSafeFileName(std::string_view text)
+std::string MakeSafeFileName(std::string_view text, bool keepLeadingDot)
 {
     std::string name;
     name.reserve(text.size());
@@ -91,7 +91,7 @@ std::string MakeSafeFileName(std::string_view text)
     const auto first = name.find_first_not_of(' ');
     name.erase(0, first == std::string::npos ? name.size() : first);
     CutToLength(name);
-    if (!name.empty() && name.front() == '.')
+    if (!name.empty() && name.front() == '.' && !keepLeadingDot)
         name.front() = '_';
 
     // Windows reserves the device names before any extension: "con.x" is the console too.

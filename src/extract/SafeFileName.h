@@ -15,7 +15,8 @@ bool IsReservedDeviceName(std::string_view base);
 // become "_" (line breaks and tabs a blank); a leading dot becomes "_" so that the file is not
 // hidden; blanks at either end and dots at the end go; a reserved device name (IsReservedDeviceName,
 // before any dot) gets "_" appended; a name longer than 150 bytes is cut at a character boundary.
-// The result may be empty.
-std::string MakeSafeFileName(std::string_view text);
+// The result may be empty. With `keepLeadingDot` a leading dot stays, as a card file's own name
+// ".vcf" keeps it on Windows too (".vcf.jpg"): only what Windows cannot hold changes there.
+std::string MakeSafeFileName(std::string_view text, bool keepLeadingDot = false);
 
 } // namespace orvandel

@@ -10,6 +10,7 @@
 #if defined(_WIN32)
 #include "util/PathHelpers.h"
 #include "util/WideText.h"
+#include "util/WindowsPath.h"
 
 #include <utility>
 #include <windows.h>
@@ -111,7 +112,7 @@ bool IsDriveRoot(const std::string& path)
 
 std::uint32_t FileAttributeValue(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? 0 : static_cast<std::uint32_t>(attributes);
 }
 
@@ -119,7 +120,7 @@ FolderProbe ProbeFolder(const std::string& path)
 {
     if (path.empty())
         return {};
-    const std::wstring wide = Utf8ToWide(path);
+    const std::wstring wide = LongPath(path);
     // The attributes of the folder itself: a link keeps its own (1024) here.
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -163,8 +164,11 @@ FolderListing::Opened FolderListing::open(const std::string& path)
 {
     close();
     m_path = path;
-    const std::wstring pattern
-        = Utf8ToWide(WithTrailingSeparator(path.empty() ? std::string(".") : path)) + L"*";
+    // Through the "\\?\" form: a folder named "folder." or past 260 characters is read as it is.
+    std::wstring pattern = LongPath(path.empty() ? std::string(".") : path);
+    if (pattern.back() != L'\\')
+        pattern += L'\\';
+    pattern += L'*';
     WIN32_FIND_DATAW data {};
     const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                              nullptr, FIND_FIRST_EX_LARGE_FETCH);

@@ -102,11 +102,11 @@ namespace {
             if (m_folderFiles)
                 m_folderFiles(folder, read);
         }
-        void skipped(std::string path, SkipReason reason, std::string detail = {})
+        void skipped(std::string path, SkipReason reason, std::string detail = {}, bool reported = false)
         {
             if (path.size() > 1 && path.back() == kSeparator)
                 path.pop_back();
-            m_host.folderSkipped({std::move(path), reason, std::move(detail)});
+            m_host.folderSkipped({std::move(path), reason, std::move(detail), reported});
         }
 
         ScanHost& m_host;
@@ -218,7 +218,7 @@ namespace {
                 continue;
             }
             if (listed == Listed::Failed)
-                skipped(folder, SkipReason::Unreadable, failure);
+                skipped(folder, SkipReason::Unreadable, failure, true);
             handOn(folder, listed == Listed::Yes ? &entries : nullptr);
             for (const std::string& name : entries.subfolders) {
                 steps.step(ScanStep::YieldAtSubfolder, [&] { goOn = m_host.yield(); });

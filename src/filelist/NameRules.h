@@ -11,9 +11,10 @@ namespace orvandel {
 
 #if defined(_WIN32)
 // Folders whose path (with its trailing separator) or whose own name is this many characters
-// long or longer are not followed: the system's path limit.
-inline constexpr std::size_t kMaxFolderPath = 260;
-inline constexpr std::size_t kMaxFolderName = 260;
+// long or longer are not followed: the limits of a "\\?\" path, through which folders are read,
+// and of a name.
+inline constexpr std::size_t kMaxFolderPath = 32760;
+inline constexpr std::size_t kMaxFolderName = 256;
 #else
 // The system's own limits, in bytes: a path (with its trailing "/") of PATH_MAX bytes or more
 // cannot be opened, nor a name longer than NAME_MAX bytes.

@@ -28,6 +28,7 @@ struct SkippedFolder
     std::string path; // without a trailing "/" (the root stays "/")
     SkipReason reason = SkipReason::Unreadable;
     std::string detail; // Unreadable: the system's description
+    bool reported = false; // Unreadable: the failure was told as a failed step already
 };
 
 // What a folder scan needs from its surroundings: the window, the command line, a test.

@@ -8,6 +8,9 @@ namespace orvandel {
 
 namespace {
 
+    // The longest path Windows takes, through its "\\?\" form.
+    constexpr std::size_t kMaxPathCharacters = 32767;
+
     std::wstring Wide(const QString& text)
     {
         return text.toStdWString();
@@ -50,8 +53,9 @@ SettingsRegistry::read(const QString& application, const QString& section, const
 {
     const std::wstring subKey = SubKey(application, section);
     const std::wstring name = Wide(key);
-    // Text values only, taken as they stand: "%TEMP%" in an expandable value is not expanded.
-    constexpr DWORD kTexts = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    // Text values only, as Windows keeps them: "%USERPROFILE%\\Desktop" in an expandable value
+    // (REG_EXPAND_SZ) is expanded.
+    constexpr DWORD kTexts = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ;
     for (;;) {
         DWORD bytes = 0;
         LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), name.c_str(), kTexts, nullptr,
@@ -78,6 +82,15 @@ SettingsRegistry::read(const QString& application, const QString& section, const
                              status);
         // The size counts the terminating NUL that the call adds.
         value.resize(size >= sizeof(wchar_t) ? size / sizeof(wchar_t) - 1 : 0);
+        // No path is longer: such a value is no folder, and is left as it is.
+        if (value.size() > kMaxPathCharacters)
+            throw std::runtime_error(
+                QStringLiteral("The settings cannot be read: the value \"%1\" is longer than "
+                               "a path can be (%2 characters): %3")
+                    .arg(key)
+                    .arg(value.size())
+                    .arg(keyName(application, section))
+                    .toStdString());
         return QString::fromStdWString(value);
     }
 }

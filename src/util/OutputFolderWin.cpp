@@ -4,6 +4,7 @@
 #include "OutputFolderCommon.h"
 #include "PathHelpers.h"
 #include "WideText.h"
+#include "WindowsPath.h"
 
 #include <algorithm>
 #include <windows.h>
@@ -14,15 +15,9 @@ namespace {
 
     using folder_layer::TemporaryName;
 
-    // A Win32 error as the error the rest of the program knows ("File exists", "Permission
-    // denied", ...), where there is one.
     std::error_code Win32Error(DWORD error)
     {
-        const std::error_code code(static_cast<int>(error), std::system_category());
-        const std::error_condition condition = code.default_error_condition();
-        if (condition.category() == std::generic_category())
-            return {condition.value(), std::generic_category()};
-        return code;
+        return Win32ErrorCode(error);
     }
 
     std::error_code LastWin32Error()
@@ -107,7 +102,7 @@ namespace {
             }
             if (!m_placed && !m_name.empty()) {
                 if (!::DeleteFileW(pathOf(m_name).c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
-                    folder_layer::NoteLeftover(WideToUtf8(pathOf(m_name)), LastWin32Error());
+                    folder_layer::NoteLeftover(textOf(m_name), LastWin32Error());
                 m_name.clear();
             }
         }
@@ -124,6 +119,7 @@ namespace {
         static constexpr std::size_t kBufferSize = 1 << 16;
 
         std::wstring pathOf(std::string_view name) const;
+        std::string textOf(std::string_view name) const; // as messages name it
 
         std::error_code writeAll(std::string_view bytes)
         {
@@ -197,7 +193,7 @@ namespace {
 
         std::wstring pathOf(std::string_view name) const
         {
-            return Utf8ToWide(path().empty() ? std::string(name) : path() + std::string(name));
+            return LongPath(path().empty() ? std::string(name) : path() + std::string(name));
         }
 
         std::unique_ptr<Temporary> createTemporary(std::string_view hint, std::error_code& error) override
@@ -269,10 +265,9 @@ namespace {
         {
             if (!m_identity)
                 return true;
-            const HANDLE handle
-                = ::CreateFileW(Utf8ToWide(path().empty() ? std::string(".") : path()).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            const HANDLE handle = ::CreateFileW(LongPath(path().empty() ? std::string(".") : path()).c_str(),
+                                                0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
             if (handle == INVALID_HANDLE_VALUE)
                 return false;
             const auto now = IdentityOf(handle);
@@ -297,6 +292,11 @@ namespace {
         return m_folder->pathOf(name);
     }
 
+    std::string WinTemporary::textOf(std::string_view name) const
+    {
+        return m_folder->path() + std::string(name);
+    }
+
 } // namespace
 
 bool FoldersAreHeldOpen() noexcept
@@ -308,7 +308,7 @@ namespace folder_layer {
 
     std::error_code RemoveFile(const std::string& path)
     {
-        if (!::DeleteFileW(Utf8ToWide(path).c_str()))
+        if (!::DeleteFileW(LongPath(path).c_str()))
             return LastWin32Error();
         return {};
     }
@@ -319,7 +319,7 @@ std::shared_ptr<OutputFolder>
 OutputFolder::open(const std::string& folderText, const std::string& describeAs, Place place)
 {
     const std::string described = describeAs.empty() ? folderText : describeAs;
-    const std::wstring wide = Utf8ToWide(folderText.empty() ? std::string(".") : folderText);
+    const std::wstring wide = LongPath(folderText.empty() ? std::string(".") : folderText);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         throw FileError::fromSystem(FileErrorKind::CreateFailed, described, LastWin32Error());

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #elif defined(_WIN32)
 #include "WideText.h"
+#include "WindowsPath.h"
 
 #include <shlobj.h>
 #include <windows.h>
@@ -37,43 +38,84 @@ std::string FromFsPath(const fs::path& path)
 #endif
 }
 
+namespace {
+
+    // What stands at a path, links followed, with one look.
+    struct Look
+    {
+        std::error_code error; // no_such_file_or_directory when nothing stands there
+        bool directory = false;
+        bool regular = false;
+        std::uint64_t size = 0;
+    };
+
+    Look LookAt(const std::string& path)
+    {
+        Look look;
+        if (path.empty()) {
+            look.error = std::make_error_code(std::errc::no_such_file_or_directory);
+            return look;
+        }
+#if defined(_WIN32)
+        // Through the "\\?\" form, so that every name Windows can hold is looked at as it is.
+        WIN32_FILE_ATTRIBUTE_DATA data {};
+        if (!::GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) {
+            const DWORD error = ::GetLastError();
+            look.error = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                    || error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH
+                    || error == ERROR_BAD_NET_NAME
+                ? std::make_error_code(std::errc::no_such_file_or_directory)
+                : Win32ErrorCode(error);
+            return look;
+        }
+        look.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        look.regular = !look.directory && (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0;
+        look.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+#else
+        const auto status = fs::status(ToFsPath(path), look.error);
+        if (status.type() == fs::file_type::not_found)
+            look.error = std::make_error_code(std::errc::no_such_file_or_directory);
+        look.directory = fs::is_directory(status);
+        look.regular = fs::is_regular_file(status);
+        if (look.regular) {
+            std::error_code ignored;
+            const auto size = fs::file_size(ToFsPath(path), ignored);
+            look.size = ignored ? 0 : static_cast<std::uint64_t>(size);
+        }
+#endif
+        return look;
+    }
+
+} // namespace
+
 bool FileExists(const std::string& path)
 {
-    if (path.empty())
-        return false;
-    std::error_code ec;
-    return fs::exists(fs::status(ToFsPath(path), ec));
+    return !LookAt(path).error;
 }
 
 bool IsDirectory(const std::string& path)
 {
-    if (path.empty())
-        return false;
-    std::error_code ec;
-    return fs::is_directory(fs::status(ToFsPath(path), ec));
+    return LookAt(path).directory;
 }
 
 std::error_code FolderProblem(const std::string& path)
 {
-    if (path.empty())
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    std::error_code ec;
-    const auto status = fs::status(ToFsPath(path), ec);
-    if (fs::is_directory(status))
+    const Look look = LookAt(path);
+    if (look.directory)
         return {};
-    if (ec)
-        return ec;
-    return std::make_error_code(status.type() == fs::file_type::not_found
-                                    ? std::errc::no_such_file_or_directory
-                                    : std::errc::not_a_directory);
+    if (look.error)
+        return look.error;
+    return std::make_error_code(std::errc::not_a_directory);
 }
 
 bool PathExists(const std::string& path)
 {
-    if (path.empty())
-        return false;
-    std::error_code ec;
-    return fs::is_regular_file(fs::status(ToFsPath(path), ec));
+    return LookAt(path).regular;
+}
+
+std::uint64_t FileSizeOf(const std::string& path)
+{
+    return LookAt(path).size;
 }
 
 std::string GetFileName(std::string_view path)

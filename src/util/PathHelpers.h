@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -45,6 +46,8 @@ std::error_code FolderProblem(const std::string& path);
 // True only for an existing regular file (links followed): false for folders, missing paths,
 // pipes, devices and sockets. Never throws.
 bool PathExists(const std::string& path);
+// The size of the regular file at `path`, or 0 when it cannot be told. Never throws.
+std::uint64_t FileSizeOf(const std::string& path);
 
 // The text after the last "/": the whole path when it has none, empty when it ends with "/".
 // On Windows after the last "\" or "/", or after a drive's ":" ("C:card.vcf" gives "card.vcf").

@@ -6,13 +6,16 @@
 
 namespace orvandel {
 
+class FileError;
+
 // A regular file open for reading, front to back. Opening refuses anything that is not a regular
 // file (a folder, a pipe, a device) without blocking on it: a card file listed by mistake as a
 // named pipe must not hang the run.
 class RegularFile
 {
 public:
-    // Opens the file. Throws FileError (NotFound, AccessDenied, NotRegularFile or ReadFailed).
+    // Opens the file. Throws FileError (NotFound, AccessDenied, NotRegularFile or ReadFailed; on
+    // Windows "The file is in use by another program" when another program keeps it to itself).
     explicit RegularFile(std::string path);
     ~RegularFile();
     RegularFile(const RegularFile&) = delete;
@@ -27,12 +30,14 @@ public:
     void expectSequentialReading() noexcept;
 
 private:
+    static FileError notRegular(const std::string& path);
+
     std::string m_path;
     std::uint64_t m_size = 0;
-#if defined(__unix__) || defined(__APPLE__)
-    int m_fd = -1;
+#if defined(_WIN32)
+    void* m_handle = nullptr; // a HANDLE
 #else
-    void* m_file = nullptr; // std::FILE*
+    int m_fd = -1;
 #endif
 };
 

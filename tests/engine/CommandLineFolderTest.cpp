@@ -50,8 +50,8 @@ namespace {
                 input = input.rfind(folder, 0) == 0 ? input.substr(folder.size()) : input;
 #if defined(_WIN32)
                 // Back to the "/" the tests write their names with.
-                for (std::size_t at; (at = input.find("\\\\")) != std::string::npos;)
-                    input.replace(at, 2, "/");
+                for (char& c : input)
+                    c = c == '\\' ? '/' : c;
 #endif
                 inputs.push_back(input);
             }
@@ -212,7 +212,8 @@ namespace {
         const auto result = RunCli(args);
         EXPECT_EQ(result.status, 1) << result.err;
         std::string line = GetParam().line;
-        line.replace(line.find("TREE"), 4, test::Shown(dir.file("cards") + kSeparator + kInvalidFolder));
+        const std::string tree = dir.file("cards") + kSeparator + kInvalidFolder;
+        line.replace(line.find("TREE"), 4, line.front() == '{' ? test::InJson(tree) : test::Shown(tree));
         std::string reason = kInvalidName;
         if (line.front() == '{') { // in JSON its quotes are escaped
             for (std::size_t at = 0; (at = reason.find('"', at)) != std::string::npos; at += 2)
@@ -226,6 +227,19 @@ namespace {
                       + "\n");
         EXPECT_EQ(result.out.find("e.vcf"), std::string::npos) << "its files are left out";
         EXPECT_NE(result.out.find("c.vcf"), std::string::npos) << "the rest is not";
+    }
+
+    // The output folder is looked at before a folder input is scanned: a missing one is the first
+    // and only line, whatever the scan would have told.
+    TEST(CommandLineFolders, AMissingOutputFolderIsToldBeforeAnyScan)
+    {
+        TempDir dir;
+        dir.write("cards/" + kInvalidFolder + "/e.vcf", kCard);
+        const std::string missing = dir.file("nowhere");
+        const auto result = RunCli({"extract", "-o", missing, dir.file("cards")});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, "orvandel: " + test::Shown(missing) + ": Folder does not exist.\n");
+        EXPECT_EQ(result.out, "");
     }
 
     INSTANTIATE_TEST_SUITE_P(

@@ -14,6 +14,7 @@
 namespace orvandel {
 namespace {
 
+    using test::InJson;
     using test::RunCli;
     using test::Shown;
 
@@ -61,12 +62,12 @@ namespace {
         const auto result = RunCli({"extract", "--json", "-o" + out, good, missing, bad});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out,
-                  "{\"input\":\"" + Shown(good) + "\",\"status\":\"written\",\"output\":\""
-                      + Shown(dir.file("out/good.jpg")) + "\"}\n" + "{\"input\":\""
-                      + Shown(dir.path() + kSeparator)
+                  "{\"input\":\"" + InJson(good) + "\",\"status\":\"written\",\"output\":\""
+                      + InJson(dir.file("out/good.jpg")) + "\"}\n" + "{\"input\":\""
+                      + InJson(dir.path() + kSeparator)
                       + "missing \\\"x\\\".vcf\",\"status\":\"error\",\"error\":\"File not found: "
-                      + Shown(dir.path() + kSeparator) + "missing \\\"x\\\".vcf\",\"step\":120}\n"
-                      + "{\"input\":\"" + Shown(bad)
+                      + InJson(dir.path() + kSeparator) + "missing \\\"x\\\".vcf\",\"step\":120}\n"
+                      + "{\"input\":\"" + InJson(bad)
                       + "\",\"status\":\"error\",\"error\":\"Bad character In Base64 string.\",\"line\":3,"
                         "\"step\":178}\n");
     }
@@ -227,7 +228,7 @@ namespace {
         if (last.empty())
             return; // text: the lines of the inputs only
         for (auto at = last.find("OUT"); at != std::string::npos; at = last.find("OUT"))
-            last.replace(at, 3, Shown(out));
+            last.replace(at, 3, InJson(out));
         EXPECT_EQ(result.out.substr(result.out.rfind('\n', result.out.size() - 2) + 1), last);
     }
 
@@ -241,13 +242,13 @@ namespace {
                 {"--json"},
                 "{\"folder\":\"OUT\",\"status\":\"error\",\"error\":\"Cannot bring the written images to "
                 "the disk (Input/output error): OUT"
-                    + Shown(std::string(1, kSeparator)) + "\",\"step\":192}\n"},
+                    + InJson(std::string(1, kSeparator)) + "\",\"step\":192}\n"},
             RunFailureCase {
                 "ThoroughJson",
                 {"--thorough", "--json"},
                 "{\"folder\":\"OUT\",\"status\":\"error\",\"error\":\"Cannot bring the written images to "
                 "the disk (Input/output error): OUT"
-                    + Shown(std::string(1, kSeparator)) + "\"}\n"}),
+                    + InJson(std::string(1, kSeparator)) + "\"}\n"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     TEST(CommandLine, HelpAndVersion)

@@ -140,7 +140,10 @@ namespace {
                           StemCase {"SuperscriptDigit", "LPT\xC2\xB2.vcf", "LPT\xC2\xB2", "LPT\xC2\xB2_"},
                           StemCase {"ThroughAPrefixedPath", "\\\\?\\C:\\cards\\prn.vcf",
                                     "\\\\?\\C:\\cards\\prn", "prn_"},
-                          StemCase {"TrailingDot", "cards/Ann..vcf", "Ann.", "Ann"}),
+                          StemCase {"TrailingDot", "cards/Ann..vcf", "Ann.", "Ann"},
+                          // A leading dot is a name Windows holds as it is.
+                          StemCase {"OnlyAnExtension", "cards/.vcf", ".vcf", ".vcf"},
+                          StemCase {"LeadingDot", "cards/.ann.vcf", ".ann", ".ann"}),
         [](const auto& info) { return std::string(info.param.name); });
 
     INSTANTIATE_TEST_SUITE_P(FileSystems,

@@ -76,16 +76,10 @@ namespace {
         return L"\"" + text + std::wstring(trailing, L'\\') + L"\"";
     }
 
-    // A path as the report's text shows it: each "\" written "\\".
+    // A path as the report's text shows it: as it is, each "\" single.
     std::string Shown(const std::string& path)
     {
-        std::string shown;
-        for (const char c : path) {
-            shown += c;
-            if (c == '\\')
-                shown += c;
-        }
-        return shown;
+        return path;
     }
 
     // A name that the ANSI code page may not hold arrives whole, and is written back in UTF-8.

@@ -155,18 +155,18 @@ namespace {
         ASSERT_EQ(objects.size(), 4u) << result.out;
         EXPECT_NE(objects[0].find("\"status\":\"written\""), std::string::npos) << objects[0];
         EXPECT_EQ(objects[1].substr(0, objects[1].find(",\"sha256\"")),
-                  "{\"input\":\"" + Shown(input)
+                  "{\"input\":\"" + InJson(input)
                       + "\",\"status\":\"duplicate\",\"card\":2,\"fn\":\"Bo\",\"line\":9," + "\"url\":\""
                       + server.http("/image?payload=same") + "\",\"output\":\""
-                      + Shown(out + kSeparator + "1.jpg") + "\",\"type\":\"jpeg\",\"type_mismatch\":false");
+                      + InJson(out + kSeparator + "1.jpg") + "\",\"type\":\"jpeg\",\"type_mismatch\":false");
         EXPECT_EQ(objects[2],
-                  "{\"input\":\"" + Shown(input)
+                  "{\"input\":\"" + InJson(input)
                       + "\",\"status\":\"error\",\"card\":3,\"fn\":\"Cy\",\"line\":14," + "\"url\":\""
                       + server.http("/status/403") + "\",\"error\":\"" + server.http("/status/403")
-                      + ": HTTP 403. Input: " + Shown(input) + ", card 3 (FN \\\"Cy\\\"), line 14.\"}");
+                      + ": HTTP 403. Input: " + InJson(input) + ", card 3 (FN \\\"Cy\\\"), line 14.\"}");
         // Other addresses are never read.
         EXPECT_EQ(objects[3],
-                  "{\"input\":\"" + Shown(input)
+                  "{\"input\":\"" + InJson(input)
                       + "\",\"status\":\"link\",\"card\":4,\"fn\":\"Di\",\"line\":19,"
                         "\"url\":\"file:///home/di/photo.jpg\"}");
     }

@@ -191,6 +191,32 @@ private slots:
         QCOMPARE(m_fixture->setting("Extension"), QStringLiteral("*"));
     }
 
+    // A folder the scan leaves out is told once the command is done, as the command line tells it;
+    // the rest of the tree is listed.
+    void aFolderLeftOutIsTold()
+    {
+        // U+0081, a control character: no program could show the name.
+        const QString left = m_fixture->folder(QStringLiteral("Cards/Left") + QChar(0x81));
+        m_fixture->file(QStringLiteral("Cards/Left") + QChar(0x81) + "/x.vcf", "X");
+        m_fixture->prompts.answerText("vcf");
+        m_fixture->prompts.answerFolder(m_tree);
+        m_form->PushButton7_Click();
+        QCOMPARE(m_form->fileList().count(), 3);
+        const QStringList messages = m_fixture->prompts.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(
+            messages.at(0).startsWith("A folder was left out:\n\n" + m_tree + QDir::separator() + "Left"),
+            qPrintable(messages.at(0)));
+#if defined(Q_OS_WIN)
+        const QString lacks = QStringLiteral("a character that the system's code page lacks");
+#else
+        const QString lacks = QStringLiteral("bytes that are not UTF-8");
+#endif
+        QVERIFY2(messages.at(0).endsWith(": its name holds a control character, a \"?\" or " + lacks),
+                 qPrintable(messages.at(0)));
+        Q_UNUSED(left);
+    }
+
     void folderCommandTakesTheTypedTextAsItIs_data()
     {
         QTest::addColumn<QString>("typed");
@@ -275,12 +301,14 @@ private slots:
         QCOMPARE(m_fixture->prompts.openedFolders, QStringList({test::Native(samples + "/")}));
     }
 
-    void aMissingSamplesFolderStillAsks()
+    // Without its Samples folder there is nothing to list or open: the window says so.
+    void aMissingSamplesFolderIsTold()
     {
-        m_fixture->prompts.answerYesNo(false);
         m_form->PushButton6_Click();
         QCOMPARE(m_form->fileList().count(), 0);
-        QCOMPARE(m_fixture->prompts.shown.size(), 1);
+        QCOMPARE(m_fixture->prompts.messages(),
+                 QStringList({"The sample files are missing: there are none in "
+                              + test::Native(m_fixture->programPath("Samples")) + "."}));
         QVERIFY(m_fixture->prompts.openedFolders.isEmpty());
     }
 

@@ -256,31 +256,44 @@ private slots:
     {
         QTest::addColumn<QList<QByteArray>>("files");
         QTest::addColumn<QString>("question"); // empty: not asked
+        QTest::addColumn<QString>("blocked"); // a folder standing at this image's name, or none
         const QString one = "1 file holds photos in forms the classic rules do not take. Take every photo of "
                             "every card?";
         const QString two = "2 files hold photos in forms the classic rules do not take. Take every photo of "
                             "every card?";
-        QTest::newRow("an iPhone export") << QList<QByteArray>({Card("A", kIPhonePhoto)}) << one;
+        QTest::newRow("an iPhone export") << QList<QByteArray>({Card("A", kIPhonePhoto)}) << one << "";
         QTest::newRow("several cards in one file")
-            << QList<QByteArray>({Card("A", kClassicPhoto) + Card("B", kClassicPhoto)}) << one;
+            << QList<QByteArray>({Card("A", kClassicPhoto) + Card("B", kClassicPhoto)}) << one << "";
         QTest::newRow("two files the classic rules miss")
             << QList<QByteArray>({Card("A", kIPhonePhoto), Card("B", kClassicPhoto),
                                   Card("C", "photo;encoding=b;type=jpeg:/9j/2Q==")})
-            << two;
+            << two << "";
         QTest::newRow("every photo taken")
-            << QList<QByteArray>({Card("A", kClassicPhoto), Card("B", kClassicPhoto)}) << "";
-        QTest::newRow("no photo anywhere") << QList<QByteArray>({Card("A", "TEL:1")}) << "";
+            << QList<QByteArray>({Card("A", kClassicPhoto), Card("B", kClassicPhoto)}) << ""
+            << "";
+        QTest::newRow("no photo anywhere") << QList<QByteArray>({Card("A", "TEL:1")}) << ""
+                                           << "";
         QTest::newRow("only a link") << QList<QByteArray>(
             {Card("A", "PHOTO;VALUE=URI:https://example.com/a.jpg")})
+                                     << ""
                                      << "";
+        // The classic rules read the photo, and only the disk kept it from its file: the thorough
+        // extraction would take nothing more.
+        QTest::newRow("a photo that could not be written")
+            << QList<QByteArray>({Card("A", kClassicPhoto)}) << ""
+            << "f0.jpg";
         QTest::newRow("a photo that cannot be decoded either way")
-            << QList<QByteArray>({Card("A", "PHOTO;ENCODING=b:%%%%")}) << "";
+            << QList<QByteArray>({Card("A", "PHOTO;ENCODING=b:%%%%")}) << ""
+            << "";
     }
 
     void theOffer()
     {
         QFETCH(QList<QByteArray>, files);
         QFETCH(QString, question);
+        QFETCH(QString, blocked);
+        if (!blocked.isEmpty())
+            QDir().mkpath(m_out + "/" + blocked);
         for (int i = 0; i < files.size(); ++i)
             list({QStringLiteral("f%1.vcf").arg(i)}, files.at(i));
         if (!question.isEmpty())

@@ -144,6 +144,26 @@ private slots:
         ::RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), L"Extension", REG_DWORD, &number, sizeof number);
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                                  store.GetSetting(application, kSettingsSection, "Extension", "vcf"));
+        // An expandable value is read as Windows keeps it: expanded.
+        const std::wstring expandable = L"%USERPROFILE%\\Desktop\\";
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), L"LastFolderDot", REG_EXPAND_SZ,
+                          expandable.c_str(), DWORD((expandable.size() + 1) * sizeof(wchar_t)));
+        QCOMPARE(store.GetSetting(application, kSettingsSection, "LastFolderDot", {}),
+                 qEnvironmentVariable("USERPROFILE") + "\\Desktop\\");
+        // A value longer than any path is refused, and stays as it is.
+        const std::wstring endless(40000, L'a');
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), L"Text1", REG_SZ, endless.c_str(),
+                          DWORD((endless.size() + 1) * sizeof(wchar_t)));
+        try {
+            store.GetSetting(application, kSettingsSection, "Text1", {});
+            QFAIL("a value of 40,000 characters was read");
+        } catch (const std::runtime_error& error) {
+            QVERIFY2(QString::fromUtf8(error.what())
+                         .startsWith(
+                             "The settings cannot be read: the value \"Text1\" is longer than a path can be "
+                             "(40000 characters)"),
+                     error.what());
+        }
 
         ::RegDeleteTreeW(HKEY_CURRENT_USER,
                          (QStringLiteral("Software\\") + application).toStdWString().c_str());

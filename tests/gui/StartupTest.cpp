@@ -590,6 +590,27 @@ private slots:
         }
     }
 
+    // A stored output folder that the window cannot take (longer than the box holds, or any path
+    // can be; in the registry, a value of another type) is told, and left as it is until the user
+    // puts another folder into the box: the desktop that stands in for it is not saved over it.
+    void aStoredFolderTheWindowCannotTakeIsLeftAsItIs()
+    {
+        const QString stored(40000, QLatin1Char('a'));
+        m_fixture->putSetting("Text1", stored);
+        Form1& form = m_fixture->start();
+        QCOMPARE(test::OutputBox(form)->text(), m_fixture->desktop());
+        const QStringList messages = m_fixture->prompts.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(
+            messages.constFirst().startsWith("The settings cannot be read: the output folder \"Text1\" is "
+                                             "longer than a path can be (40000 characters)\r\nin "
+                                             "Tessivor2021/08/31.Form1.Form_Load at line 132"),
+            qPrintable(messages.constFirst()));
+        QCOMPARE(m_fixture->setting("Text1"), stored);
+        test::OutputBox(form)->setText("/chosen/");
+        QCOMPARE(m_fixture->setting("Text1"), QStringLiteral("/chosen/"));
+    }
+
     void aSaveThatFailsIsToldOncePerStart()
     {
         // A file stands where the settings' folder should be: nothing is stored, nor can be.

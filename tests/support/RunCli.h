@@ -23,9 +23,16 @@ inline CommandRequest CommandOf(const std::vector<std::string>& args)
     return std::get<CommandRequest>(ParseCommandLine(args));
 }
 
-// A path as the report's text and JSON show it: each backslash written "\\" (Windows paths
-// have one between their parts).
+// A path as the report's text lines and stderr show it: as it is (on Windows too, where the
+// backslash between its parts stays single).
 inline std::string Shown(const std::string& path)
+{
+    return path;
+}
+
+// A path as JSON writes it: each backslash written "\\" (Windows paths have one between their
+// parts).
+inline std::string InJson(const std::string& path)
 {
     std::string shown;
     for (const char c : path) {

@@ -61,24 +61,24 @@ namespace {
             objects.push_back(line);
         ASSERT_EQ(objects.size(), 5u) << result.out;
         EXPECT_EQ(objects[0].substr(0, objects[0].find("\"sha256\"") + 10),
-                  "{\"input\":\"" + Shown(mixed)
+                  "{\"input\":\"" + InJson(mixed)
                       + "\",\"status\":\"written\",\"card\":1,\"fn\":\"Ann\",\"line\":4,"
                         "\"output\":\""
-                      + Shown(out + kSeparator)
+                      + InJson(out + kSeparator)
                       + "Ann.png\",\"type\":\"png\",\"declared\":\"jpeg\","
                         "\"type_mismatch\":true,\"sha256\":\"");
         EXPECT_EQ(objects[1],
-                  "{\"input\":\"" + Shown(mixed)
+                  "{\"input\":\"" + InJson(mixed)
                       + "\",\"status\":\"link\",\"card\":2,\"fn\":\"Sam\\tLee\",\"line\":9,"
                         "\"url\":\"https://example.com/s.jpg\"}");
         EXPECT_EQ(objects[2].substr(0, objects[2].find("\"error\":")),
-                  "{\"input\":\"" + Shown(mixed)
+                  "{\"input\":\"" + InJson(mixed)
                       + "\",\"status\":\"error\",\"card\":3,\"fn\":\"Bob\",\"line\":14,");
         EXPECT_EQ(objects[0].size(), objects[0].find("\"sha256\"") + 10 + 64 + 2) << "64 hexadecimal digits";
-        EXPECT_EQ(objects[3], "{\"input\":\"" + Shown(plain) + "\",\"status\":\"no-photo\"}");
+        EXPECT_EQ(objects[3], "{\"input\":\"" + InJson(plain) + "\",\"status\":\"no-photo\"}");
         EXPECT_EQ(objects[4],
-                  "{\"input\":\"" + Shown(missing)
-                      + "\",\"status\":\"error\",\"error\":\"File not found: " + Shown(missing) + "\"}");
+                  "{\"input\":\"" + InJson(missing)
+                      + "\",\"status\":\"error\",\"error\":\"File not found: " + InJson(missing) + "\"}");
     }
 
     TEST_F(ThoroughCommandTest, TellsDuplicatesAndExitsWithZeroWhenAllWentWell)

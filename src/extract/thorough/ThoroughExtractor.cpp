@@ -21,9 +21,7 @@ namespace {
 
     std::uint64_t SizeOf(const std::string& path)
     {
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(ToFsPath(path), ec);
-        return ec ? 0 : static_cast<std::uint64_t>(size);
+        return FileSizeOf(path);
     }
 
 } // namespace
