@@ -41,6 +41,9 @@ foreach(extension .vcf .vcard)
   DeleteRegKey /ifempty SHCTX '${context}'
   DeleteRegKey /ifempty SHCTX '${classes}\\SystemFileAssociations\\${extension}'")
 endforeach()
+# The SystemFileAssociations key that the installation made, where Windows had none.
+string(APPEND unregister "
+  DeleteRegKey /ifempty SHCTX '${classes}\\SystemFileAssociations'")
 # Explorer learns of the change at once.
 set(notify "
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'")

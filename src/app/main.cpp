@@ -18,6 +18,10 @@
 // console is UTF-8 too; to a file or a pipe its bytes go unchanged.
 int main(int, char*[])
 {
+    // Held while the program runs, so that its installer and uninstaller can tell, and ask the
+    // user to close it before they replace or remove its files. The system lets go at the end.
+    ::CreateMutexW(nullptr, FALSE, L"Global\\Quorvane.Orvandel.Running");
+
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> texts;

@@ -183,5 +183,48 @@ namespace {
     }
 #endif
 
+    // A card file that another program keeps to itself is told as in use, not as denied.
+    TEST(WindowsProgram, AFileInUseByAnotherProgramIsToldSo)
+    {
+        TempDir dir;
+        const std::string input = dir.write("held.vcf", kCard);
+        const std::string out = dir.mkdir("out") + "\\";
+        SECURITY_ATTRIBUTES inherit {sizeof inherit, nullptr, TRUE};
+        HANDLE stdinRead = nullptr;
+        HANDLE stdinWrite = nullptr;
+        HANDLE stdoutRead = nullptr;
+        HANDLE stdoutWrite = nullptr;
+        ASSERT_TRUE(::CreatePipe(&stdinRead, &stdinWrite, &inherit, 0));
+        ASSERT_TRUE(::CreatePipe(&stdoutRead, &stdoutWrite, &inherit, 0));
+        ::SetHandleInformation(stdinWrite, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(stdoutRead, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = stdinRead;
+        startup.hStdOutput = stdoutWrite;
+        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+        std::wstring commandLine = L"\"" + Utf8ToWide(ORVANDEL_HOLD_FILE) + L"\" " + Quoted(input);
+        PROCESS_INFORMATION holder {};
+        ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                     &startup, &holder));
+        ::CloseHandle(stdinRead);
+        ::CloseHandle(stdoutWrite);
+        char said[5] = {};
+        DWORD read = 0;
+        ASSERT_TRUE(::ReadFile(stdoutRead, said, 4, &read, nullptr) && read == 4
+                    && std::string(said) == "held");
+
+        const Outcome outcome = RunProgram(dir, L"extract -o " + Quoted(out) + L" " + Quoted(input));
+        EXPECT_EQ(outcome.status, 1u);
+        EXPECT_EQ(outcome.err, "orvandel: " + Shown(input) + ": The file is in use by another program\n");
+
+        ::CloseHandle(stdinWrite); // the holder lets go
+        ::WaitForSingleObject(holder.hProcess, INFINITE);
+        ::CloseHandle(holder.hThread);
+        ::CloseHandle(holder.hProcess);
+        ::CloseHandle(stdoutRead);
+    }
+
 } // namespace
 } // namespace orvandel

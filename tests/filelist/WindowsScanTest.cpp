@@ -6,7 +6,9 @@
 #include "filelist/SystemFolders.h"
 #include "support/TempDir.h"
 #include "util/PathHelpers.h"
+#include "util/TextFile.h"
 #include "util/WideText.h"
+#include "util/WindowsPath.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -298,6 +300,72 @@ namespace {
                           "e/b.vcf"}));
         ASSERT_EQ(host.skipped.size(), 1u);
         EXPECT_EQ(host.skipped.front().reason, SkipReason::InvalidName);
+    }
+
+    // Names that Windows keeps only through its "\\?\" paths (made on a network share, a Linux
+    // drive or WSL): a scan lists them, and each is read as the file it is, a folder "folder." is
+    // entered like any other.
+    struct HeldNameCase
+    {
+        const char* name;
+        std::string file; // in the folder "names", or in "names/folder." when it starts with "folder./"
+    };
+
+    class HeldNameTest : public ::testing::TestWithParam<HeldNameCase>
+    {
+    };
+
+    TEST_P(HeldNameTest, IsListedAndRead)
+    {
+        TempDir dir;
+        dir.mkdir("names");
+        const std::string relative = "names\\" + GetParam().file;
+        if (GetParam().file.rfind("folder.\\", 0) == 0)
+            ASSERT_TRUE(::CreateDirectoryW(LongPath(dir.path() + "\\names\\folder.").c_str(), nullptr));
+        const HANDLE made = ::CreateFileW(LongPath(dir.path() + "\\" + relative).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(made, INVALID_HANDLE_VALUE) << "cannot make " << relative << ": " << ::GetLastError();
+        DWORD written = 0;
+        ::WriteFile(made, "BEGIN:VCARD", 11, &written, nullptr);
+        ::CloseHandle(made);
+
+        RecordingScanHost host;
+        AddFolderTreeFiles(dir.file("names"), "*.*", host);
+        ASSERT_EQ(host.items, Names({dir.path() + "\\" + relative}));
+        EXPECT_TRUE(host.skipped.empty());
+        EXPECT_TRUE(FileExists(host.items[0]));
+        EXPECT_EQ(ReadWholeFile(host.items[0]), "BEGIN:VCARD");
+    }
+
+    INSTANTIATE_TEST_SUITE_P(WindowsTable,
+                             HeldNameTest,
+                             ::testing::Values(HeldNameCase {"ReservedName", "CON.vcf"},
+                                               HeldNameCase {"ReservedInLowerCase", "aux.vcf"},
+                                               HeldNameCase {"ReservedWithABlank", "nul .vcf"},
+                                               HeldNameCase {"TrailingDot", "dot.vcf."},
+                                               HeldNameCase {"TrailingBlank", "space.vcf "},
+                                               HeldNameCase {"InAFolderWithATrailingDot", "folder.\\x.vcf"}),
+                             [](const auto& info) { return std::string(info.param.name); });
+
+    // A tree whose files lie past 260 characters is read whole.
+    TEST(AddFolderTreeFiles, ReadsFilesPast260Characters)
+    {
+        TempDir dir;
+        std::string deep = dir.path();
+        while (deep.size() < 300) {
+            deep += "\\" + std::string(40, 'd');
+            ASSERT_TRUE(::CreateDirectoryW(LongPath(deep).c_str(), nullptr)) << ::GetLastError();
+        }
+        const std::string file = deep + "\\deep.vcf";
+        const HANDLE made = ::CreateFileW(LongPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(made, INVALID_HANDLE_VALUE);
+        ::CloseHandle(made);
+        RecordingScanHost host;
+        AddFolderTreeFiles(dir.path(), "*.vcf", host);
+        EXPECT_EQ(host.items, Names({file}));
+        EXPECT_TRUE(host.skipped.empty());
+        EXPECT_TRUE(PathExists(file));
     }
 
 } // namespace

@@ -217,6 +217,22 @@ private slots:
         Q_UNUSED(left);
     }
 
+#if defined(Q_OS_WIN)
+    // A tree whose files lie past 260 characters is read whole, as on Linux.
+    void theFolderCommandReadsPast260Characters()
+    {
+        QString deep = QStringLiteral("Cards/Sub");
+        while (m_tree.size() + deep.size() < 300)
+            deep += QStringLiteral("/") + QString(40, QLatin1Char('d'));
+        const QString file = test::Native(m_fixture->file(deep + "/deep.vcf", "D"));
+        m_fixture->prompts.answerText("vcf");
+        m_fixture->prompts.answerFolder(m_tree);
+        m_form->PushButton7_Click();
+        QVERIFY(m_form->fileList().texts().contains(file));
+        QVERIFY(m_fixture->prompts.messages().isEmpty());
+    }
+#endif
+
     void folderCommandTakesTheTypedTextAsItIs_data()
     {
         QTest::addColumn<QString>("typed");

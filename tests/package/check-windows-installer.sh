@@ -2,7 +2,10 @@
 # Installs the Windows installer silently into a fresh Wine prefix and uses what it installed as
 # a Windows user would: the command line on the installed samples (images byte for byte those of
 # the Linux build), the window with Windows's own platform under Xvfb, the Start menu entry and
-# the file types; then uninstalls silently and checks that nothing of the installation is left.
+# the file types. While the window runs, the uninstaller and the installer refuse to go on (in
+# silent mode with the status 3) and remove nothing. Then it installs into a second folder over
+# the first, which leaves one copy, and uninstalls silently: nothing of the installation is left,
+# not even the registry key that the installation made.
 #
 #   tests/package/check-windows-installer.sh INSTALLER SCRATCH
 #
@@ -71,12 +74,14 @@ reg_value() { # the text of a value (the key's own with "(Default)"), as `reg qu
 
 # The user's own default program for .vcf, which the installer must leave as it is.
 wine reg add "$classes\\.vcf" /ve /d Contacts.vCard /f >/dev/null 2>&1
+associations_before=no
+reg_has "$classes\\SystemFileAssociations" && associations_before=yes
 
 echo "== Installing $(basename "$installer") silently"
 wine "$installer" /S
 wineserver -w
 for file in orvandel.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
-    styles/qwindowsvistastyle.dll imageformats/qico.dll Samples/ada-lindqvist.vcf Uninstall.exe; do
+    styles/qwindowsvistastyle.dll imageformats/qico.dll Samples/ada-lindqvist.vcf Uninstall.exe LICENSE.txt; do
     check "installed: $file" test -f "$install_dir/$file"
 done
 check "a Start menu entry" test -f "$start_menu/Orvandel.lnk"
@@ -133,9 +138,30 @@ if [ -n "$shown" ]; then
     # Its first start remembers the desktop folder as the output folder, in the registry.
     check "the first start stored the desktop folder" \
         test "$(reg_value 'HKCU\Software\Quorvane\Orvandel' Text1)" = 'C:\users\'"$(id -un)"'\Desktop\'
+    # While it runs, neither the uninstaller nor the installer goes on: silent, they end with 3.
+    # The uninstaller runs in its folder (_?=), so that its status is its own.
+    status=0
+    wine "$install_dir/Uninstall.exe" /S '_?=C:\Program Files\Orvandel' || status=$?
+    check "the uninstaller refuses while Orvandel runs (status $status)" test "$status" -eq 3
+    status=0
+    wine "$installer" /S || status=$?
+    check "the installer refuses while Orvandel runs (status $status)" test "$status" -eq 3
+    check "nothing was removed while Orvandel runs" test -f "$install_dir/orvandel.exe" -a -f "$install_dir/Qt6Core.dll"
+    check "still in Apps and features" reg_has "$uninstall_key" UninstallString
     xdotool windowclose "$shown" 2>/dev/null || true
 fi
 wineserver -k 2>/dev/null || true
+
+echo "== Installing into a second folder over the first"
+second_dir="$drive_c/Tools/Orvandel2"
+wine "$installer" /S '/D=C:\Tools\Orvandel2'
+wineserver -w
+check "the second folder holds the program" test -f "$second_dir/orvandel.exe" -a -f "$second_dir/Uninstall.exe"
+check "the first copy is gone" test ! -e "$install_dir"
+check "one entry in Apps and features, for the second folder" \
+    test "$(reg_value "$uninstall_key" InstallLocation)" = 'C:\Tools\Orvandel2'
+check "one Start menu entry" test -f "$start_menu/Orvandel.lnk"
+install_dir=$second_dir
 
 echo "== Uninstalling silently"
 wine "$install_dir/Uninstall.exe" /S
@@ -148,6 +174,10 @@ for key in 'Orvandel.vCard' 'Applications\orvandel.exe' 'SystemFileAssociations\
     check "registry: $key is gone" sh -c "! wine reg query '$classes\\$key' >/dev/null 2>&1"
 done
 check "no Open with entry left for .vcf" sh -c "! wine reg query '$classes\\.vcf\\OpenWithProgids' >/dev/null 2>&1"
+if [ "$associations_before" = no ]; then
+    check "the SystemFileAssociations key the installation made is gone" \
+        sh -c "! wine reg query '$classes\\SystemFileAssociations' >/dev/null 2>&1"
+fi
 check "the user's default program for .vcf is still there" test "$(reg_value "$classes\\.vcf" '(Default)')" = Contacts.vCard
 
 if [ "$failures" -gt 0 ]; then
