@@ -55,7 +55,8 @@ SettingsRegistry::read(const QString& application, const QString& section, const
     const std::wstring name = Wide(key);
     // Text values only, as Windows keeps them: "%USERPROFILE%\\Desktop" in an expandable value
     // (REG_EXPAND_SZ) is expanded.
-    constexpr DWORD kTexts = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ;
+    // (RRF_RT_REG_SZ takes both then; RRF_RT_REG_EXPAND_SZ would ask for it unexpanded.)
+    constexpr DWORD kTexts = RRF_RT_REG_SZ;
     for (;;) {
         DWORD bytes = 0;
         LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), name.c_str(), kTexts, nullptr,

@@ -89,13 +89,15 @@ namespace {
     }
 
 #if defined(_WIN32)
-    // Windows counts characters: 260 of them is its limit, for paths and names alike.
+    // Windows counts characters, and folders are read through "\\?\" paths: 260 characters mean
+    // nothing there, a path of 32,760 and a name of 256 are beyond the limits.
     INSTANTIATE_TEST_SUITE_P(Table,
                              LengthRuleTest,
                              ::testing::Values(LengthCase {"Short", "C:\\Cards\\", false, false},
-                                               LengthCase {"Path259", Repeated("\xC3\xA9", 259), false,
-                                                           false},
-                                               LengthCase {"Path260", Repeated("\xC3\xA9", 260), true, true}),
+                                               LengthCase {"Path260", Repeated("\xC3\xA9", 260), false, true},
+                                               LengthCase {"NameAtLimit", Repeated("a", 255), false, false},
+                                               LengthCase {"PathAtLimit", Repeated("\xC3\xA9", 32760), true,
+                                                           true}),
                              [](const auto& info) { return std::string(info.param.name); });
 #else
     // Linux counts bytes: a path of PATH_MAX bytes (the final NUL included) cannot be opened,

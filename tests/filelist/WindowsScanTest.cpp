@@ -320,8 +320,9 @@ namespace {
         TempDir dir;
         dir.mkdir("names");
         const std::string relative = "names\\" + GetParam().file;
-        if (GetParam().file.rfind("folder.\\", 0) == 0)
+        if (GetParam().file.rfind("folder.\\", 0) == 0) {
             ASSERT_TRUE(::CreateDirectoryW(LongPath(dir.path() + "\\names\\folder.").c_str(), nullptr));
+        }
         const HANDLE made = ::CreateFileW(LongPath(dir.path() + "\\" + relative).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(made, INVALID_HANDLE_VALUE) << "cannot make " << relative << ": " << ::GetLastError();

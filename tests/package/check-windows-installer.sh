@@ -138,16 +138,6 @@ if [ -n "$shown" ]; then
     # Its first start remembers the desktop folder as the output folder, in the registry.
     check "the first start stored the desktop folder" \
         test "$(reg_value 'HKCU\Software\Quorvane\Orvandel' Text1)" = 'C:\users\'"$(id -un)"'\Desktop\'
-    # While it runs, neither the uninstaller nor the installer goes on: silent, they end with 3.
-    # The uninstaller runs in its folder (_?=), so that its status is its own.
-    status=0
-    wine "$install_dir/Uninstall.exe" /S '_?=C:\Program Files\Orvandel' || status=$?
-    check "the uninstaller refuses while Orvandel runs (status $status)" test "$status" -eq 3
-    status=0
-    wine "$installer" /S || status=$?
-    check "the installer refuses while Orvandel runs (status $status)" test "$status" -eq 3
-    check "nothing was removed while Orvandel runs" test -f "$install_dir/orvandel.exe" -a -f "$install_dir/Qt6Core.dll"
-    check "still in Apps and features" reg_has "$uninstall_key" UninstallString
     xdotool windowclose "$shown" 2>/dev/null || true
 fi
 wineserver -k 2>/dev/null || true
@@ -162,6 +152,28 @@ check "one entry in Apps and features, for the second folder" \
     test "$(reg_value "$uninstall_key" InstallLocation)" = 'C:\Tools\Orvandel2'
 check "one Start menu entry" test -f "$start_menu/Orvandel.lnk"
 install_dir=$second_dir
+
+echo "== Uninstalling and installing while Orvandel runs"
+wine "$install_dir/orvandel.exe" >"$scratch/window2.txt" 2>&1 &
+running=""
+for _ in $(seq 120); do
+    running=$(xdotool search --onlyvisible --name '^Orvandel$' 2>/dev/null | head -n 1 || true)
+    [ -n "$running" ] && break
+    sleep 0.5
+done
+check "the window of the second copy shows" test -n "$running"
+# Neither goes on: silent, they end with 3. The uninstaller runs in its own folder (_?=, which
+# takes no quotes), so that its status is its own.
+status=0
+wine "$install_dir/Uninstall.exe" /S '_?=C:\Tools\Orvandel2' || status=$?
+check "the uninstaller refuses while Orvandel runs (status $status)" test "$status" -eq 3
+status=0
+wine "$installer" /S || status=$?
+check "the installer refuses while Orvandel runs (status $status)" test "$status" -eq 3
+check "nothing was removed while Orvandel runs" test -f "$install_dir/orvandel.exe" -a -f "$install_dir/Qt6Core.dll"
+check "still in Apps and features" reg_has "$uninstall_key" UninstallString
+[ -n "$running" ] && xdotool windowclose "$running" 2>/dev/null || true
+wineserver -k 2>/dev/null || true
 
 echo "== Uninstalling silently"
 wine "$install_dir/Uninstall.exe" /S

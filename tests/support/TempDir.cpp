@@ -7,6 +7,12 @@
 #include <random>
 #include <stdexcept>
 
+#if defined(_WIN32)
+#include "util/WindowsPath.h"
+
+#include <windows.h>
+#endif
+
 namespace orvandel::test {
 
 namespace fs = std::filesystem;
@@ -24,6 +30,45 @@ TempDir::TempDir()
     throw std::runtime_error("cannot create a temporary folder");
 }
 
+#if defined(_WIN32)
+
+namespace {
+
+    // Removes a tree through its "\\?\" path, so that names only such paths reach ("CON.vcf",
+    // "dot.vcf.") and folders past 260 characters go too.
+    void RemoveTree(const std::wstring& path)
+    {
+        WIN32_FIND_DATAW found {};
+        const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring entry = path + L"\\" + name;
+                ::SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                    RemoveTree(entry);
+                else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    ::RemoveDirectoryW(entry.c_str());
+                else
+                    ::DeleteFileW(entry.c_str());
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
+        }
+        ::RemoveDirectoryW(path.c_str());
+    }
+
+} // namespace
+
+TempDir::~TempDir()
+{
+    RemoveTree(LongPath(m_path));
+}
+
+#else
+
 TempDir::~TempDir()
 {
     std::error_code ec;
@@ -37,6 +82,8 @@ TempDir::~TempDir()
     fs::permissions(ToFsPath(m_path), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(ToFsPath(m_path), ec);
 }
+
+#endif
 
 std::string TempDir::file(std::string_view relative) const
 {
