@@ -25,8 +25,10 @@ What it serves, by path:
                       Authorization header, else 400
   /cookie             302 to /check, setting a cookie
   /count              how many requests it has answered, as text
-  /peak               the most images answered at once since the last /peak: "total=N" and a
-                      line per Host ("localhost=N")
+  /peak?group=G       the most images of group G (/image?group=G) answered at once since the
+                      last /peak of G: "total=N" and a line per Host ("localhost=N"); the
+                      group keeps tests that run side by side on one server out of each
+                      other's counts
 """
 
 import gzip
@@ -44,7 +46,8 @@ import urllib.parse
 
 REQUESTS = 0
 REQUESTS_LOCK = threading.Lock()
-# Images being answered at once, in all and by the Host header, and the most seen since /peak.
+# Images being answered at once, by group, in all and by the Host header, and the most seen
+# since /peak.
 UNDER_WAY = {}
 PEAK = {}
 
@@ -86,8 +89,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         path = url.path
         if path == "/image":
             host = self.headers.get("Host", "").rsplit(":", 1)[0]
+            group = query.get("group", "")
+            keys = ((group, "total"), (group, host))
             with REQUESTS_LOCK:
-                for key in ("total", host):
+                for key in keys:
                     UNDER_WAY[key] = UNDER_WAY.get(key, 0) + 1
                     PEAK[key] = max(PEAK.get(key, 0), UNDER_WAY[key])
             try:
@@ -95,7 +100,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     time.sleep(int(query["delay"]) / 1000.0)
             finally:
                 with REQUESTS_LOCK:
-                    for key in ("total", host):
+                    for key in keys:
                         UNDER_WAY[key] -= 1
             payload = query.get("payload", "fetched").encode()
             body = png(payload) if query.get("kind") == "png" else jpeg(payload)
@@ -180,9 +185,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.reply(302, b"", "text/plain", [("Set-Cookie", "session=secret; Path=/"),
                                                 ("Location", "/check")])
         elif path == "/peak":
+            group = query.get("group", "")
             with REQUESTS_LOCK:
-                text = "".join("%s=%d\n" % item for item in sorted(PEAK.items()))
-                PEAK.clear()
+                mine = sorted(key for key in PEAK if key[0] == group)
+                text = "".join("%s=%d\n" % (key[1], PEAK.pop(key)) for key in mine)
             self.reply(200, text.encode())
         elif path == "/count":
             with REQUESTS_LOCK:
