@@ -6,7 +6,7 @@
 //
 //   fetch_benchmark [--benchmark_repetitions=N]
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "support/FetchServer.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"

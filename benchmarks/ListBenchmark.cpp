@@ -4,9 +4,9 @@
 // Run: build/benchmarks/list_benchmark
 #include "GeneratedTree.h"
 #include "QuietPrompts.h"
-#include "app/Form1.h"
-#include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
+#include "window/Form1.h"
+#include "window/list/FileListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // question is declined and a picker gives nothing. A benchmark overrides what it answers.
 #pragma once
 
-#include "app/Prompts.h"
+#include "window/Prompts.h"
 
 #include <QtGlobal>
 

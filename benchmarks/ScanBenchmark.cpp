@@ -1,7 +1,7 @@
 // The folder scan's speed on a generated tree of 100,000 files in 5,000 folders, next to
 // `find DIR -type f` on the same tree. Run: build/benchmarks/scan_benchmark
 #include "GeneratedTree.h"
-#include "filelist/FolderScan.h"
+#include "scan/FolderScan.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

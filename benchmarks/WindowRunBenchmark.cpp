@@ -9,11 +9,11 @@
 // ORVANDEL_BENCH_OFFSCREEN=1). The inputs and outputs go to the temporary folder (TMPDIR;
 // /dev/shm keeps the disk out of the figures) and are removed at the end.
 #include "QuietPrompts.h"
-#include "app/CaptionProgressBar.h"
-#include "app/Form1.h"
-#include "filelist/FileListModel.h"
 #include "settings/SettingsStore.h"
 #include "support/Base64Encode.h"
+#include "window/CaptionProgressBar.h"
+#include "window/Form1.h"
+#include "window/list/FileListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // most 256 unless no entry fits), a hot spot within it when the file is a cursor, and a file
 // made of it alone gives the same image back.
 
-#include "util/IconFile.h"
+#include "window/skin/IconFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // caller gave for its url()s, holds no length beyond the limits outside its strings, and cannot
 // be taken for the name of a file of sheets.
 
-#include "util/SkinStyleSheet.h"
+#include "window/skin/SkinStyleSheet.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // bytes are not UTF-8; ASCII case ignored; a pattern ending in "." and stars also matching a
 // name that ended before that dot). The input is the pattern, a NUL, then the name.
 
-#include "filelist/NamePattern.h"
+#include "scan/NamePattern.h"
 #include "util/AsciiText.h"
 #include "util/Utf8.h"
 

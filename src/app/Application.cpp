@@ -1,10 +1,10 @@
 #include "Application.h"
 
-#include "CommandLine.h"
-#include "DisplayCheck.h"
-#include "StopSignals.h"
-#include "TerminalText.h"
 #include "WindowStart.h"
+#include "cli/CommandLine.h"
+#include "cli/DisplayCheck.h"
+#include "cli/StopSignals.h"
+#include "cli/TerminalText.h"
 #include "extract/base64/Base64Kernel.h"
 
 #include <cstdlib>

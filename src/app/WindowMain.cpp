@@ -1,10 +1,10 @@
 #include "WindowMain.h"
 
-#include "Form1.h"
 #include "OrvandelVersion.h"
-#include "QtPrompts.h"
-#include "filelist/PathText.h"
 #include "settings/SettingsStore.h"
+#include "window/Form1.h"
+#include "window/QtPrompts.h"
+#include "window/list/PathText.h"
 
 #include <QApplication>
 #include <QFontDatabase>

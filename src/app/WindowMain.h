@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandLineParser.h"
+#include "cli/CommandLineParser.h"
 
 namespace orvandel {
 

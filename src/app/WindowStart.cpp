@@ -1,6 +1,6 @@
 #include "WindowStart.h"
 
-#include "TerminalText.h"
+#include "cli/TerminalText.h"
 
 #include <iostream>
 #include <string>

@@ -66,4 +66,10 @@ std::string DescribeByte(char c)
     return std::string("the byte ") + text;
 }
 
+std::string DescribeCharacter(char c)
+{
+    const std::string described = DescribeByte(c);
+    return described.front() == '"' ? "the character " + described : described;
+}
+
 } // namespace orvandel

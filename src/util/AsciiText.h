@@ -57,5 +57,7 @@ void AppendHexByte(std::string& out, unsigned char byte);
 // A byte as an error message names it: a printable ASCII character in quotes ("%"), any other
 // byte by its value ("the byte 0x0A").
 std::string DescribeByte(char c);
+// The same as a subject: "the character "%"", or "the byte 0x0A" for any other byte.
+std::string DescribeCharacter(char c);
 
 } // namespace orvandel

@@ -59,11 +59,11 @@ orvandel --thorough -	--|--fetch-local|
 orvandel --fetch-local --thorough -	--|
 orvandel --thorough c	cards|carla.vcard|
 orvandel ada.vcf --	--|--fetch-local|--thorough|
-orvandel extract --	--|--fetch|--help|--json|--output|--pattern|--thorough|
-orvandel extract --thorough --	--|--fetch|--help|--json|--logos|--name|--output|--pattern|--unique|
-orvandel extract --fetch --	--|--fetch-local|--fetch-timeout|--help|--json|--logos|--name|--output|--pattern|--unique|
+orvandel extract --	--|--fetch|--help|--json|--output|--pattern|--summary|--thorough|
+orvandel extract --thorough --	--|--fetch|--help|--json|--logos|--name|--output|--pattern|--summary|--unique|
+orvandel extract --fetch --	--|--fetch-local|--fetch-timeout|--help|--json|--logos|--name|--output|--pattern|--summary|--unique|
 orvandel extract --fetch --fetch-timeout 	-
-orvandel extract -	--|--fetch|--help|--json|--output|--pattern|--thorough|-h|-o|
+orvandel extract -	--|--fetch|--help|--json|--output|--pattern|--summary|--thorough|-h|-o|
 orvandel extract --j	--json|
 orvandel extract -o 	cards|old photos|
 orvandel extract --output 	cards|old photos|

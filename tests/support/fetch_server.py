@@ -12,7 +12,7 @@ http6 is 0 without IPv6), ca (the test authority's certificate, PEM) and pid.
 
 What it serves, by path:
   /image?kind=jpeg|png&payload=TEXT&type=CONTENT-TYPE&delay=MS&gzip=1
-                      the tests' small image of that kind (see tests/thorough/TestImages.cpp)
+                      the tests' small image of that kind (see tests/extract/thorough/TestImages.cpp)
   /status/CODE        that status, with a short text body (401 asks for credentials)
   /redirect?to=URL    302 to URL;   /redirects/N   a chain of N redirects, then an image
   /loop               302 to itself

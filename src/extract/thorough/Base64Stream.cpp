@@ -170,7 +170,7 @@ const char* Base64Stream::decodeLine(const char* begin, const char* end)
             m_repaired = true;
             push(code == kUrlMinus ? 62 : 63);
         } else {
-            fail("the character " + DescribeByte(static_cast<char>(*p)) + " is not Base64");
+            fail(DescribeCharacter(static_cast<char>(*p)) + " is not Base64");
             continue;
         }
         ++p;
