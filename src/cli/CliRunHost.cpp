@@ -112,8 +112,8 @@ void CliRunHost::runFinished(const RunEnd& end)
                                                           : end.folderProblem)
               << '\n'
               << std::flush;
-    else if (m_options.summary && (end.outcome == RunOutcome::Finished || end.outcome == RunOutcome::Stopped))
-        m_err << ResultsLine(m_counts) << '\n' << std::flush;
+    else if (m_options.summary && end.outcome != RunOutcome::AlreadyRunning)
+        m_err << ResultsLine(m_counts) << '\n' << std::flush; // also what a stopped run got done
 }
 
 void CliRunHost::tellFailure(std::string_view path, std::string_view where, std::string_view description)

@@ -305,7 +305,7 @@ namespace {
     {
         const SignalCase& row = GetParam();
         Launch launch;
-        launch.args = {"extract", "-o", m_outFolder};
+        launch.args = {"extract", "--summary", "-o", m_outFolder};
         if (row.thorough) {
             launch.args.insert(launch.args.begin() + 1, "--thorough");
             launch.args.push_back(s_inputs->exportPath());
@@ -346,6 +346,11 @@ namespace {
             if (row.oneInput) {
                 EXPECT_EQ(files.size(), 1u) << "the photo under way when the signal came is finished";
             }
+            // The summary counts what the stopped run wrote.
+            const std::string written = files.empty()
+                ? std::string("No image written")
+                : std::to_string(files.size()) + (files.size() == 1 ? " image written" : " images written");
+            EXPECT_NE(("\n" + child.err()).find("\n" + written), std::string::npos) << child.err();
             return;
         }
         GTEST_SKIP() << "the child ended before it could be caught writing, five times";
