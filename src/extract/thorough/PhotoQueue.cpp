@@ -100,9 +100,12 @@ void PhotoQueue::run(std::chrono::milliseconds wait)
 {
     if (m_fetcher && m_fetching > 0) {
         for (auto& [id, outcome] : m_fetcher->run(wait)) {
-            const auto found = std::find_if(m_entries.begin(), m_entries.end(), [id](const auto& entry) {
-                return entry->fetching && entry->transfer == id;
-            });
+            // A copy: clang 14 takes no structured binding into a lambda.
+            const auto transfer = id;
+            const auto found
+                = std::find_if(m_entries.begin(), m_entries.end(), [transfer](const auto& entry) {
+                      return entry->fetching && entry->transfer == transfer;
+                  });
             if (found == m_entries.end())
                 continue;
             Entry& entry = **found;
