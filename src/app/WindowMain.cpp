@@ -44,7 +44,7 @@ int RunWindow(const char* program, const WindowRequest& request)
     std::optional<FetchSettings> fetch;
     if (request.fetchLocal) {
         fetch = FetchSettings {};
-        fetch->userAgent = std::string("Orvandel/") + kOrvandelVersion;
+        fetch->userAgent = OrvandelUserAgent();
         fetch->allowLocal = true;
     }
     Form1 window({prompts, settings, QCoreApplication::applicationDirPath(), request.thorough, fetch});

@@ -104,16 +104,17 @@ void CliRunHost::runFinished(const RunEnd& end)
     m_lines.flush();
     clearProgressLine();
     // The terminal shows no "Done.": the report lines and the exit status tell the end.
-    if (end.outcome == RunOutcome::NoFiles)
+    if (end.outcome == RunOutcome::NoFiles) {
         m_err << CliFailureLine({}, {}, kNoFilesMessage) << '\n' << std::flush;
-    else if (end.outcome == RunOutcome::NoFolder)
+    } else if (end.outcome == RunOutcome::NoFolder) {
+        const std::string problem = FolderProblemText(end.folderProblem);
         m_err << CliFailureLine(m_options.outputFolder, {},
-                                end.folderProblem.empty() ? std::string(kCliNoFolderMessage)
-                                                          : end.folderProblem)
+                                problem.empty() ? kCliNoFolderMessage : std::string_view(problem))
               << '\n'
               << std::flush;
-    else if (m_options.summary && end.outcome != RunOutcome::AlreadyRunning)
+    } else if (m_options.summary && end.outcome != RunOutcome::AlreadyRunning) {
         m_err << ResultsLine(m_counts) << '\n' << std::flush; // also what a stopped run got done
+    }
 }
 
 void CliRunHost::tellFailure(std::string_view path, std::string_view where, std::string_view description)

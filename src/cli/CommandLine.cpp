@@ -53,7 +53,7 @@ namespace {
         if (!options.inputs.empty()) {
             if (const std::error_code problem = FolderProblem(run.outputFolder)) {
                 CliRunHost host(run, out, err);
-                host.runFinished({RunOutcome::NoFolder, {}, FolderProblemText(problem)});
+                host.runFinished({RunOutcome::NoFolder, {}, problem});
                 return ExitStatus(RunOutcome::NoFolder, false);
             }
         }

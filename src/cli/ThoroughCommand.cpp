@@ -20,7 +20,7 @@ int RunThoroughExtract(const ThoroughCommandOptions& options,
     if (options.nameTemplate)
         runOptions.name = NameTemplate::parse(*options.nameTemplate);
     runOptions.fetch = options.fetch;
-    runOptions.fetchSettings.userAgent = std::string("Orvandel/") + kOrvandelVersion;
+    runOptions.fetchSettings.userAgent = OrvandelUserAgent();
     runOptions.fetchSettings.timeout = options.fetchTimeout;
     runOptions.fetchSettings.allowLocal = options.fetchLocal;
     runOptions.fetchSettings.resolve = options.fetchResolve;

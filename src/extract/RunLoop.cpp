@@ -69,14 +69,6 @@ namespace {
 
 } // namespace
 
-std::string FolderProblemText(std::error_code problem)
-{
-    // A folder that stands there but cannot be looked at is told as what it is.
-    if (!problem || problem == std::errc::no_such_file_or_directory || problem == std::errc::not_a_directory)
-        return {};
-    return "Cannot read the folder: " + problem.message();
-}
-
 RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor& extractor)
 {
     const RunningFlag running(m_isRunning);
@@ -93,7 +85,7 @@ RunOutcome RunLoop::start(RunInput& input, RunObserver& observer, ItemExtractor&
             folder = FolderProblem(input.outputFolderText());
             return bool(folder);
         })) {
-        return End(run, {RunOutcome::NoFolder, {}, FolderProblemText(folder)});
+        return End(run, {RunOutcome::NoFolder, {}, folder});
     }
 
     std::size_t count = 0;

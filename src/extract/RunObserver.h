@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace orvandel {
 
@@ -117,9 +118,9 @@ struct RunEnd
 {
     RunOutcome outcome = RunOutcome::Finished;
     RunStop stop; // when Stopped
-    // NoFolder: what kept the output folder from being looked at ("Cannot read the folder:
-    // Input/output error"); empty when it does not exist or is no folder.
-    std::string folderProblem = {};
+    // NoFolder: what FolderProblem found wrong with the output folder (it does not exist, is no
+    // folder, or could not be looked at: EIO, EACCES).
+    std::error_code folderProblem = {};
 };
 
 // Whoever follows a run: the window, the command line, a test. Every event but stepFailed and

@@ -127,10 +127,9 @@ namespace {
         auto& transfer = *static_cast<Transfer*>(user);
         const std::string_view line(data, size * count);
         constexpr std::string_view kLocation = "location:";
-        if (line.size() > kLocation.size() && EqualsIgnoringAsciiCase(line.substr(0, kLocation.size()), kLocation))
-            transfer.location = std::string(TrimBlanks(line.substr(kLocation.size())));
-        while (!transfer.location.empty() && (transfer.location.back() == '\r' || transfer.location.back() == '\n'))
-            transfer.location.pop_back();
+        if (line.size() > kLocation.size()
+            && EqualsIgnoringAsciiCase(line.substr(0, kLocation.size()), kLocation))
+            transfer.location = std::string(TrimCharacters(line.substr(kLocation.size()), " \t\r\n"));
         return size * count;
     }
 
@@ -401,7 +400,8 @@ namespace {
             case CURLE_URL_MALFORMAT:
                 // A libcurl that knows only http and https takes any other address for a malformed one.
                 if (status >= 300 && status < 400 && !IsFetchableAddress(transfer.location)) {
-                    outcome.error = "redirected to an address that is neither http nor https: " + transfer.location;
+                    outcome.error
+                        = "redirected to an address that is neither http nor https: " + transfer.location;
                     return outcome;
                 }
                 break;

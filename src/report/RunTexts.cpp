@@ -28,19 +28,19 @@ std::string ReadingCaption(const std::string& input, std::uint64_t bytesRead, st
     return ItemCaption(input) + " (" + Megabytes(bytesRead) + " of " + Megabytes(bytesTotal) + " MB)";
 }
 
-} // namespace orvandel
-
-namespace orvandel {
-
 std::string FetchingCaption(const std::string& input, std::size_t fetched, std::size_t underWay)
 {
     return ItemCaption(input) + " (" + std::to_string(fetched) + (fetched == 1 ? " photo" : " photos")
         + " fetched, " + std::to_string(underWay) + " under way)";
 }
 
-} // namespace orvandel
-
-namespace orvandel {
+std::string FolderProblemText(std::error_code problem)
+{
+    // A folder that stands there but cannot be looked at is told as what it is.
+    if (!problem || problem == std::errc::no_such_file_or_directory || problem == std::errc::not_a_directory)
+        return {};
+    return "Cannot read the folder: " + problem.message();
+}
 
 std::string SkipReasonText(const SkippedFolder& folder)
 {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace orvandel {
 
@@ -26,6 +27,11 @@ inline constexpr std::string_view kNoFolderMessage = "Folder does not exist. Ple
 // output folder's path.
 inline constexpr std::string_view kCliMessagePrefix = "orvandel: ";
 inline constexpr std::string_view kCliNoFolderMessage = "Folder does not exist.";
+
+// What the faces say of an output folder that the run found wrong (RunEnd::folderProblem) beside
+// their "Folder does not exist." message: nothing when it does not exist or is no folder, else
+// "Cannot read the folder: <what kept it from being looked at>".
+std::string FolderProblemText(std::error_code problem);
 
 // Why a folder scan did not enter a folder, as the command line and the window tell it: "its path
 // is longer than the system allows", "it cannot be read: Permission denied", ...

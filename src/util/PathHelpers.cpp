@@ -49,7 +49,8 @@ namespace {
         std::uint64_t size = 0;
     };
 
-    Look LookAt(const std::string& path)
+    // The size is read only when `withSize` asks for it: elsewhere a second call for nothing.
+    Look LookAt(const std::string& path, [[maybe_unused]] bool withSize = false)
     {
         Look look;
         if (path.empty()) {
@@ -77,7 +78,7 @@ namespace {
             look.error = std::make_error_code(std::errc::no_such_file_or_directory);
         look.directory = fs::is_directory(status);
         look.regular = fs::is_regular_file(status);
-        if (look.regular) {
+        if (look.regular && withSize) {
             std::error_code ignored;
             const auto size = fs::file_size(ToFsPath(path), ignored);
             look.size = ignored ? 0 : static_cast<std::uint64_t>(size);
@@ -115,7 +116,7 @@ bool PathExists(const std::string& path)
 
 std::uint64_t FileSizeOf(const std::string& path)
 {
-    return LookAt(path).size;
+    return LookAt(path, true).size;
 }
 
 std::string GetFileName(std::string_view path)

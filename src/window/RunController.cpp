@@ -92,7 +92,7 @@ RunController::RunController(RunView& view, FileListModel& list, Prompts& prompt
     , m_list(list)
     , m_prompts(prompts)
 {
-    m_fetchSettings.userAgent = std::string("Orvandel/") + kOrvandelVersion;
+    m_fetchSettings.userAgent = OrvandelUserAgent();
 }
 
 RunController::~RunController() = default;

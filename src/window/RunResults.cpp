@@ -21,14 +21,6 @@ namespace {
     }
 
     // Up to `most` lines, then how many more there are.
-    QStringList Listed(const QStringList& lines, qsizetype most)
-    {
-        QStringList shown = lines.mid(0, most);
-        if (lines.size() > most)
-            shown << QStringLiteral("and %1 more").arg(lines.size() - most);
-        return shown;
-    }
-
     QString FromStd(const std::string& text)
     {
         return PathFromBytes(text);
@@ -63,6 +55,14 @@ namespace {
     }
 
 } // namespace
+
+QStringList Listed(const QStringList& lines, qsizetype most)
+{
+    QStringList shown = lines.mid(0, most);
+    if (lines.size() > most)
+        shown << QStringLiteral("and %1 more").arg(lines.size() - most);
+    return shown;
+}
 
 QString LinkProblem(const std::string& address)
 {

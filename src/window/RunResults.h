@@ -6,6 +6,7 @@
 #include "window/list/FileListModel.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -17,6 +18,9 @@ namespace orvandel {
 // What a stopped run tells: "Stopped after 3 of 10 files." between inputs, "Stopped after card
 // 12 of export.vcf (file 4 of 10)." within one.
 QString StopText(const RunStop& stop);
+
+// Up to `most` of `lines`, then how many more there are: "and 3 more".
+QStringList Listed(const QStringList& lines, qsizetype most);
 
 // The list's wording of a photo that is only an address: "Only a web address, not fetched: URL",
 // or for a file: address or a path "Only a link to a file, not read: PATH".

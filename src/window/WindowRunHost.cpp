@@ -245,10 +245,12 @@ void WindowRunHost::runFinished(const RunEnd& end)
     case RunOutcome::NoFiles:
         showMessage(kNoFilesMessage);
         return;
-    case RunOutcome::NoFolder:
+    case RunOutcome::NoFolder: {
         // A folder that stands there but cannot be looked at is told as what it is.
-        showMessage(end.folderProblem.empty() ? kNoFolderMessage : std::string_view(end.folderProblem));
+        const std::string problem = FolderProblemText(end.folderProblem);
+        showMessage(problem.empty() ? kNoFolderMessage : std::string_view(problem));
         return;
+    }
     case RunOutcome::Finished:
     case RunOutcome::Stopped:
         break;

@@ -2,6 +2,7 @@
 
 #include "Prompts.h"
 #include "RunController.h"
+#include "RunResults.h"
 #include "report/RunTexts.h"
 #include "report/StepTable.h"
 #include "window/list/FileListModel.h"
@@ -55,9 +56,7 @@ void WindowScanHost::tellSkipped()
         return;
     QString text = m_skipped.size() == 1 ? QStringLiteral("A folder was left out:")
                                          : QStringLiteral("%1 folders were left out:").arg(m_skipped.size());
-    text += QStringLiteral("\n\n") + m_skipped.mid(0, kSkippedShown).join(QLatin1Char('\n'));
-    if (m_skipped.size() > kSkippedShown)
-        text += QStringLiteral("\nand %1 more").arg(m_skipped.size() - kSkippedShown);
+    text += QStringLiteral("\n\n") + Listed(m_skipped, kSkippedShown).join(QLatin1Char('\n'));
     m_skipped.clear();
     m_prompts.message(m_owner, m_title, text, Prompts::Icon::Warning);
 }

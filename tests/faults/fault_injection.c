@@ -40,8 +40,8 @@ enum
     kFunctionCount
 };
 
-static const char* const kNames[kFunctionCount]
-    = {"open", "write", "close", "fstat", "stat", "fstatat", "statx", "sync", "rename", "link", "unlink", "dup"};
+static const char* const kNames[kFunctionCount] = {"open",  "write", "close",  "fstat", "stat",   "fstatat",
+                                                   "statx", "sync",  "rename", "link",  "unlink", "dup"};
 
 static atomic_int g_calls[kFunctionCount];
 #define MAX_FD 4096
@@ -87,7 +87,9 @@ static void ReadSettings(void)
         }
         g_settings.shortWrite = strcmp(how, "short") == 0;
         g_settings.always = strstr(how, ":always") != NULL;
-        g_settings.error = strncmp(how, "ENOSPC", 6) == 0 ? ENOSPC : strncmp(how, "EACCES", 6) == 0 ? EACCES : EIO;
+        g_settings.error = strncmp(how, "ENOSPC", 6) == 0 ? ENOSPC
+            : strncmp(how, "EACCES", 6) == 0              ? EACCES
+                                                          : EIO;
     }
     const char* noTmpfile = getenv("ORVANDEL_FAULT_NO_TMPFILE");
     g_settings.noTmpfile = noTmpfile && *noTmpfile;
@@ -122,7 +124,8 @@ static void TrackFolder(int fd, int flags)
 {
     if (fd >= 0 && fd < MAX_FD)
         atomic_store(&g_folders[fd],
-                     (flags & O_TMPFILE) != O_TMPFILE && (flags & (O_DIRECTORY | O_PATH)) != 0); /* O_TMPFILE holds O_DIRECTORY */
+                     (flags & O_TMPFILE) != O_TMPFILE
+                         && (flags & (O_DIRECTORY | O_PATH)) != 0); /* O_TMPFILE holds O_DIRECTORY */
 }
 
 static bool IsFolder(int fd)
@@ -135,7 +138,8 @@ static bool Fails(int function)
 {
     ReadSettings();
     const int call = atomic_fetch_add(&g_calls[function], 1) + 1;
-    return g_settings.function == function && (g_settings.call == call || (g_settings.always && call > g_settings.call));
+    return g_settings.function == function
+        && (g_settings.call == call || (g_settings.always && call > g_settings.call));
 }
 
 static int Failed(void)
@@ -183,68 +187,71 @@ static mode_t ModeOf(int flags, va_list args)
     return (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
 }
 
-int open(const char* path, int flags, ...)
+/* The mode an open was given, read from its arguments after `flags`. */
+#define TAKE_MODE(flags, mode)                                                                               \
+    va_list args;                                                                                            \
+    va_start(args, flags);                                                                                   \
+    const mode_t mode = ModeOf(flags, args);                                                                 \
+    va_end(args)
+
+/* Before an open of ours: whether it fails (errno set). The at-forms, which the program asks for
+   an unnamed temporary file through, may be refused one. */
+static bool OpenRefused(bool ours, bool at, int flags)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
-    const bool ours = OurPath(path);
-    if (ours && Fails(kOpen))
-        return Failed();
-    const int fd = NEXT("open", int (*)(const char*, int, ...))(path, flags, mode);
+    if (!ours)
+        return false;
+    if (at && NoTmpfile(flags))
+        return true;
+    if (Fails(kOpen)) {
+        Failed();
+        return true;
+    }
+    return false;
+}
+
+/* After an open: the descriptor is tracked as ours or not, and as a folder or not. */
+static int Opened(int fd, bool ours, int flags)
+{
     Track(fd, ours);
     TrackFolder(fd, flags);
     return fd;
+}
+
+int open(const char* path, int flags, ...)
+{
+    TAKE_MODE(flags, mode);
+    const bool ours = OurPath(path);
+    if (OpenRefused(ours, false, flags))
+        return -1;
+    return Opened(NEXT("open", int (*)(const char*, int, ...))(path, flags, mode), ours, flags);
 }
 
 int open64(const char* path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
+    TAKE_MODE(flags, mode);
     const bool ours = OurPath(path);
-    if (ours && Fails(kOpen))
-        return Failed();
-    const int fd = NEXT("open64", int (*)(const char*, int, ...))(path, flags, mode);
-    Track(fd, ours);
-    TrackFolder(fd, flags);
-    return fd;
+    if (OpenRefused(ours, false, flags))
+        return -1;
+    return Opened(NEXT("open64", int (*)(const char*, int, ...))(path, flags, mode), ours, flags);
 }
 
 int openat(int dirfd, const char* path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
+    TAKE_MODE(flags, mode);
     const bool ours = OurAt(dirfd, path);
-    if (ours && NoTmpfile(flags))
+    if (OpenRefused(ours, true, flags))
         return -1;
-    if (ours && Fails(kOpen))
-        return Failed();
-    const int fd = NEXT("openat", int (*)(int, const char*, int, ...))(dirfd, path, flags, mode);
-    Track(fd, ours);
-    TrackFolder(fd, flags);
-    return fd;
+    return Opened(NEXT("openat", int (*)(int, const char*, int, ...))(dirfd, path, flags, mode), ours, flags);
 }
 
 int openat64(int dirfd, const char* path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
+    TAKE_MODE(flags, mode);
     const bool ours = OurAt(dirfd, path);
-    if (ours && NoTmpfile(flags))
+    if (OpenRefused(ours, true, flags))
         return -1;
-    if (ours && Fails(kOpen))
-        return Failed();
-    const int fd = NEXT("openat64", int (*)(int, const char*, int, ...))(dirfd, path, flags, mode);
-    Track(fd, ours);
-    TrackFolder(fd, flags);
-    return fd;
+    return Opened(NEXT("openat64", int (*)(int, const char*, int, ...))(dirfd, path, flags, mode), ours,
+                  flags);
 }
 
 ssize_t write(int fd, const void* data, size_t size)
@@ -254,7 +261,7 @@ ssize_t write(int fd, const void* data, size_t size)
             return FailedOn(fd);
         size = size > 1 ? size / 2 : size;
     }
-    return NEXT("write", ssize_t (*)(int, const void*, size_t))(fd, data, size);
+    return NEXT("write", ssize_t(*)(int, const void*, size_t))(fd, data, size);
 }
 
 int close(int fd)
@@ -344,8 +351,8 @@ int statx(int dirfd, const char* path, int flags, unsigned int mask, struct stat
 {
     if (OurAt(dirfd, path) && Fails(kStatx))
         return Failed();
-    return NEXT("statx", int (*)(int, const char*, int, unsigned int, struct statx*))(dirfd, path, flags, mask,
-                                                                                     status);
+    return NEXT("statx", int (*)(int, const char*, int, unsigned int, struct statx*))(dirfd, path, flags,
+                                                                                      mask, status);
 }
 
 int syncfs(int fd)
@@ -380,8 +387,8 @@ int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned
 {
     if ((OurAt(fromDir, from) || OurAt(toDir, to)) && Fails(kRename))
         return Failed();
-    return NEXT("renameat2", int (*)(int, const char*, int, const char*, unsigned int))(fromDir, from, toDir, to,
-                                                                                      flags);
+    return NEXT("renameat2", int (*)(int, const char*, int, const char*, unsigned int))(fromDir, from, toDir,
+                                                                                        to, flags);
 }
 
 int rename(const char* from, const char* to)
